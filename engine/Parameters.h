@@ -1,0 +1,63 @@
+// The parameter table and the model that turns normalised values (0..1, the
+// form the host and the programs hold) into the engine's internal values.
+#pragma once
+
+#include "ReverbEngine.h"
+
+#include <cstdint>
+
+enum ParameterIndex : int32_t
+{
+    kPower = 0,
+    kType = 1,
+    kPreDelay = 2,
+    kDecay = 3,
+    kHighDamp = 4,
+    kLowFreq = 5,
+    kLowGain = 6,
+    kHighFreq = 7,
+    kHighGain = 8,
+    kMix = 9,
+    kOutput = 10,
+    kDiffusion = 17, // not seen by the host, not stored in programs
+};
+
+constexpr int32_t kNumHostParameters = 16;
+constexpr int32_t kNumParameterSlots = 18;
+
+struct ParameterInfo
+{
+    const char* name;    // empty for indices without a parameter
+    float defaultValue;  // normalised value of a new program
+};
+
+// The table for indices 0..17; any other index has no parameter.
+const ParameterInfo& parameterInfo(int32_t index);
+bool isParameter(int32_t index);
+
+// Normalised Type value kept for an algorithm type index.
+float typeNormalizedValue(int32_t type);
+
+class ParameterModel
+{
+public:
+    explicit ParameterModel(ReverbEngine& engine);
+
+    // Applies a normalised value to the engine. The value is clamped to 0..1
+    // first; NaN is refused (returns false, nothing changes). On success
+    // `storedValue` is what the programs keep for the index.
+    bool apply(int32_t index, float x, float& storedValue);
+
+    // The kept normalised value; 0 for indices without a parameter.
+    float get(int32_t index) const;
+
+    // Display text of the current value; empty for indices without a parameter.
+    // `text` must hold kValueTextCapacity bytes.
+    void displayText(int32_t index, char* text) const;
+
+private:
+    void applyType(float x);
+
+    ReverbEngine& engine;
+    float kept[kNumParameterSlots] = {};
+};

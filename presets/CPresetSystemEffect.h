@@ -1,0 +1,55 @@
+// The preset system between the host interface and the reverb: a store of 53
+// programs, element 0 being the edit buffer that always mirrors what the
+// effect runs. Towards the host it shows one program and no chunk; the real
+// bank is selected, renamed and saved through the editor's preset bar.
+//
+// Threads: everything here runs on the host's control or user-interface
+// thread; the audio thread never touches the store.
+#pragma once
+
+#include "AudioEffectX.h"
+#include "CProgram.h"
+#include "FactoryBank.h"
+
+class CPresetSystemEffect : public AudioEffectX
+{
+public:
+    explicit CPresetSystemEffect(audioMasterCallback audioMaster);
+    ~CPresetSystemEffect() override;
+
+    // Writes a parameter change back into the current program and the edit
+    // buffer, unless a program is being selected. Derived effects call this
+    // after their own engine work.
+    void setParameter(VstInt32 index, float value) override;
+
+    VstInt32 getProgram() override { return 0; }
+    void setProgram(VstInt32) override {}
+    void getProgramName(char* name) override;
+    void setProgramName(char* name) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    VstInt32 getChunk(void**, bool) override { return 0; }
+    VstInt32 setChunk(void*, VstInt32, bool) override { return 0; }
+
+    virtual VstInt32 getCurrentProgramIndex() { return currentProgram; }
+    // A name from the host or a memo recall; the editor is told.
+    virtual void setCurrentProgramName(const char* name);
+    // A name the user typed in the editor; the host is told.
+    virtual void renameProgram(const char* name);
+    // Runs every value of program n through setParameter, announcing each
+    // to the host, and makes n the current program.
+    virtual void selectProgram(VstInt32 n);
+    virtual void setParameterAndAnnounce(VstInt32 index, float value);
+    virtual void loadFactoryPrograms();
+
+    // Element n of the store (0 is the edit buffer), or null outside 0..52.
+    CProgram* getStoredProgram(VstInt32 n);
+    bool isLoadingProgram() const { return loading != 0; }
+
+protected:
+    // Writes a global parameter (Power, Mix, Output) into every program.
+    void storeInAllPrograms(VstInt32 index, float value);
+
+    CProgram* programs = nullptr;
+    VstInt32 currentProgram = 0;
+    uint8_t loading = 0;
+};

@@ -1,0 +1,18 @@
+# Installs the Debian packages the build needs, when any is missing.
+# Sourced by scripts/demo and scripts/test.
+corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+
+corvanta_install_deps() {
+  local missing=()
+  local package
+  for package in "${corvanta_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
