@@ -1,0 +1,149 @@
+#include "TestHost.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace
+{
+// The host whose callback runs; the version query comes before the effect
+// exists, so the callback cannot find its host through the effect.
+TestHost* activeHost = nullptr;
+} // namespace
+
+PluginModule::PluginModule(const std::string& path)
+{
+    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+PluginModule::~PluginModule()
+{
+    if (handle)
+        dlclose(handle);
+}
+
+std::string PluginModule::defaultPath()
+{
+    return CORVANTA_PLUGIN_PATH;
+}
+
+PluginModule::EntryPoint PluginModule::entry(const char* name) const
+{
+    return handle ? reinterpret_cast<EntryPoint>(dlsym(handle, name)) : nullptr;
+}
+
+TestHost::TestHost()
+{
+    activeHost = this;
+}
+
+TestHost::~TestHost()
+{
+    close();
+    if (activeHost == this)
+        activeHost = nullptr;
+}
+
+AEffect* TestHost::load(PluginModule& module)
+{
+    activeHost = this;
+    PluginModule::EntryPoint entryPoint = module.entry("VSTPluginMain");
+    instance = entryPoint ? entryPoint(callback) : nullptr;
+    return instance;
+}
+
+void TestHost::close()
+{
+    if (instance)
+        instance->dispatcher(instance, effClose, 0, 0, nullptr, 0.0f);
+    instance = nullptr;
+}
+
+VstIntPtr TestHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+    activeHost = this;
+    return instance->dispatcher(instance, opcode, index, value, ptr, opt);
+}
+
+void TestHost::setParameter(VstInt32 index, float value)
+{
+    activeHost = this;
+    instance->setParameter(instance, index, value);
+}
+
+float TestHost::getParameter(VstInt32 index)
+{
+    return instance->getParameter(instance, index);
+}
+
+std::string TestHost::parameterDisplay(VstInt32 index)
+{
+    char text[256] = {};
+    dispatch(effGetParamDisplay, index, 0, text);
+    return text;
+}
+
+std::string TestHost::parameterName(VstInt32 index)
+{
+    char text[256] = {};
+    dispatch(effGetParamName, index, 0, text);
+    return text;
+}
+
+std::string TestHost::programName()
+{
+    char text[256] = {};
+    dispatch(effGetProgramName, 0, 0, text);
+    return text;
+}
+
+void TestHost::start(float sampleRate, VstInt32 blockSize)
+{
+    dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
+    dispatch(effSetBlockSize, 0, blockSize);
+    dispatch(effMainsChanged, 0, 1);
+}
+
+void TestHost::process(std::vector<float>& inL, std::vector<float>& inR, std::vector<float>& outL,
+                       std::vector<float>& outR)
+{
+    activeHost = this;
+    outL.resize(inL.size());
+    outR.resize(inL.size());
+    float* inputs[2] = {inL.data(), inR.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    instance->processReplacing(instance, inputs, outputs, static_cast<VstInt32>(inL.size()));
+}
+
+std::vector<HostCall> TestHost::callsWith(VstInt32 opcode) const
+{
+    std::vector<HostCall> matching;
+    for (const HostCall& call : recorded)
+        if (call.opcode == opcode)
+            matching.push_back(call);
+    return matching;
+}
+
+VstIntPtr TestHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt)
+{
+    recorded.push_back({opcode, index, value, opt});
+    switch (opcode)
+    {
+    case audioMasterVersion:
+        return versionAnswer;
+    case audioMasterGetBlockSize:
+        return blockSizeAnswer;
+    case audioMasterGetSampleRate:
+        return sampleRateAnswer;
+    case audioMasterPinConnected:
+        return pinConnectedAnswer;
+    default:
+        return 0;
+    }
+}
+
+VstIntPtr VSTCALLBACK TestHost::callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+                                         float opt)
+{
+    return activeHost ? activeHost->answer(opcode, index, value, opt) : 0;
+}
