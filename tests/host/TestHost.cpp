@@ -52,11 +52,13 @@ AEffect* TestHost::load(PluginModule& module)
     return instance;
 }
 
-void TestHost::close()
+VstIntPtr TestHost::close()
 {
+    VstIntPtr result = 0;
     if (instance)
-        instance->dispatcher(instance, effClose, 0, 0, nullptr, 0.0f);
+        result = instance->dispatcher(instance, effClose, 0, 0, nullptr, 0.0f);
     instance = nullptr;
+    return result;
 }
 
 VstIntPtr TestHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)

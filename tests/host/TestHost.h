@@ -52,8 +52,9 @@ public:
 
     // Creates an instance through VSTPluginMain with this host's callback.
     AEffect* load(PluginModule& module);
-    // Closes the instance (effClose); the pointer is invalid afterwards.
-    void close();
+    // Closes the instance (effClose) and answers what the dispatcher
+    // answered; the pointer is invalid afterwards.
+    VstIntPtr close();
 
     AEffect* effect() const { return instance; }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
