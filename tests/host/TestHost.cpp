@@ -149,3 +149,8 @@ VstIntPtr VSTCALLBACK TestHost::callback(AEffect*, VstInt32 opcode, VstInt32 ind
 {
     return activeHost ? activeHost->answer(opcode, index, value, opt) : 0;
 }
+
+VstIntPtr VSTCALLBACK silentHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}

@@ -5,6 +5,8 @@
 
 #include "vst/VstInterface.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -83,4 +85,19 @@ private:
 
     AEffect* instance = nullptr;
     std::vector<HostCall> recorded;
+};
+
+// A host callback for effects constructed in-process that only needs to
+// answer the version query.
+VstIntPtr VSTCALLBACK silentHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                         void* ptr, float opt);
+
+// A fixture with one instance of the built module loaded through the host.
+class LoadedPlugin : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
+
+    PluginModule module;
+    TestHost host;
 };
