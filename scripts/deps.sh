@@ -1,6 +1,7 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Sourced by scripts/demo and scripts/test.
-corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  libstb-dev fonts-dejavu-core libx11-dev libxtst-dev xvfb)
 
 corvanta_install_deps() {
   local missing=()

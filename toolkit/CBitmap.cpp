@@ -23,7 +23,7 @@ CBitmap::CBitmap(long width, long height) : image(static_cast<int>(width), stati
     ++liveBitmaps;
 }
 
-CBitmap::CBitmap(Pixmap pixels) : image(std::move(pixels))
+CBitmap::CBitmap(PixelBuffer pixels) : image(std::move(pixels))
 {
     ++liveBitmaps;
 }

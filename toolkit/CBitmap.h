@@ -5,7 +5,7 @@
 
 #include "CGraphics.h"
 #include "CReferenceCounter.h"
-#include "render/Pixmap.h"
+#include "render/PixelBuffer.h"
 
 class CDrawContext;
 
@@ -14,7 +14,7 @@ class CBitmap : public CReferenceCounter
 public:
     explicit CBitmap(long resourceId);
     CBitmap(long width, long height);
-    explicit CBitmap(Pixmap image);
+    explicit CBitmap(PixelBuffer image);
     ~CBitmap() override;
 
     long getResourceId() const { return resourceId; }
@@ -32,8 +32,8 @@ public:
     void setTransparentColor(const CColor& color) { transparentColor = color; }
     CColor getTransparentColor() const { return transparentColor; }
 
-    Pixmap& getPixels() { return image; }
-    const Pixmap& getPixels() const { return image; }
+    PixelBuffer& getPixels() { return image; }
+    const PixelBuffer& getPixels() const { return image; }
 
     // Bitmaps alive in the process, for leak checks.
     static long liveCount();
@@ -42,6 +42,6 @@ private:
     void blit(CDrawContext* context, const CRect& dest, const CPoint& offset, bool keyed, unsigned char alpha);
 
     long resourceId = 0;
-    Pixmap image;
+    PixelBuffer image;
     CColor transparentColor = kTransparentKeyCColor;
 };

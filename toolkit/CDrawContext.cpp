@@ -27,7 +27,7 @@ TextStyle standardFontStyle(CFont fontId)
     }
 }
 
-CDrawContext::CDrawContext(CFrame* owner, Pixmap& pixels) : frame(owner), target(pixels), clip(pixels.bounds())
+CDrawContext::CDrawContext(CFrame* owner, PixelBuffer& pixels) : frame(owner), target(pixels), clip(pixels.bounds())
 {
     setFont(kSystemFont);
 }
@@ -141,7 +141,7 @@ long CDrawContext::getStringWidth(const char* text) const
     return text ? std::lround(text::measure(std::string_view(text, std::strlen(text)), textStyle)) : 0;
 }
 
-void CDrawContext::drawPixmap(const Pixmap& source, const CRect& dest, const CPoint& offset, bool keyed,
+void CDrawContext::drawPixmap(const PixelBuffer& source, const CRect& dest, const CPoint& offset, bool keyed,
                               unsigned char alpha, uint32_t key)
 {
     addDamage(dest);

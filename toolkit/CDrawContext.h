@@ -13,10 +13,10 @@ class CFrame;
 class CDrawContext
 {
 public:
-    CDrawContext(CFrame* frame, Pixmap& target);
+    CDrawContext(CFrame* frame, PixelBuffer& target);
 
     CFrame* getFrame() const { return frame; }
-    Pixmap& getTarget() { return target; }
+    PixelBuffer& getTarget() { return target; }
 
     void setClipRect(const CRect& clip);
     CRect& getClipRect(CRect& clip) const;
@@ -47,7 +47,7 @@ public:
     long getStringWidth(const char* text) const;
     TextStyle getTextStyle() const { return textStyle; }
 
-    void drawPixmap(const Pixmap& source, const CRect& dest, const CPoint& offset, bool keyed, unsigned char alpha,
+    void drawPixmap(const PixelBuffer& source, const CRect& dest, const CPoint& offset, bool keyed, unsigned char alpha,
                     uint32_t key);
 
     // The frame's mouse state. getMouseButtons first lets the window deliver
@@ -62,7 +62,7 @@ private:
     void addDamage(CRect rect);
 
     CFrame* frame;
-    Pixmap& target;
+    PixelBuffer& target;
     CRect clip;
     CFont fontId = kSystemFont;
     TextStyle textStyle;

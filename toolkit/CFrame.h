@@ -12,7 +12,7 @@
 #include "CDrawContext.h"
 #include "CViewContainer.h"
 #include "PlatformWindow.h"
-#include "render/Pixmap.h"
+#include "render/PixelBuffer.h"
 
 #include <memory>
 
@@ -75,7 +75,7 @@ public:
     void platformKey(VstKeyCode keyCode, bool down);
     void platformExpose(const CRect& area);
 
-    const Pixmap& getBuffer() const { return buffer; }
+    const PixelBuffer& getBuffer() const { return buffer; }
     // A draw context on the frame's buffer.
     CDrawContext createDrawContext() { return CDrawContext(this, buffer); }
 
@@ -90,7 +90,7 @@ private:
     AEffGUIEditor* editor;
     void* systemWindow;
     std::unique_ptr<PlatformWindow> window;
-    Pixmap buffer;
+    PixelBuffer buffer;
     CView* modalView = nullptr;
     CView* focusView = nullptr;
     CRect invalidArea;

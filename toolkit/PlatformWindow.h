@@ -9,7 +9,7 @@
 #include <memory>
 
 class CFrame;
-class Pixmap;
+class PixelBuffer;
 
 class PlatformWindow
 {
@@ -22,7 +22,7 @@ public:
     // an input event was delivered.
     virtual bool pumpEvent(int timeoutMs) = 0;
     // Shows the given area of the frame's pixel buffer.
-    virtual void present(const Pixmap& pixels, const CRect& area) = 0;
+    virtual void present(const PixelBuffer& pixels, const CRect& area) = 0;
     // Asks for key events to come to this window (a text field is edited).
     virtual void takeKeyboardFocus() {}
     // The window system's handle of the window (an X11 Window, an HWND).

@@ -15,14 +15,14 @@ constexpr float kPi = std::numbers::pi_v<float>;
 const CColor kInk = rgb(150, 212, 255);
 const CColor kDim = rgb(150, 212, 255, 120);
 
-void polyline(Pixmap& image, std::initializer_list<std::pair<float, float>> points, float width, CColor color)
+void polyline(PixelBuffer& image, std::initializer_list<std::pair<float, float>> points, float width, CColor color)
 {
     const auto* previous = points.begin();
     for (const auto* point = previous + 1; point != points.end(); previous = point++)
         line(image, previous->first, previous->second, point->first, point->second, width, color);
 }
 
-void ellipse(Pixmap& image, float cx, float cy, float rx, float ry, float width, CColor color, float from = 0.0f,
+void ellipse(PixelBuffer& image, float cx, float cy, float rx, float ry, float width, CColor color, float from = 0.0f,
              float to = 2.0f * kPi)
 {
     const int steps = 48;
@@ -35,7 +35,7 @@ void ellipse(Pixmap& image, float cx, float cy, float rx, float ry, float width,
     }
 }
 
-void ambience(Pixmap& p)
+void ambience(PixelBuffer& p)
 {
     circle(p, 14, 20, 2.5f, kInk);
     for (int i = 1; i <= 4; ++i)
@@ -46,7 +46,7 @@ void ambience(Pixmap& p)
     }
 }
 
-void room(Pixmap& p)
+void room(PixelBuffer& p)
 {
     polyline(p, {{24, 13}, {40, 13}, {40, 27}, {24, 27}, {24, 13}}, 1.2f, kInk);
     polyline(p, {{12, 5}, {24, 13}}, 1.2f, kInk);
@@ -56,7 +56,7 @@ void room(Pixmap& p)
     polyline(p, {{29, 27}, {29, 20}, {35, 20}, {35, 27}}, 1.0f, kDim);
 }
 
-void chamber(Pixmap& p)
+void chamber(PixelBuffer& p)
 {
     arc(p, 32, 18, 12.0f, 1.3f, kPi, 0.0f, kInk);
     polyline(p, {{20, 18}, {20, 34}}, 1.3f, kInk);
@@ -67,7 +67,7 @@ void chamber(Pixmap& p)
     polyline(p, {{12, 34.5f}, {52, 34.5f}}, 1.3f, kInk);
 }
 
-void club(Pixmap& p)
+void club(PixelBuffer& p)
 {
     circle(p, 32, 11, 6.0f, kInk);
     circle(p, 32, 11, 4.8f, rgb(24, 30, 40));
@@ -78,7 +78,7 @@ void club(Pixmap& p)
     polyline(p, {{10, 35.5f}, {54, 35.5f}}, 1.3f, kInk);
 }
 
-void hall(Pixmap& p)
+void hall(PixelBuffer& p)
 {
     arc(p, 32, 30, 22.0f, 1.3f, kPi, 0.0f, kInk);
     polyline(p, {{22, 30}, {22, 20}, {42, 20}, {42, 30}}, 1.2f, kInk);
@@ -87,7 +87,7 @@ void hall(Pixmap& p)
     polyline(p, {{8, 30.5f}, {56, 30.5f}}, 1.2f, kInk);
 }
 
-void arena(Pixmap& p)
+void arena(PixelBuffer& p)
 {
     ellipse(p, 32, 21, 25.0f, 12.0f, 1.3f, kInk);
     ellipse(p, 32, 22, 14.0f, 6.0f, 1.1f, kDim);
@@ -98,7 +98,7 @@ void arena(Pixmap& p)
     circle(p, 54, 7, 1.5f, kInk);
 }
 
-void cathedral(Pixmap& p)
+void cathedral(PixelBuffer& p)
 {
     polyline(p, {{32, 2}, {32, 7}}, 1.1f, kInk);
     polyline(p, {{30, 4}, {34, 4}}, 1.1f, kInk);
@@ -112,7 +112,7 @@ void cathedral(Pixmap& p)
     polyline(p, {{10, 36.5f}, {54, 36.5f}}, 1.2f, kInk);
 }
 
-void spring(Pixmap& p)
+void spring(PixelBuffer& p)
 {
     polyline(p, {{6, 12}, {6, 28}}, 1.6f, kInk);
     polyline(p, {{58, 12}, {58, 28}}, 1.6f, kInk);
@@ -129,7 +129,7 @@ void spring(Pixmap& p)
     }
 }
 
-void plate(Pixmap& p)
+void plate(PixelBuffer& p)
 {
     polyline(p, {{12, 9}, {56, 9}, {52, 31}, {8, 31}, {12, 9}}, 1.3f, kInk);
     for (auto [x, y] : {std::pair{12.0f, 9.0f}, {56.0f, 9.0f}, {52.0f, 31.0f}, {8.0f, 31.0f}})
@@ -142,16 +142,16 @@ void plate(Pixmap& p)
         ellipse(p, 25, 17, static_cast<float>(r), static_cast<float>(r) * 0.55f, 0.7f, kDim);
 }
 
-void (*const kPictures[9])(Pixmap&) = {ambience, room, chamber, club, hall, arena, cathedral, spring, plate};
+void (*const kPictures[9])(PixelBuffer&) = {ambience, room, chamber, club, hall, arena, cathedral, spring, plate};
 } // namespace
 
-Pixmap typePictures(const Pixmap& panel)
+PixelBuffer typePictures(const PixelBuffer& panel)
 {
-    const Pixmap back = crop(panel, place::typePicture);
-    Pixmap strip(64, 360);
+    const PixelBuffer back = crop(panel, place::typePicture);
+    PixelBuffer strip(64, 360);
     for (int type = 0; type < 9; ++type)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         roundRectGradient(frame, 1.0f, 1.0f, 63.0f, 39.0f, 4.0f, rgb(34, 42, 56), rgb(16, 20, 28));
         roundRectOutline(frame, 1.0f, 1.0f, 63.0f, 39.0f, 4.0f, rgb(10, 12, 16));
         kPictures[type](frame);
@@ -162,9 +162,9 @@ Pixmap typePictures(const Pixmap& panel)
     return strip;
 }
 
-Pixmap about()
+PixelBuffer about()
 {
-    Pixmap image(300, 262);
+    PixelBuffer image(300, 262);
     for (int y = 0; y < 262; ++y)
     {
         const float t = static_cast<float>(y) / 170.0f;

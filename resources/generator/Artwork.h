@@ -48,14 +48,14 @@ inline constexpr int kPanelWidth = 300;
 inline constexpr int kPanelHeight = 294;
 inline constexpr int kKnobFrames = 51;
 
-Pixmap panel();
+PixelBuffer panel();
 // A filmstrip of kKnobFrames knob images over the panel at `at`.
-Pixmap knobStrip(const Pixmap& panel, const CRect& at, CColor accent);
-Pixmap powerSwitch(const Pixmap& panel);
-Pixmap typeRocker(const Pixmap& panel);
-Pixmap typePictures(const Pixmap& panel);
-Pixmap overloadLamp(const Pixmap& panel);
-Pixmap sliderHandle();
+PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent);
+PixelBuffer powerSwitch(const PixelBuffer& panel);
+PixelBuffer typeRocker(const PixelBuffer& panel);
+PixelBuffer typePictures(const PixelBuffer& panel);
+PixelBuffer overloadLamp(const PixelBuffer& panel);
+PixelBuffer sliderHandle();
 
 enum class ButtonIcon
 {
@@ -65,8 +65,8 @@ enum class ButtonIcon
     recall
 };
 // Four images of 14: idle, hover, pressed, and idle again (unused).
-Pixmap barButton(const Pixmap& panel, const CRect& at, ButtonIcon icon);
+PixelBuffer barButton(const PixelBuffer& panel, const CRect& at, ButtonIcon icon);
 // Five images of 14: idle, hover left, hover right, pressed left, pressed right.
-Pixmap stepRocker(const Pixmap& panel);
-Pixmap about();
+PixelBuffer stepRocker(const PixelBuffer& panel);
+PixelBuffer about();
 } // namespace artwork

@@ -15,17 +15,17 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kStart = 1.25f * kPi; // value 0, lower left
 constexpr float kSweep = 1.5f * kPi;  // clockwise to the lower right
 
-Pixmap stackFrames(const std::vector<Pixmap>& frames)
+PixelBuffer stackFrames(const std::vector<PixelBuffer>& frames)
 {
     const int w = frames.front().width();
     const int h = frames.front().height();
-    Pixmap strip(w, h * static_cast<int>(frames.size()));
+    PixelBuffer strip(w, h * static_cast<int>(frames.size()));
     for (size_t i = 0; i < frames.size(); ++i)
         paste(strip, frames[i], 0, static_cast<long>(i) * h);
     return strip;
 }
 
-void knob(Pixmap& image, float value, CColor accent)
+void knob(PixelBuffer& image, float value, CColor accent)
 {
     const float size = static_cast<float>(image.width());
     const float c = size * 0.5f;
@@ -56,7 +56,7 @@ void knob(Pixmap& image, float value, CColor accent)
          c - std::sin(angle) * outer, big ? 2.4f : 1.8f, rgb(246, 244, 236));
 }
 
-void keyCap(Pixmap& image, float top, int state, CColor face)
+void keyCap(PixelBuffer& image, float top, int state, CColor face)
 {
     const float w = static_cast<float>(image.width());
     CColor upper = face;
@@ -75,7 +75,7 @@ void keyCap(Pixmap& image, float top, int state, CColor face)
     roundRectGradient(image, 1.0f, top + 1.0f, w - 1.0f, top + 13.0f, 2.0f, upper, lower);
 }
 
-void buttonIcon(Pixmap& image, float top, ButtonIcon icon, CColor ink, float shift)
+void buttonIcon(PixelBuffer& image, float top, ButtonIcon icon, CColor ink, float shift)
 {
     const float cx = static_cast<float>(image.width()) * 0.5f;
     const float cy = top + 7.0f + shift;
@@ -101,26 +101,26 @@ void buttonIcon(Pixmap& image, float top, ButtonIcon icon, CColor ink, float shi
 }
 } // namespace
 
-Pixmap knobStrip(const Pixmap& panel, const CRect& at, CColor accent)
+PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent)
 {
-    const Pixmap back = crop(panel, at);
-    std::vector<Pixmap> frames;
+    const PixelBuffer back = crop(panel, at);
+    std::vector<PixelBuffer> frames;
     for (int i = 0; i < kKnobFrames; ++i)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         knob(frame, static_cast<float>(i) / static_cast<float>(kKnobFrames - 1), accent);
         frames.push_back(std::move(frame));
     }
     return stackFrames(frames);
 }
 
-Pixmap powerSwitch(const Pixmap& panel)
+PixelBuffer powerSwitch(const PixelBuffer& panel)
 {
-    const Pixmap back = crop(panel, place::powerSwitch);
-    std::vector<Pixmap> frames;
+    const PixelBuffer back = crop(panel, place::powerSwitch);
+    std::vector<PixelBuffer> frames;
     for (int on = 0; on < 2; ++on)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         const float cx = 17.5f;
         const float cy = 13.0f;
         circle(frame, cx, cy + 1.0f, 11.5f, rgb(0, 0, 0, 70));
@@ -136,13 +136,13 @@ Pixmap powerSwitch(const Pixmap& panel)
     return stackFrames(frames);
 }
 
-Pixmap typeRocker(const Pixmap& panel)
+PixelBuffer typeRocker(const PixelBuffer& panel)
 {
-    const Pixmap back = crop(panel, place::typeRocker);
-    std::vector<Pixmap> frames;
+    const PixelBuffer back = crop(panel, place::typeRocker);
+    std::vector<PixelBuffer> frames;
     for (int pressed = -1; pressed <= 1; ++pressed)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         roundRect(frame, 1.0f, 1.5f, 60.0f, 19.5f, 4.0f, rgb(16, 17, 21));
         for (int side = -1; side <= 1; side += 2)
         {
@@ -164,14 +164,14 @@ Pixmap typeRocker(const Pixmap& panel)
     return stackFrames(frames);
 }
 
-Pixmap overloadLamp(const Pixmap& panel)
+PixelBuffer overloadLamp(const PixelBuffer& panel)
 {
-    const Pixmap back = crop(panel, place::lamp);
+    const PixelBuffer back = crop(panel, place::lamp);
     const CColor colours[3] = {rgb(255, 70, 52), rgb(214, 120, 40), rgb(86, 34, 32)};
-    std::vector<Pixmap> frames;
+    std::vector<PixelBuffer> frames;
     for (int state = 0; state < 3; ++state)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         circleGradient(frame, 6.5f, 6.5f, 6.3f, rgb(40, 42, 48), rgb(150, 152, 156));
         circle(frame, 6.5f, 6.5f, 4.6f, colours[state]);
         if (state < 2)
@@ -182,10 +182,10 @@ Pixmap overloadLamp(const Pixmap& panel)
     return stackFrames(frames);
 }
 
-Pixmap sliderHandle()
+PixelBuffer sliderHandle()
 {
     // Hard edges: the handle is keyed over any part of the track.
-    Pixmap image(21, 9, kTransparentKeyCColor.toPixel());
+    PixelBuffer image(21, 9, kTransparentKeyCColor.toPixel());
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 21; ++x)
         {
@@ -204,14 +204,14 @@ Pixmap sliderHandle()
     return image;
 }
 
-Pixmap barButton(const Pixmap& panel, const CRect& at, ButtonIcon icon)
+PixelBuffer barButton(const PixelBuffer& panel, const CRect& at, ButtonIcon icon)
 {
-    Pixmap back = crop(panel, CRect(at.left, at.top, at.left + 12, at.bottom));
-    std::vector<Pixmap> frames;
+    PixelBuffer back = crop(panel, CRect(at.left, at.top, at.left + 12, at.bottom));
+    std::vector<PixelBuffer> frames;
     const int states[4] = {0, 1, 2, 0};
     for (int state : states)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         keyCap(frame, 0.0f, state, rgb(196, 200, 208));
         const CColor ink = state == 1 ? rgb(30, 60, 110) : rgb(46, 48, 56);
         buttonIcon(frame, 0.0f, icon, ink, state == 2 ? 1.0f : 0.0f);
@@ -220,16 +220,16 @@ Pixmap barButton(const Pixmap& panel, const CRect& at, ButtonIcon icon)
     return stackFrames(frames);
 }
 
-Pixmap stepRocker(const Pixmap& panel)
+PixelBuffer stepRocker(const PixelBuffer& panel)
 {
-    const Pixmap back = crop(panel, place::stepRocker);
-    std::vector<Pixmap> frames;
+    const PixelBuffer back = crop(panel, place::stepRocker);
+    std::vector<PixelBuffer> frames;
     // hover side, pressed side for images 0..4.
     const int hover[5] = {0, -1, 1, 0, 0};
     const int pressed[5] = {0, 0, 0, -1, 1};
     for (int image = 0; image < 5; ++image)
     {
-        Pixmap frame = back;
+        PixelBuffer frame = back;
         roundRect(frame, 0.5f, 0.5f, 30.5f, 13.5f, 3.0f, rgb(12, 13, 16));
         for (int side = -1; side <= 1; side += 2)
         {

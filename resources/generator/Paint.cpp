@@ -44,12 +44,12 @@ CColor mix(CColor a, CColor b, float t)
     return {lerp(a.red, b.red), lerp(a.green, b.green), lerp(a.blue, b.blue), lerp(a.alpha, b.alpha)};
 }
 
-void roundRect(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor color)
+void roundRect(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor color)
 {
     roundRectGradient(image, left, top, right, bottom, radius, color, color);
 }
 
-void roundRectGradient(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor upper,
+void roundRectGradient(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor upper,
                        CColor lower)
 {
     image.fillShape(
@@ -58,7 +58,7 @@ void roundRectGradient(Pixmap& image, float left, float top, float right, float 
         [=](float, float y) { return mix(upper, lower, (y - top) / std::max(1.0f, bottom - top)); }, image.bounds());
 }
 
-void roundRectOutline(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor color,
+void roundRectOutline(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor color,
                       float width)
 {
     image.fillShape(
@@ -70,12 +70,12 @@ void roundRectOutline(Pixmap& image, float left, float top, float right, float b
         [=](float, float) { return color; }, image.bounds());
 }
 
-void circle(Pixmap& image, float cx, float cy, float radius, CColor color)
+void circle(PixelBuffer& image, float cx, float cy, float radius, CColor color)
 {
     circleGradient(image, cx, cy, radius, color, color);
 }
 
-void circleGradient(Pixmap& image, float cx, float cy, float radius, CColor upper, CColor lower)
+void circleGradient(PixelBuffer& image, float cx, float cy, float radius, CColor upper, CColor lower)
 {
     image.fillShape(
         boxOf(cx - radius, cy - radius, cx + radius, cy + radius),
@@ -84,7 +84,7 @@ void circleGradient(Pixmap& image, float cx, float cy, float radius, CColor uppe
         image.bounds());
 }
 
-void glow(Pixmap& image, float cx, float cy, float radius, CColor color)
+void glow(PixelBuffer& image, float cx, float cy, float radius, CColor color)
 {
     image.fillShape(
         boxOf(cx - radius, cy - radius, cx + radius, cy + radius),
@@ -98,7 +98,7 @@ void glow(Pixmap& image, float cx, float cy, float radius, CColor color)
         image.bounds());
 }
 
-void ring(Pixmap& image, float cx, float cy, float innerRadius, float outerRadius, CColor color)
+void ring(PixelBuffer& image, float cx, float cy, float innerRadius, float outerRadius, CColor color)
 {
     image.fillShape(
         boxOf(cx - outerRadius, cy - outerRadius, cx + outerRadius, cy + outerRadius),
@@ -109,7 +109,7 @@ void ring(Pixmap& image, float cx, float cy, float innerRadius, float outerRadiu
         [=](float, float) { return color; }, image.bounds());
 }
 
-void arc(Pixmap& image, float cx, float cy, float radius, float width, float from, float to, CColor color)
+void arc(PixelBuffer& image, float cx, float cy, float radius, float width, float from, float to, CColor color)
 {
     const float half = width * 0.5f;
     const float sweep = from - to;
@@ -136,13 +136,13 @@ void arc(Pixmap& image, float cx, float cy, float radius, float width, float fro
         [=](float, float) { return color; }, image.bounds());
 }
 
-void line(Pixmap& image, float x0, float y0, float x1, float y1, float width, CColor color)
+void line(PixelBuffer& image, float x0, float y0, float x1, float y1, float width, CColor color)
 {
-    // Pixmap::drawLine places coordinates on pixel corners + 0.5.
+    // PixelBuffer::drawLine places coordinates on pixel corners + 0.5.
     image.drawLine(x0 - 0.5f, y0 - 0.5f, x1 - 0.5f, y1 - 0.5f, width, color, image.bounds());
 }
 
-void triangle(Pixmap& image, float x0, float y0, float x1, float y1, float x2, float y2, CColor color)
+void triangle(PixelBuffer& image, float x0, float y0, float x1, float y1, float x2, float y2, CColor color)
 {
     const float px[3] = {x0, x1, x2};
     const float py[3] = {y0, y1, y2};
@@ -176,7 +176,7 @@ float labelWidth(std::string_view text, float size, bool bold, float tracking)
     return tracking == 0.0f ? text::measure(text, style) : width;
 }
 
-void label(Pixmap& image, std::string_view text, float x, float middle, float size, bool bold, CColor color,
+void label(PixelBuffer& image, std::string_view text, float x, float middle, float size, bool bold, CColor color,
            Align align, float tracking)
 {
     const TextStyle style{size, bold};
@@ -199,19 +199,19 @@ void label(Pixmap& image, std::string_view text, float x, float middle, float si
     }
 }
 
-Pixmap crop(const Pixmap& image, const CRect& area)
+PixelBuffer crop(const PixelBuffer& image, const CRect& area)
 {
-    Pixmap part(static_cast<int>(area.width()), static_cast<int>(area.height()));
+    PixelBuffer part(static_cast<int>(area.width()), static_cast<int>(area.height()));
     part.copyFrom(image, static_cast<int>(area.left), static_cast<int>(area.top), part.bounds(), part.bounds());
     return part;
 }
 
-void paste(Pixmap& image, const Pixmap& part, long left, long top)
+void paste(PixelBuffer& image, const PixelBuffer& part, long left, long top)
 {
     image.copyFrom(part, 0, 0, CRect(left, top, left + part.width(), top + part.height()), image.bounds());
 }
 
-void keyUnchanged(Pixmap& image, const Pixmap& reference)
+void keyUnchanged(PixelBuffer& image, const PixelBuffer& reference)
 {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)

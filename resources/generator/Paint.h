@@ -1,10 +1,10 @@
 // Drawing helpers of the bitmap generator: anti-aliased shapes, gradients
-// and labels on a Pixmap. Coordinates are pixel edges (a pixel's centre is
+// and labels on a PixelBuffer. Coordinates are pixel edges (a pixel's centre is
 // at +0.5); angles are radians, counter-clockwise from the right.
 #pragma once
 
 #include "render/Font.h"
-#include "render/Pixmap.h"
+#include "render/PixelBuffer.h"
 
 #include <string_view>
 
@@ -13,21 +13,21 @@ namespace paint
 CColor rgb(int red, int green, int blue, int alpha = 255);
 CColor mix(CColor a, CColor b, float t);
 
-void roundRect(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor color);
-void roundRectGradient(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor upper,
+void roundRect(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor color);
+void roundRectGradient(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor upper,
                        CColor lower);
 // A one-pixel outline of a rounded rectangle.
-void roundRectOutline(Pixmap& image, float left, float top, float right, float bottom, float radius, CColor color,
+void roundRectOutline(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor color,
                       float width = 1.0f);
-void circle(Pixmap& image, float cx, float cy, float radius, CColor color);
-void circleGradient(Pixmap& image, float cx, float cy, float radius, CColor upper, CColor lower);
+void circle(PixelBuffer& image, float cx, float cy, float radius, CColor color);
+void circleGradient(PixelBuffer& image, float cx, float cy, float radius, CColor upper, CColor lower);
 // A soft round glow fading from `color` at the centre to nothing at radius.
-void glow(Pixmap& image, float cx, float cy, float radius, CColor color);
-void ring(Pixmap& image, float cx, float cy, float innerRadius, float outerRadius, CColor color);
+void glow(PixelBuffer& image, float cx, float cy, float radius, CColor color);
+void ring(PixelBuffer& image, float cx, float cy, float innerRadius, float outerRadius, CColor color);
 // An arc band from angle `from` clockwise to angle `to` (from > to).
-void arc(Pixmap& image, float cx, float cy, float radius, float width, float from, float to, CColor color);
-void line(Pixmap& image, float x0, float y0, float x1, float y1, float width, CColor color);
-void triangle(Pixmap& image, float x0, float y0, float x1, float y1, float x2, float y2, CColor color);
+void arc(PixelBuffer& image, float cx, float cy, float radius, float width, float from, float to, CColor color);
+void line(PixelBuffer& image, float x0, float y0, float x1, float y1, float width, CColor color);
+void triangle(PixelBuffer& image, float x0, float y0, float x1, float y1, float x2, float y2, CColor color);
 
 enum class Align
 {
@@ -37,15 +37,15 @@ enum class Align
 };
 // A label whose capitals are vertically centred on `middle`; x is its left
 // edge, centre or right edge. Tracking adds space between letters.
-void label(Pixmap& image, std::string_view text, float x, float middle, float size, bool bold, CColor color,
+void label(PixelBuffer& image, std::string_view text, float x, float middle, float size, bool bold, CColor color,
            Align align = Align::centre, float tracking = 0.0f);
 float labelWidth(std::string_view text, float size, bool bold, float tracking = 0.0f);
 
-Pixmap crop(const Pixmap& image, const CRect& area);
-void paste(Pixmap& image, const Pixmap& part, long left, long top);
+PixelBuffer crop(const PixelBuffer& image, const CRect& area);
+void paste(PixelBuffer& image, const PixelBuffer& part, long left, long top);
 // Marks every pixel equal to the reference's (unchanged by drawing) with
 // the transparent key, so only what was drawn shows.
-void keyUnchanged(Pixmap& image, const Pixmap& reference);
+void keyUnchanged(PixelBuffer& image, const PixelBuffer& reference);
 // A deterministic hash noise in -1..1 for an integer pair.
 float noise(int x, int y);
 } // namespace paint

@@ -15,7 +15,7 @@ const CColor kBarLabel = rgb(196, 201, 210);
 const CColor kFieldBack = rgb(237, 235, 213);
 constexpr float kLabelSize = 8.0f;
 
-void brushedMetal(Pixmap& image)
+void brushedMetal(PixelBuffer& image)
 {
     for (int y = 0; y < image.height(); ++y)
     {
@@ -28,13 +28,13 @@ void brushedMetal(Pixmap& image)
     }
 }
 
-void engravedLine(Pixmap& image, float left, float right, float y)
+void engravedLine(PixelBuffer& image, float left, float right, float y)
 {
     line(image, left, y, right, y, 1.0f, rgb(150, 151, 148));
     line(image, left, y + 1.0f, right, y + 1.0f, 1.0f, rgb(232, 233, 230));
 }
 
-void recess(Pixmap& image, const CRect& r, CColor fill)
+void recess(PixelBuffer& image, const CRect& r, CColor fill)
 {
     const auto l = static_cast<float>(r.left);
     const auto t = static_cast<float>(r.top);
@@ -45,12 +45,12 @@ void recess(Pixmap& image, const CRect& r, CColor fill)
     line(image, l, t + 0.5f, rt, t + 0.5f, 1.0f, rgb(0, 0, 0, 40));
 }
 
-void downArrow(Pixmap& image, float cx, float cy, CColor color)
+void downArrow(PixelBuffer& image, float cx, float cy, CColor color)
 {
     triangle(image, cx - 3.0f, cy - 1.5f, cx + 3.0f, cy - 1.5f, cx, cy + 2.0f, color);
 }
 
-void titleStrip(Pixmap& image)
+void titleStrip(PixelBuffer& image)
 {
     roundRectGradient(image, 4, 3, 296, 22, 4.0f, rgb(52, 57, 68), rgb(28, 31, 38));
     roundRectOutline(image, 4, 3, 296, 22, 4.0f, rgb(255, 255, 255, 30));
@@ -59,7 +59,7 @@ void titleStrip(Pixmap& image)
     label(image, "v1.6", 11, 12.5f, 7.0f, true, rgb(150, 158, 172), Align::left, 0.5f);
 }
 
-void sliderTrack(Pixmap& image)
+void sliderTrack(PixelBuffer& image)
 {
     const CRect& s = place::slider;
     const float y = static_cast<float>(s.top + s.bottom) * 0.5f;
@@ -69,7 +69,7 @@ void sliderTrack(Pixmap& image)
          rgb(240, 240, 236, 160));
 }
 
-void presetBar(Pixmap& image)
+void presetBar(PixelBuffer& image)
 {
     for (int y = 251; y < kPanelHeight; ++y)
     {
@@ -95,9 +95,9 @@ void presetBar(Pixmap& image)
 }
 } // namespace
 
-Pixmap panel()
+PixelBuffer panel()
 {
-    Pixmap image(kPanelWidth, kPanelHeight);
+    PixelBuffer image(kPanelWidth, kPanelHeight);
     brushedMetal(image);
     titleStrip(image);
 
@@ -112,8 +112,8 @@ Pixmap panel()
     label(image, "LOW FREQ", 122.5f, 121.5f, kLabelSize, true, kLabel);
     label(image, "HIGH FREQ", 177.5f, 121.5f, kLabelSize, true, kLabel);
     label(image, "HIGH GAIN", 232.5f, 121.5f, kLabelSize, true, kLabel);
-    label(image, "PRE", 24, 177.5f, kLabelSize, true, kLabel);
-    label(image, "DELAY", 24, 186.5f, kLabelSize, true, kLabel);
+    label(image, "PRE", 24, 175.5f, kLabelSize, true, kLabel);
+    label(image, "DELAY", 24, 184.0f, kLabelSize, true, kLabel);
     sliderTrack(image);
     engravedLine(image, 10, 290, 189);
 

@@ -23,10 +23,10 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(directory, error);
 
     using namespace artwork;
-    const Pixmap panelImage = panel();
+    const PixelBuffer panelImage = panel();
     const CColor amber = paint::rgb(236, 150, 48);
     const CColor blue = paint::rgb(70, 156, 226);
-    const std::pair<const char*, Pixmap> files[] = {
+    const std::pair<const char*, PixelBuffer> files[] = {
         {"panel.bmp", panelImage},
         {"power.bmp", powerSwitch(panelImage)},
         {"type_rocker.bmp", typeRocker(panelImage)},

@@ -132,7 +132,7 @@ float centredBaseline(const CRect& rect, const TextStyle& style)
     return std::round(static_cast<float>(rect.top) + (static_cast<float>(rect.height()) + capHeight(style)) * 0.5f);
 }
 
-void draw(Pixmap& target, const CRect& clip, float x, float baseline, std::string_view text, const TextStyle& style,
+void draw(PixelBuffer& target, const CRect& clip, float x, float baseline, std::string_view text, const TextStyle& style,
           CColor color)
 {
     std::lock_guard lock(faceMutex);

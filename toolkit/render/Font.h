@@ -3,7 +3,7 @@
 // characters. Glyphs are cached per face, size and character.
 #pragma once
 
-#include "Pixmap.h"
+#include "PixelBuffer.h"
 
 #include <string_view>
 
@@ -20,7 +20,7 @@ float measure(std::string_view text, const TextStyle& style);
 // Height of capital letters above the baseline, in pixels.
 float capHeight(const TextStyle& style);
 // Draws the text with its baseline at `baseline`, starting at x.
-void draw(Pixmap& target, const CRect& clip, float x, float baseline, std::string_view text, const TextStyle& style,
+void draw(PixelBuffer& target, const CRect& clip, float x, float baseline, std::string_view text, const TextStyle& style,
           CColor color);
 // The baseline that centres capital letters vertically in `rect`.
 float centredBaseline(const CRect& rect, const TextStyle& style);

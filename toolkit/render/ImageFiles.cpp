@@ -37,7 +37,7 @@ void writeU16(unsigned char* p, uint16_t value)
 }
 } // namespace
 
-bool decodeBitmap(const unsigned char* data, size_t size, Pixmap& image)
+bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image)
 {
     if (!data)
         return false;
@@ -74,7 +74,7 @@ bool decodeBitmap(const unsigned char* data, size_t size, Pixmap& image)
     const size_t stride = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~size_t{3};
     if (pixelOffset > size || stride * static_cast<size_t>(height) > size - pixelOffset)
         return false;
-    Pixmap decoded(width, height);
+    PixelBuffer decoded(width, height);
     for (int y = 0; y < height; ++y)
     {
         const unsigned char* row = data + pixelOffset + stride * static_cast<size_t>(bottomUp ? height - 1 - y : y);
@@ -88,7 +88,7 @@ bool decodeBitmap(const unsigned char* data, size_t size, Pixmap& image)
     return true;
 }
 
-std::vector<unsigned char> encodeBitmap24(const Pixmap& image)
+std::vector<unsigned char> encodeBitmap24(const PixelBuffer& image)
 {
     const size_t stride = (static_cast<size_t>(image.width()) * 3 + 3) & ~size_t{3};
     const size_t pixelBytes = stride * static_cast<size_t>(image.height());
@@ -121,7 +121,7 @@ std::vector<unsigned char> encodeBitmap24(const Pixmap& image)
     return file;
 }
 
-bool writePng(const Pixmap& image, const std::string& path)
+bool writePng(const PixelBuffer& image, const std::string& path)
 {
     if (image.empty())
         return false;

@@ -2,7 +2,7 @@
 // resources) and PNG files for screenshots and previews.
 #pragma once
 
-#include "Pixmap.h"
+#include "PixelBuffer.h"
 
 #include <cstddef>
 #include <string>
@@ -11,9 +11,9 @@
 // Decodes a 24- or 32-bit uncompressed bitmap, given either as a whole .bmp
 // file or as a packed DIB (header and pixels, as a resource holds it).
 // Answers false, leaving `image` untouched, for anything else or truncated data.
-bool decodeBitmap(const unsigned char* data, size_t size, Pixmap& image);
+bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image);
 
 // The image as a 24-bit .bmp file (alpha dropped).
-std::vector<unsigned char> encodeBitmap24(const Pixmap& image);
+std::vector<unsigned char> encodeBitmap24(const PixelBuffer& image);
 
-bool writePng(const Pixmap& image, const std::string& path);
+bool writePng(const PixelBuffer& image, const std::string& path);

@@ -1,8 +1,8 @@
-#include "Pixmap.h"
+#include "PixelBuffer.h"
 
 #include <cmath>
 
-Pixmap::Pixmap(int width, int height, uint32_t fill)
+PixelBuffer::PixelBuffer(int width, int height, uint32_t fill)
     : w(std::max(0, width)), h(std::max(0, height)), pixels(static_cast<size_t>(w) * h, fill)
 {
 }
@@ -29,7 +29,7 @@ static CRect clipped(CRect rect, const CRect& clip, const CRect& bounds)
     return rect.bound(clip).bound(bounds);
 }
 
-void Pixmap::blendPixel(int x, int y, CColor color, float coverage)
+void PixelBuffer::blendPixel(int x, int y, CColor color, float coverage)
 {
     if (x < 0 || y < 0 || x >= w || y >= h || !(coverage > 0.0f))
         return;
@@ -37,7 +37,7 @@ void Pixmap::blendPixel(int x, int y, CColor color, float coverage)
     at(x, y) = blendOver(at(x, y), color.toPixel(), static_cast<unsigned>(opacity + 0.5f));
 }
 
-void Pixmap::fillRect(CRect rect, CColor color, const CRect& clip)
+void PixelBuffer::fillRect(CRect rect, CColor color, const CRect& clip)
 {
     const CRect area = clipped(rect, clip, bounds());
     const uint32_t pixel = color.toPixel();
@@ -46,7 +46,7 @@ void Pixmap::fillRect(CRect rect, CColor color, const CRect& clip)
             at(x, y) = blendOver(at(x, y), pixel, color.alpha);
 }
 
-void Pixmap::frameRect(CRect rect, CColor color, int lineWidth, const CRect& clip)
+void PixelBuffer::frameRect(CRect rect, CColor color, int lineWidth, const CRect& clip)
 {
     if (rect.isEmpty() || lineWidth <= 0)
         return;
@@ -57,7 +57,7 @@ void Pixmap::frameRect(CRect rect, CColor color, int lineWidth, const CRect& cli
     fillRect({rect.right - lw, rect.top + lw, rect.right, rect.bottom - lw}, color, clip);
 }
 
-void Pixmap::drawLine(float x0, float y0, float x1, float y1, float lineWidth, CColor color, const CRect& clip)
+void PixelBuffer::drawLine(float x0, float y0, float x1, float y1, float lineWidth, CColor color, const CRect& clip)
 {
     const float half = std::max(lineWidth, 1.0f) * 0.5f;
     const float dx = x1 - x0;
@@ -100,7 +100,7 @@ void Pixmap::drawLine(float x0, float y0, float x1, float y1, float lineWidth, C
         [=](float, float) { return color; }, clip);
 }
 
-void Pixmap::copyFrom(const Pixmap& source, int sourceX, int sourceY, CRect dest, const CRect& clip, bool keyed,
+void PixelBuffer::copyFrom(const PixelBuffer& source, int sourceX, int sourceY, CRect dest, const CRect& clip, bool keyed,
                       uint8_t alpha, uint32_t key)
 {
     // Limit the destination to what the source can supply.
@@ -131,7 +131,7 @@ void Pixmap::copyFrom(const Pixmap& source, int sourceX, int sourceY, CRect dest
     }
 }
 
-void Pixmap::fillShape(CRect box, const Distance& distance, const Shader& shader, const CRect& clip)
+void PixelBuffer::fillShape(CRect box, const Distance& distance, const Shader& shader, const CRect& clip)
 {
     const CRect area = clipped(box, clip, bounds());
     for (long y = area.top; y < area.bottom; ++y)

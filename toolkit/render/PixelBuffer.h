@@ -9,11 +9,11 @@
 #include <functional>
 #include <vector>
 
-class Pixmap
+class PixelBuffer
 {
 public:
-    Pixmap() = default;
-    Pixmap(int width, int height, uint32_t fill = 0xFF000000u);
+    PixelBuffer() = default;
+    PixelBuffer(int width, int height, uint32_t fill = 0xFF000000u);
 
     int width() const { return w; }
     int height() const { return h; }
@@ -36,7 +36,7 @@ public:
     // Copies the part of `source` that starts at (sourceX, sourceY) into `dest`.
     // keyed: pixels equal to the key colour are skipped. alpha: 255 copies,
     // less blends the source over the image with that opacity.
-    void copyFrom(const Pixmap& source, int sourceX, int sourceY, CRect dest, const CRect& clip, bool keyed = false,
+    void copyFrom(const PixelBuffer& source, int sourceX, int sourceY, CRect dest, const CRect& clip, bool keyed = false,
                   uint8_t alpha = 255, uint32_t key = kTransparentKeyCColor.toPixel());
 
     // Anti-aliased fill of a shape given by its signed distance (negative
