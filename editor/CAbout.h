@@ -1,4 +1,5 @@
-// The About splash: an invisible zone on the title strip (CAbout) that
+// The About splash: an invisible zone on the title strip (CAbout, drawing
+// nothing like every CSplashScreen) that
 // opens the About picture as the frame's modal view (CSplashScreenMyView),
 // with the version drawn at the text anchor; a left click on the picture
 // closes it.
@@ -13,8 +14,8 @@ public:
            const CPoint& offset, const CPoint& textAnchor);
     ~CAbout() override;
 
-    void draw(CDrawContext* context) override;
-    void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+    // Opening (CSplashScreen::mouse) shows a CSplashScreenMyView.
+    CView* createSplashView() override;
 
     const CPoint& getTextAnchor() const { return textAnchor; }
 
@@ -22,16 +23,16 @@ protected:
     CPoint textAnchor;
 };
 
-class CSplashScreenMyView : public CView
+// The picture with the version text; closed by a left click (CSplashScreenView).
+class CSplashScreenMyView : public CSplashScreenView
 {
 public:
     static constexpr const char* kVersionText = "v.1.6.0";
 
-    CSplashScreenMyView(const CRect& size, CAbout* owner, const CPoint& textAnchor);
+    CSplashScreenMyView(CAbout* owner, const CPoint& textAnchor);
     ~CSplashScreenMyView() override;
 
     void draw(CDrawContext* context) override;
-    void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
 
     // Where the version text goes, in frame pixels.
     CRect versionRect() const;
@@ -40,5 +41,4 @@ public:
 protected:
     CPoint textAnchor;
     char versionText[16];
-    CAbout* owner;
 };

@@ -1,5 +1,6 @@
 #include "CControl.h"
 
+#include "CBitmap.h"
 #include "CDrawContext.h"
 #include "CFrame.h"
 
@@ -72,6 +73,37 @@ void CControl::notifyListener(CDrawContext* context)
 {
     if (listener)
         listener->valueChanged(context, this);
+}
+
+void CControl::drawBackgroundFrom(CDrawContext* context, const CPoint& source)
+{
+    if (!background)
+        return;
+    if (transparencyEnabled)
+        background->drawTransparent(context, size, source);
+    else
+        background->draw(context, size, source);
+}
+
+bool CControl::stepByWheel(CDrawContext* context, float distance)
+{
+    if (!mouseEnabled)
+        return false;
+    beginEdit();
+    value += distance * wheelInc * (vmax - vmin);
+    bounceValue();
+    if (isDirty())
+        notifyListener(context);
+    endEdit();
+    return true;
+}
+
+void CControl::finishTrackingStep(CDrawContext* context)
+{
+    bounceValue();
+    if (isDirty())
+        notifyListener(context);
+    doIdleStuff();
 }
 
 void CControl::doIdleStuff()

@@ -63,8 +63,15 @@ protected:
     // 0 when the press is not for this control.
     long acceptPress(CDrawContext* context, long buttons);
     void notifyListener(CDrawContext* context);
+    // Draws the background bitmap into the control's rectangle from `source`,
+    // colour-keyed when transparency is on.
+    void drawBackgroundFrom(CDrawContext* context, const CPoint& source);
+    // The wheel on a continuous control: wheelInc of the range per unit, limited.
+    bool stepByWheel(CDrawContext* context, float distance);
     // Redraws what is dirty and shows it, between steps of a mouse-tracking loop.
     void doIdleStuff();
+    // One step of a drag: limit the value, tell the listener of a change, redraw.
+    void finishTrackingStep(CDrawContext* context);
 
     CControlListener* listener;
     long tag;

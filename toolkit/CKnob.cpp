@@ -34,13 +34,7 @@ CKnob::~CKnob()
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (background)
-    {
-        if (transparencyEnabled)
-            background->drawTransparent(context, size, backOffset);
-        else
-            background->draw(context, size, backOffset);
-    }
+    drawBackgroundFrom(context, backOffset);
     drawHandle(context);
     setDirty(false);
 }
@@ -95,10 +89,7 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
     if (mode == kCircularMode)
     {
         value = lastAngleValue;
-        bounceValue();
-        if (isDirty())
-            notifyListener(context);
-        doIdleStuff();
+        finishTrackingStep(context);
     }
     for (;;)
     {
@@ -127,25 +118,14 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
             lastAngleValue = angleValue;
         }
         lastButtons = now;
-        bounceValue();
-        if (isDirty())
-            notifyListener(context);
-        doIdleStuff();
+        finishTrackingStep(context);
     }
     endEdit();
 }
 
 bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance)
 {
-    if (!mouseEnabled)
-        return false;
-    beginEdit();
-    value += distance * wheelInc * (vmax - vmin);
-    bounceValue();
-    if (isDirty())
-        notifyListener(context);
-    endEdit();
-    return true;
+    return stepByWheel(context, distance);
 }
 
 CAnimKnob::CAnimKnob(const CRect& rect, CControlListener* controlListener, long controlTag, long pixmaps,
@@ -170,13 +150,6 @@ long CAnimKnob::imageTop() const
 
 void CAnimKnob::draw(CDrawContext* context)
 {
-    if (background)
-    {
-        const CPoint source(0, imageTop());
-        if (transparencyEnabled)
-            background->drawTransparent(context, size, source);
-        else
-            background->draw(context, size, source);
-    }
+    drawBackgroundFrom(context, CPoint(0, imageTop()));
     setDirty(false);
 }

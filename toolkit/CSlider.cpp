@@ -51,13 +51,7 @@ float CHorizontalSlider::valueAtHandle(long handleLeft) const
 
 void CHorizontalSlider::draw(CDrawContext* context)
 {
-    if (background)
-    {
-        if (transparencyEnabled)
-            background->drawTransparent(context, size, backOffset);
-        else
-            background->draw(context, size, backOffset);
-    }
+    drawBackgroundFrom(context, backOffset);
     if (handle)
         handle->drawTransparent(context, handleRect());
     setDirty(false);
@@ -78,10 +72,7 @@ void CHorizontalSlider::mouse(CDrawContext* context, CPoint& where, long buttons
     {
         hold = grip.width() / 2;
         value = valueAtHandle(where.h - hold);
-        bounceValue();
-        if (isDirty())
-            notifyListener(context);
-        doIdleStuff();
+        finishTrackingStep(context);
     }
     long anchorX = where.h;
     float anchorValue = value;
@@ -106,23 +97,12 @@ void CHorizontalSlider::mouse(CDrawContext* context, CPoint& where, long buttons
         else
             value = valueAtHandle(where.h - hold);
         lastButtons = now;
-        bounceValue();
-        if (isDirty())
-            notifyListener(context);
-        doIdleStuff();
+        finishTrackingStep(context);
     }
     endEdit();
 }
 
 bool CHorizontalSlider::onWheel(CDrawContext* context, const CPoint&, float distance)
 {
-    if (!mouseEnabled)
-        return false;
-    beginEdit();
-    value += distance * wheelInc * (vmax - vmin);
-    bounceValue();
-    if (isDirty())
-        notifyListener(context);
-    endEdit();
-    return true;
+    return stepByWheel(context, distance);
 }

@@ -23,18 +23,30 @@ bool CSplashScreen::hitTest(const CPoint& where, long buttons)
     return CControl::hitTest(where, buttons) && (buttons & kLButton);
 }
 
+CView* CSplashScreen::createSplashView()
+{
+    return new CSplashScreenView(this);
+}
+
 void CSplashScreen::mouse(CDrawContext* context, CPoint&, long buttons)
 {
-    if (!acceptPress(context, buttons))
+    if (!mouseEnabled)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->getMouseButtons() : 0;
+    if (listener && (buttons & kModifierMask) && listener->controlModifierClicked(context, this, buttons) != 0)
+        return;
+    if (!(buttons & kLButton))
         return;
     value = value == 0.0f ? 1.0f : 0.0f;
     if (value == 0.0f)
         return;
-    auto* view = new CSplashScreenView(this);
+    CView* view = createSplashView();
     if (parentFrame && parentFrame->setModalView(view))
         notifyListener(context);
     else
     {
+        // Nothing shows it: the view is not kept and the splash stays closed.
         view->forget();
         value = 0.0f;
     }

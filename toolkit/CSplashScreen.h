@@ -1,8 +1,10 @@
 // A zone that shows a picture over the frame. Value 0 = closed, 1 = shown.
-// A left click on the zone toggles the value and, when it opens, puts a view
-// that draws `toDisplay` from the bitmap as the frame's modal view; a left
-// click on that view closes it again (unSplash). The zone itself draws
-// nothing.
+// A press on the zone: ignored with mouse input off; a press with a modifier
+// key is offered to the listener first (controlModifierClicked, non-zero
+// takes it); then, with the left button, the value toggles and, when it
+// opens, the splash view (drawing `toDisplay` from the bitmap) becomes the
+// frame's modal view and the listener is told. A left click on that view
+// closes it again (unSplash). The zone itself draws nothing.
 #pragma once
 
 #include "CControl.h"
@@ -20,6 +22,8 @@ public:
     bool hitTest(const CPoint& where, long buttons = -1) override;
     // Value back to 0; the listener is told if it was not 0 already.
     virtual void unSplash(CDrawContext* context = nullptr);
+    // The view shown while open; the frame takes it as its modal view.
+    virtual CView* createSplashView();
 
     const CRect& getDisplayRect() const { return toDisplay; }
     const CPoint& getOffset() const { return offset; }
@@ -40,6 +44,7 @@ protected:
 class CSplashScreenView : public CView
 {
 public:
+    // Shows the owner's display rectangle, background and transparency.
     explicit CSplashScreenView(CSplashScreen* owner);
     ~CSplashScreenView() override;
 

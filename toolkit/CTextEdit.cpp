@@ -19,12 +19,7 @@ CParamDisplay::~CParamDisplay() = default;
 void CParamDisplay::drawBack(CDrawContext* context)
 {
     if (background)
-    {
-        if (transparencyEnabled)
-            background->drawTransparent(context, size, backOffset);
-        else
-            background->draw(context, size, backOffset);
-    }
+        drawBackgroundFrom(context, backOffset);
     else if (!transparencyEnabled)
     {
         context->setFillColor(backColor);
