@@ -123,17 +123,18 @@ bool translateKey(XKeyEvent& event, VstKeyCode& key)
 class X11Window final : public PlatformWindow
 {
 public:
-    X11Window(CFrame& owner, Display* connection, ::Window parent) : frame(owner), display(connection)
+    X11Window(CFrame& owner, Display* connection, ::Window parent, const XWindowAttributes& parentAttributes)
+        : frame(owner), display(connection)
     {
         const CRect& size = frame.getViewSize();
-        const int screen = DefaultScreen(display);
-        visual = DefaultVisual(display, screen);
-        depth = DefaultDepth(display, screen);
+        // The child shares the parent's visual, so images use its format.
+        visual = parentAttributes.visual;
+        depth = parentAttributes.depth;
         XSetWindowAttributes attributes{};
         attributes.event_mask = kEventMask;
         attributes.background_pixmap = 0; // None: no background, the frame paints
         window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(size.width()),
-                               static_cast<unsigned>(size.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                               static_cast<unsigned>(size.height()), 0, depth, InputOutput, visual,
                                CWEventMask | CWBackPixmap, &attributes);
         gc = XCreateGC(display, window, 0, nullptr);
         directPixels = visual->c_class == TrueColor && (depth == 24 || depth == 32) && visual->red_mask == 0xFF0000 &&
@@ -329,6 +330,30 @@ private:
 };
 } // namespace
 
+namespace
+{
+bool parentRejected = false;
+
+int noteError(Display*, XErrorEvent*)
+{
+    parentRejected = true;
+    return 0;
+}
+
+// Asks for the parent's attributes without letting a bad window id reach
+// Xlib's default error handler, which would end the host's process.
+bool queryParent(Display* display, ::Window parent, XWindowAttributes& attributes)
+{
+    XSync(display, False);
+    parentRejected = false;
+    const auto previous = XSetErrorHandler(noteError);
+    const Status status = XGetWindowAttributes(display, parent, &attributes);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return status != 0 && !parentRejected;
+}
+} // namespace
+
 std::unique_ptr<PlatformWindow> createX11Window(CFrame& frame, void* parent)
 {
     if (!parent)
@@ -336,7 +361,14 @@ std::unique_ptr<PlatformWindow> createX11Window(CFrame& frame, void* parent)
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return nullptr;
-    return std::make_unique<X11Window>(frame, display, static_cast<::Window>(reinterpret_cast<uintptr_t>(parent)));
+    const auto parentWindow = static_cast<::Window>(reinterpret_cast<uintptr_t>(parent));
+    XWindowAttributes attributes{};
+    if (!queryParent(display, parentWindow, attributes))
+    {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    return std::make_unique<X11Window>(frame, display, parentWindow, attributes);
 }
 
 void installPlatformWindowBackend()

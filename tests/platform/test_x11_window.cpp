@@ -2,7 +2,8 @@
 // opens as a child of a window standing in for the host's, and real X input
 // (XTest, from a second connection) drags a knob, clicks a switch, opens and
 // closes the About picture and types a program name. The window's pixels
-// are compared with the frame's buffer and written to x11_window.png.
+// are compared with the frame's buffer and written to x11_window.png. A bad
+// parent window id must not take the process down.
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
 
@@ -260,6 +261,9 @@ TEST(X11Window, RealInputDrivesTheControls)
     EXPECT_EQ(different, 0);
 
     frame.reset();
+    // A window id the server does not know gives no window, and no exit.
+    CFrame orphan(CRect(0, 0, 20, 20), reinterpret_cast<void*>(uintptr_t{0x1ffffff0}), nullptr);
+    EXPECT_EQ(orphan.getPlatformWindow(), nullptr);
     setPlatformWindowFactory(nullptr);
     XDestroyWindow(host, hostWindow);
 }
