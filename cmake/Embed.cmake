@@ -1,5 +1,5 @@
 # corvanta_embed_files(<target> <table> KEYS k1 k2 ... FILES f1 f2 ...)
-# Links the files' bytes into <target> (GNU assembler .incbin, ELF targets) and
+# Links the files' bytes into <target> (GNU assembler .incbin) and
 # generates a table `const EmbeddedEntry <table>[]` with `<table>Count`, which
 # pairs each integer key with its bytes. Files may be outputs of other build
 # steps: the generated source depends on them.
@@ -19,10 +19,17 @@ function(corvanta_embed_files target table)
     list(GET EMBED_KEYS ${index} key)
     list(GET EMBED_FILES ${index} file)
     set(symbol "corvanta_embed_${table}_${index}")
+    # ELF modules keep the symbols to themselves; PE/COFF has no .hidden.
+    set(hide_start "")
+    set(hide_end "")
+    if(NOT WIN32)
+      set(hide_start "    .hidden ${symbol}\n")
+      set(hide_end "    .hidden ${symbol}_end\n")
+    endif()
     string(APPEND assembly
-      "    .balign 16\n    .hidden ${symbol}\n    .global ${symbol}\n${symbol}:\n"
+      "    .balign 16\n${hide_start}    .global ${symbol}\n${symbol}:\n"
       "    .incbin \\\"${file}\\\"\n"
-      "    .hidden ${symbol}_end\n    .global ${symbol}_end\n${symbol}_end:\n    .byte 0\n")
+      "${hide_end}    .global ${symbol}_end\n${symbol}_end:\n    .byte 0\n")
     string(APPEND declarations "extern const unsigned char ${symbol}[];\nextern const unsigned char ${symbol}_end[];\n")
     string(APPEND entries "    {${key}, {${symbol}, static_cast<size_t>(${symbol}_end - ${symbol})}},\n")
   endforeach()
