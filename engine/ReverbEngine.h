@@ -203,6 +203,8 @@ public:
     }
 
 private:
+    friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
+
     void clearBlockBuffers(bool includingDry);
     void clearAlgorithms(StateClear when);
     void runAlgorithm(int32_t m);
