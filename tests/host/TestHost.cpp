@@ -89,11 +89,13 @@ AEffect* TestHost::load(PluginModule& module)
     return instance;
 }
 
-void TestHost::close()
+VstIntPtr TestHost::close()
 {
+    VstIntPtr result = 0;
     if (instance)
-        instance->dispatcher(instance, effClose, 0, 0, nullptr, 0.0f);
+        result = instance->dispatcher(instance, effClose, 0, 0, nullptr, 0.0f);
     instance = nullptr;
+    return result;
 }
 
 VstIntPtr TestHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
@@ -183,4 +185,9 @@ VstIntPtr VSTCALLBACK TestHost::callback(AEffect*, VstInt32 opcode, VstInt32 ind
                                          float opt)
 {
     return activeHost ? activeHost->answer(opcode, index, value, opt) : 0;
+}
+
+VstIntPtr VSTCALLBACK silentHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
 }
