@@ -1,6 +1,7 @@
 // Processing allocates nothing, whatever the block size and rate: every
 // operator new while a block runs is counted.
 #include "Corvanta.h"
+#include "TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,6 @@ namespace
 {
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
-
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 } // namespace
 
 // The replacements pair malloc with free; GCC cannot see that the two belong together.
@@ -44,7 +40,7 @@ void operator delete(void* p, std::size_t) noexcept
 
 TEST(NoAllocation, ProcessReplacingAllocatesNothing)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     std::vector<float> inL(100000), inR(100000), outL(100000), outR(100000);
     for (size_t i = 0; i < inL.size(); ++i)
         inL[i] = inR[i] = (i % 100 < 50) ? 0.3f : -0.3f;

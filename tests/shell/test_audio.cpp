@@ -11,11 +11,9 @@
 
 namespace
 {
-class Audio : public ::testing::Test
+class Audio : public LoadedPlugin
 {
 protected:
-    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
-
     // Processes a block of the test signal starting at sample `offset`.
     void processSignal(int32_t n, int32_t offset, std::vector<float>& outL, std::vector<float>& outR)
     {
@@ -35,8 +33,6 @@ protected:
         return 0.6f * std::sin(t * (channel ? 0.0123f : 0.0071f)) + 0.1f * std::cos(t * 1.7f + channel);
     }
 
-    PluginModule module;
-    TestHost host;
     std::vector<float> inL, inR;
 };
 
@@ -45,11 +41,6 @@ VstSpeakerArrangement arrangementOf(VstInt32 channels)
     VstSpeakerArrangement arrangement{};
     arrangement.numChannels = channels;
     return arrangement;
-}
-
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
 }
 } // namespace
 
@@ -191,7 +182,7 @@ TEST(NewInstance, StartsWithoutATypeFadeAndOpensTheWetPath)
 {
     // Fixed: selecting program 0 at construction no longer starts a type fade
     // that muted the wet path for the first half second.
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     ReverbEngine& engine = effect.getEngine();
     EXPECT_EQ(engine.typeFadeCount, 0);
     EXPECT_EQ(engine.currentType, kAmbience);
