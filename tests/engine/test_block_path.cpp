@@ -25,6 +25,8 @@ struct BlockPathProbe
     {
         return engine.inputStage(inL, inR, n);
     }
+
+    static int32_t wetCarry(const ReverbEngine& engine) { return engine.wetCarry; }
 };
 
 namespace
@@ -544,4 +546,31 @@ TEST(TypeFade, ResetDuringAFadeWithOddBlocksKeepsTheStreamGoing)
         EXPECT_EQ(engine.currentType, kCathedral);
         EXPECT_EQ(engine.wetFade, 1.0f);
     }
+}
+
+TEST(TypeFade, SwitchThreeSamplesBeforeABlockEndThenAShortBlock)
+{
+    // At 192 kHz a switch 3 samples before the end of a block, followed by a
+    // block of 2, asks for a wet sample the kernel has not made yet: the
+    // output takes silence once (the wet path is muted then) and the stream
+    // goes on without reading past the kernel's output.
+    ReverbEngine engine;
+    settle(engine, 192000.0f);
+    changeType(engine, kArena);
+    // Blocks of 1002 switch after 6002 samples: sample 991 of the sixth block.
+    for (int b = 0; b < 6; ++b)
+        processConstant(engine, 1002);
+    ASSERT_EQ(engine.currentType, kArena);
+    ASSERT_EQ(engine.typeFadeCount, 5000 - 10);
+    const int32_t lengths[] = {2, 5, 3, 1, 7, 4096, 33, 31, 4};
+    for (int round = 0; round < 40; ++round)
+    {
+        for (int32_t n : lengths)
+        {
+            processConstant(engine, n);
+            ASSERT_GE(BlockPathProbe::wetCarry(engine), 0);
+            ASSERT_LE(BlockPathProbe::wetCarry(engine), 2);
+        }
+    }
+    EXPECT_EQ(engine.wetFade, 1.0f);
 }
