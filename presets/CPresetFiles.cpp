@@ -59,8 +59,16 @@ bool writeWhole(const std::string& path, const uint8_t* bytes, size_t size)
 CPresetFiles::CPresetFiles(CPresetSystemEffect* owner, CFileChooser& fileChooser, CMessageDisplay& messageDisplay)
     : effect(owner), chooser(fileChooser), messages(messageDisplay)
 {
-    std::error_code error;
-    fileDirectory = std::filesystem::current_path(error).string();
+    // A directory the system can't name in 8-bit characters leaves it empty.
+    try
+    {
+        std::error_code error;
+        fileDirectory = std::filesystem::current_path(error).string();
+    }
+    catch (...)
+    {
+        fileDirectory.clear();
+    }
 }
 
 bool CPresetFiles::hasPrograms() const
@@ -80,7 +88,8 @@ bool CPresetFiles::chooseFile(Kind kind, bool save, std::string& path)
     request.filters[1] = text.filter;
     request.filterIndex = 2;
     request.defaultExtension = text.extension;
-    request.options = kChooserHideReadOnly | (save ? kChooserOverwritePrompt : kChooserFileMustExist | kChooserPathMustExist);
+    request.options = save ? kChooserOverwritePrompt | kChooserHideReadOnly
+                           : kChooserFileMustExist | kChooserPathMustExist | kChooserHideReadOnly;
     request.initialDirectory = fileDirectory.c_str();
     request.fileName = fileName.c_str();
 
@@ -95,11 +104,6 @@ bool CPresetFiles::chooseFile(Kind kind, bool save, std::string& path)
     // Opened by its full path: the host's current directory is not ours to change.
     path = fileDirectory + fileName;
     return true;
-}
-
-void CPresetFiles::refuse(const char* text)
-{
-    messages.showError(kErrorCaption, text);
 }
 
 bool CPresetFiles::saveBank()
@@ -126,20 +130,29 @@ bool CPresetFiles::savePreset()
     return writeWhole(path, bytes.data(), bytes.size());
 }
 
-bool CPresetFiles::loadBank()
+bool CPresetFiles::chooseAndRead(Kind kind, std::vector<uint8_t>& bytes)
 {
     std::string path;
+    return hasPrograms() && chooseFile(kind, false, path) &&
+           readStart(path, kind == Kind::bank ? kBankFileSize : kPresetFileSize, bytes);
+}
+
+bool CPresetFiles::passes(FileCheck check)
+{
+    if (check != FileCheck::ok)
+        messages.showError(kErrorCaption, fileCheckMessage(check));
+    return check == FileCheck::ok;
+}
+
+bool CPresetFiles::loadBank()
+{
     std::vector<uint8_t> bytes;
-    if (!hasPrograms() || !chooseFile(Kind::bank, false, path) || !readStart(path, kBankFileSize, bytes))
+    if (!chooseAndRead(Kind::bank, bytes))
         return false;
     // The whole bank is checked before the first program changes.
     ProgramBank bank;
-    const FileCheck check = readBankFile(bytes.data(), bytes.size(), bank);
-    if (check != FileCheck::ok)
-    {
-        refuse(fileCheckMessage(check));
+    if (!passes(readBankFile(bytes.data(), bytes.size(), bank)))
         return false;
-    }
     for (VstInt32 i = 0; i < kNumStoredPrograms; ++i)
         applyRecord(bank[static_cast<size_t>(i)], *effect->getStoredProgram(i));
     effect->selectProgram(0);
@@ -148,17 +161,10 @@ bool CPresetFiles::loadBank()
 
 bool CPresetFiles::loadPreset()
 {
-    std::string path;
     std::vector<uint8_t> bytes;
-    if (!hasPrograms() || !chooseFile(Kind::preset, false, path) || !readStart(path, kPresetFileSize, bytes))
-        return false;
     ProgramRecord record;
-    const FileCheck check = readPresetFile(bytes.data(), bytes.size(), record);
-    if (check != FileCheck::ok)
-    {
-        refuse(fileCheckMessage(check));
+    if (!chooseAndRead(Kind::preset, bytes) || !passes(readPresetFile(bytes.data(), bytes.size(), record)))
         return false;
-    }
     const VstInt32 n = effect->getCurrentProgramIndex();
     CProgram* current = effect->getStoredProgram(n);
     if (!current)

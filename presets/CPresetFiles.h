@@ -6,8 +6,11 @@
 #pragma once
 
 #include "FileChooser.h"
+#include "PresetFileFormat.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class CPresetSystemEffect;
 
@@ -42,7 +45,10 @@ private:
     bool hasPrograms() const;
     // Runs the chooser and remembers the directory and name it gave.
     bool chooseFile(Kind kind, bool save, std::string& path);
-    void refuse(const char* text);
+    // Chooses a file to load and reads as much of it as its format holds.
+    bool chooseAndRead(Kind kind, std::vector<uint8_t>& bytes);
+    // Shows the message of a refused file; true when the file passed.
+    bool passes(FileCheck check);
 
     CPresetSystemEffect* effect;
     CFileChooser& chooser;

@@ -3,6 +3,7 @@
 
 #include "RegistryStore.h"
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 #include <unordered_set>
@@ -44,6 +45,30 @@ LONG resolve(HKEY key, std::string& directory, REGSAM& access)
     return ERROR_SUCCESS;
 }
 
+// The directory of a key whose handle holds `right`.
+LONG resolveFor(HKEY key, REGSAM right, std::string& directory)
+{
+    REGSAM access = 0;
+    const LONG status = resolve(key, directory, access);
+    if (status != ERROR_SUCCESS)
+        return status;
+    return (access & right) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Runs a call that may allocate; running out of memory becomes its status.
+template <typename Call>
+LONG guarded(Call call)
+{
+    try
+    {
+        return call();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
 HKEY newHandle(std::string directory, REGSAM access)
 {
     auto* key = new HKEY__{std::move(directory), access};
@@ -83,18 +108,13 @@ LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR, DWORD
     // Volatile keys, links and backup semantics are not offered.
     if (dwOptions != REG_OPTION_NON_VOLATILE)
         return ERROR_INVALID_PARAMETER;
-    try
-    {
+    return guarded([&] {
         bool created = false;
         const LONG status = openOrCreate(hKey, lpSubKey, samDesired, true, *phkResult, created);
         if (status == ERROR_SUCCESS && lpdwDisposition)
             *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
         return status;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    });
 }
 
 LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
@@ -102,28 +122,19 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKE
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    try
-    {
+    return guarded([&] {
         bool created = false;
         return openOrCreate(hKey, lpSubKey, samDesired, false, *phkResult, created);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    });
 }
 
 LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)
 {
-    try
-    {
+    return guarded([&] {
         std::string directory;
-        REGSAM access = 0;
-        LONG status = resolve(hKey, directory, access);
+        LONG status = resolveFor(hKey, KEY_SET_VALUE, directory);
         if (status != ERROR_SUCCESS)
             return status;
-        if (!(access & KEY_SET_VALUE))
-            return ERROR_ACCESS_DENIED;
         if (!lpData && cbData > 0)
             return ERROR_NOACCESS;
         registry_store::Value value;
@@ -136,11 +147,7 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const
         if (isRoot(hKey))
             status = registry_store::makeDirectories(directory);
         return status == ERROR_SUCCESS ? registry_store::writeValue(directory, value) : status;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    });
 }
 
 LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
@@ -148,15 +155,11 @@ LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDW
 {
     if (lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
-    try
-    {
+    return guarded([&] {
         std::string directory;
-        REGSAM access = 0;
-        LONG status = resolve(hKey, directory, access);
+        LONG status = resolveFor(hKey, KEY_QUERY_VALUE, directory);
         if (status != ERROR_SUCCESS)
             return status;
-        if (!(access & KEY_QUERY_VALUE))
-            return ERROR_ACCESS_DENIED;
         registry_store::Value value;
         status = registry_store::readValue(directory, lpValueName, value);
         if (status == ERROR_KEY_DELETED && isRoot(hKey)) // a root nothing was stored under yet
@@ -176,11 +179,7 @@ LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDW
         if (lpcbData)
             *lpcbData = size;
         return status;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    });
 }
 
 LSTATUS RegCloseKey(HKEY hKey)

@@ -139,17 +139,21 @@ TEST(Registry, ConfigHomeFallsBackToHomeAndNeedsAWritablePlace)
     ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
     HKEY key = createKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor");
     RegCloseKey(key);
-    EXPECT_TRUE(std::filesystem::is_directory(fakeHome.str() + "/.config/corvanta/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Vendor"));
+    EXPECT_TRUE(std::filesystem::is_directory(fakeHome.str() +
+                                              "/.config/corvanta/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Vendor"));
 
     // A configuration home that is a file can't hold the store.
     std::ofstream(fakeHome.file("plain")) << "x";
     ::setenv("XDG_CONFIG_HOME", fakeHome.file("plain").c_str(), 1);
     HKEY none = nullptr;
-    EXPECT_NE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", 0, nullptr, 0, KEY_WRITE, nullptr, &none, nullptr),
+    EXPECT_NE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", 0, nullptr, 0, KEY_WRITE, nullptr, &none,
+                              nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(none, nullptr);
     if (realHome)
         ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
 }
 
 TEST(Registry, ConcurrentWritersKeepEveryValueAndReadersNeverSeeATornFile)
