@@ -19,10 +19,13 @@ CPresetSystemEffect* presetEffect(AEffect* effect)
     return static_cast<CPresetSystemEffect*>(static_cast<AudioEffect*>(effect->object));
 }
 
+// Lives on the test's stack and leaves the effect before it goes, so the
+// module never deletes an object the test allocated.
 class RecordingEditor : public AEffEditor
 {
 public:
     using AEffEditor::AEffEditor;
+    ~RecordingEditor() override { effect->setEditor(nullptr); }
     std::vector<std::string> names;
     void updateProgramName(const char* name) override { names.emplace_back(name); }
 };
@@ -96,7 +99,7 @@ TEST(PresetFiles, PresetLoadsIntoTheCurrentProgramAsTheHostSeesIt)
     TestHost host;
     ASSERT_NE(host.load(module), nullptr);
     CPresetSystemEffect* effect = presetEffect(host.effect());
-    auto* editor = new RecordingEditor(effect); // owned by the effect
+    RecordingEditor editor(effect);
     FileSetup setup;
     CPresetFiles files(effect, setup.chooser, setup.messages);
 
@@ -122,7 +125,7 @@ TEST(PresetFiles, PresetLoadsIntoTheCurrentProgramAsTheHostSeesIt)
     EXPECT_EQ(host.getParameter(kHighDamp), 0.0f);
     EXPECT_EQ(host.callsWith(audioMasterAutomate).size(), 32u);
     EXPECT_EQ(effect->getCurrentProgramIndex(), 7);
-    EXPECT_EQ(editor->names, std::vector<std::string>{"Twenty-four characters!!"});
+    EXPECT_EQ(editor.names, std::vector<std::string>{"Twenty-four characters!!"});
     const auto after = storeBytes(*effect);
     const size_t record6 = 5 + 6 * 88;
     EXPECT_TRUE(std::equal(before.begin() + record6, before.begin() + record6 + 88, after.begin() + record6))

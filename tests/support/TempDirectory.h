@@ -1,9 +1,10 @@
-// Temporary directories for tests, and a per-user configuration home that
-// points the registry store at one of them for the life of the object.
+// Temporary directories for tests, and (on Linux) a per-user configuration
+// home that points the registry store at one of them for the object's life.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 class TempDirectory
@@ -11,9 +12,15 @@ class TempDirectory
 public:
     TempDirectory()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "corvanta-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path = pattern;
+        std::random_device seed;
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt)
+        {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("corvanta-test-" + std::to_string(seed()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error))
+                path = candidate.string();
+        }
     }
     ~TempDirectory()
     {
@@ -31,6 +38,7 @@ private:
     std::string path;
 };
 
+#if !defined(_WIN32)
 class ScopedConfigHome
 {
 public:
@@ -64,3 +72,4 @@ private:
     std::string saved;
     bool hadPrevious = false;
 };
+#endif
