@@ -1,6 +1,7 @@
 // A small VST 2.4 host for tests: loads the built plug-in module the way a
-// host does (dlopen, VSTPluginMain), answers the plug-in's host callbacks
-// with configurable values and records every call it receives.
+// host does (dlopen, or LoadLibrary on Windows; VSTPluginMain), answers the
+// plug-in's host callbacks with configurable values and records every call
+// it receives.
 #pragma once
 
 #include "vst/VstInterface.h"
