@@ -1,6 +1,6 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Sourced by scripts/demo and scripts/test.
-corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
 
 corvanta_install_deps() {
   local missing=()
