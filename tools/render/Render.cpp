@@ -14,6 +14,77 @@ float peakOf(const float* samples, size_t count, float peak)
     return peak;
 }
 
+// File access in chunks of many host blocks: a host block may be a single
+// sample, and one library call per block would cost more than the effect.
+constexpr int64_t kChunkFrames = 16384;
+
+class ChunkedSource
+{
+public:
+    ChunkedSource(FrameSource& frames, int64_t blockSize)
+        : source(frames), buffer(static_cast<size_t>(std::max(kChunkFrames, blockSize) * frames.channels))
+    {
+    }
+
+    // Copies up to `frames` interleaved frames; fewer only at the end.
+    int64_t read(float* interleaved, int64_t frames)
+    {
+        const auto channels = static_cast<size_t>(source.channels);
+        int64_t done = 0;
+        while (done < frames)
+        {
+            if (position == filled)
+            {
+                if (ended)
+                    break;
+                const auto capacity = static_cast<int64_t>(buffer.size() / channels);
+                filled = std::max<int64_t>(source.read(buffer.data(), capacity), 0);
+                position = 0;
+                ended = filled < capacity;
+                if (filled == 0)
+                    break;
+            }
+            const int64_t count = std::min(frames - done, filled - position);
+            std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(position * source.channels),
+                        static_cast<size_t>(count) * channels, interleaved + done * source.channels);
+            position += count;
+            done += count;
+        }
+        return done;
+    }
+
+private:
+    FrameSource& source;
+    std::vector<float> buffer;
+    int64_t filled = 0;
+    int64_t position = 0;
+    bool ended = false;
+};
+
+class ChunkedSink
+{
+public:
+    explicit ChunkedSink(FrameSink& frames) : sink(frames) { buffer.reserve(kChunkFrames * 2); }
+
+    bool write(const float* interleavedStereo, int64_t frames, std::string& error)
+    {
+        buffer.insert(buffer.end(), interleavedStereo, interleavedStereo + frames * 2);
+        return buffer.size() < kChunkFrames * 2 || flush(error);
+    }
+
+    bool flush(std::string& error)
+    {
+        const auto frames = static_cast<int64_t>(buffer.size() / 2);
+        const bool written = frames == 0 || sink.write(buffer.data(), frames, error);
+        buffer.clear();
+        return written;
+    }
+
+private:
+    FrameSink& sink;
+    std::vector<float> buffer;
+};
+
 // Output frames waiting for the tail rule: written once the tail reaches
 // past them, dropped when the tail ends before them.
 class PendingTail
@@ -29,7 +100,7 @@ public:
     }
 
     // Writes the pending frames up to tail frame `end`.
-    bool flushTo(int64_t end, FrameSink& sink, float& peak, std::string& error)
+    bool flushTo(int64_t end, ChunkedSink& sink, float& peak, std::string& error)
     {
         const int64_t count = end - written;
         if (count <= 0)
@@ -93,6 +164,8 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
     TailTracker tail(static_cast<int64_t>(std::llround(job.tailSeconds * rate)),
                      tailHoldFrames(host.effect().getEngine().preDelayTime, rate));
     PendingTail pending;
+    ChunkedSource input(source, n);
+    ChunkedSink output(sink);
     report = {};
     host.prime();
 
@@ -107,7 +180,7 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
         int64_t got = 0;
         if (!inputEnded)
         {
-            got = source.read(in.data(), n);
+            got = input.read(in.data(), n);
             if (got < n)
             {
                 inputEnded = true;
@@ -136,7 +209,7 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
             out[i * 2 + 1] = outR[i];
         }
         report.outputPeak = peakOf(out.data(), frames * 2, report.outputPeak);
-        if (got > 0 && !sink.write(out.data(), got, error))
+        if (got > 0 && !output.write(out.data(), got, error))
             return false;
         report.inputFrames += got;
 
@@ -144,7 +217,7 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
         {
             const int64_t seen = tail.observe(outL + got, outR + got, n - got);
             pending.append(outL + got, outR + got, seen);
-            if (!pending.flushTo(tail.length(), sink, report.outputPeak, error))
+            if (!pending.flushTo(tail.length(), output, report.outputPeak, error))
                 return false;
         }
         if (job.progress)
@@ -153,5 +226,5 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
             break;
     }
     report.tailFrames = tail.length();
-    return true;
+    return output.flush(error);
 }

@@ -26,5 +26,5 @@ int64_t TailTracker::observe(const float* left, const float* right, int64_t fram
 
 int64_t tailHoldFrames(double preDelaySeconds, double sampleRate)
 {
-    return static_cast<int64_t>(std::ceil((std::max(preDelaySeconds, 0.0) + kTailHoldSeconds) * sampleRate));
+    return std::llround((std::max(preDelaySeconds, 0.0) + kTailHoldSeconds) * sampleRate);
 }
