@@ -8,6 +8,11 @@
 namespace
 {
 constexpr uint8_t kMagic[4] = {'N', 'C', 'R', 'O'};
+constexpr int32_t kHeaderSize = 5;
+constexpr int32_t kRecordSize = 88;
+constexpr int32_t kLongestFile = kHeaderSize + kNumStoredPrograms * kRecordSize;
+constexpr char kPresetKind = '!';
+constexpr char kBankKind = '7';
 
 float littleEndianFloat(const uint8_t* bytes)
 {
@@ -21,17 +26,17 @@ float littleEndianFloat(const uint8_t* bytes)
 // Checks the magic, the kind byte and that `count` records follow.
 bool checkHeader(std::span<const uint8_t> bytes, char kind, int32_t count, std::string& error)
 {
-    if (bytes.size() < 4 || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0)
+    if (bytes.size() < sizeof(kMagic) || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0)
     {
         error = "Invalid file format!";
         return false;
     }
-    if (bytes.size() < 5 || bytes[4] != static_cast<uint8_t>(kind))
+    if (bytes.size() < kHeaderSize || bytes[sizeof(kMagic)] != static_cast<uint8_t>(kind))
     {
-        error = kind == kBankFileKind ? "Not a bank file!" : "Not a preset file!";
+        error = kind == kBankKind ? "Not a bank file!" : "Not a preset file!";
         return false;
     }
-    if (bytes.size() < static_cast<size_t>(kProgramFileHeaderSize + count * kProgramRecordSize))
+    if (bytes.size() < static_cast<size_t>(kHeaderSize + count * kRecordSize))
     {
         error = "Invalid file format!";
         return false;
@@ -39,10 +44,9 @@ bool checkHeader(std::span<const uint8_t> bytes, char kind, int32_t count, std::
     return true;
 }
 
-std::span<const uint8_t, kProgramRecordSize> recordAt(std::span<const uint8_t> bytes, int32_t n)
+std::span<const uint8_t, kRecordSize> recordAt(std::span<const uint8_t> bytes, int32_t n)
 {
-    return bytes.subspan(static_cast<size_t>(kProgramFileHeaderSize + n * kProgramRecordSize))
-        .first<kProgramRecordSize>();
+    return bytes.subspan(static_cast<size_t>(kHeaderSize + n * kRecordSize)).first<kRecordSize>();
 }
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
@@ -55,7 +59,7 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     }
     // Both formats are a few kilobytes; anything far larger is read only as
     // far as a bank goes, which is all the decoder looks at.
-    bytes.resize(kBankFileSize + 1);
+    bytes.resize(kLongestFile + 1);
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
@@ -67,9 +71,8 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     bytes.resize(got);
     return true;
 }
-} // namespace
 
-void decodeProgramRecord(std::span<const uint8_t, kProgramRecordSize> record, CProgram& program)
+void decodeProgramRecord(std::span<const uint8_t, kRecordSize> record, CProgram& program)
 {
     char name[CProgram::kNameCapacity] = {};
     std::memcpy(name, record.data(), CProgram::kMaxNameLength);
@@ -77,32 +80,33 @@ void decodeProgramRecord(std::span<const uint8_t, kProgramRecordSize> record, CP
     for (int32_t i = 0; i < CProgram::kNumValues; ++i)
         program.setParameter(i, littleEndianFloat(record.data() + CProgram::kMaxNameLength + 4 * i));
 }
+} // namespace
 
-bool decodePresetFile(std::span<const uint8_t> bytes, CProgram& program, std::string& error)
+bool decodePresetBytes(std::span<const uint8_t> bytes, CProgram& program, std::string& error)
 {
-    if (!checkHeader(bytes, kPresetFileKind, 1, error))
+    if (!checkHeader(bytes, kPresetKind, 1, error))
         return false;
     decodeProgramRecord(recordAt(bytes, 0), program);
     return true;
 }
 
-bool decodeBankFile(std::span<const uint8_t> bytes, ProgramBank& bank, std::string& error)
+bool decodeBankBytes(std::span<const uint8_t> bytes, ProgramArray& programs, std::string& error)
 {
-    if (!checkHeader(bytes, kBankFileKind, kNumStoredPrograms, error))
+    if (!checkHeader(bytes, kBankKind, kNumStoredPrograms, error))
         return false;
     for (int32_t n = 0; n < kNumStoredPrograms; ++n)
-        decodeProgramRecord(recordAt(bytes, n), bank[static_cast<size_t>(n)]);
+        decodeProgramRecord(recordAt(bytes, n), programs[static_cast<size_t>(n)]);
     return true;
 }
 
-bool readPresetFile(const std::string& path, CProgram& program, std::string& error)
+bool loadPresetFile(const std::string& path, CProgram& program, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    return readWholeFile(path, bytes, error) && decodePresetFile(bytes, program, error);
+    return readWholeFile(path, bytes, error) && decodePresetBytes(bytes, program, error);
 }
 
-bool readBankFile(const std::string& path, ProgramBank& bank, std::string& error)
+bool loadBankFile(const std::string& path, ProgramArray& programs, std::string& error)
 {
     std::vector<uint8_t> bytes;
-    return readWholeFile(path, bytes, error) && decodeBankFile(bytes, bank, error);
+    return readWholeFile(path, bytes, error) && decodeBankBytes(bytes, programs, error);
 }

@@ -1,6 +1,7 @@
-// Reading preset (".orv") and bank (".orb") files: the header "NCRO" and a
-// kind byte ('!' preset, '7' bank), then 88-byte program records of a
-// 24-byte name and 16 little-endian single-precision values.
+// Reading preset (".orv") and bank (".orb") files for programs that load
+// them without the editor: the header "NCRO" and a kind byte ('!' preset,
+// '7' bank), then 88-byte program records of a 24-byte name (terminated only
+// when shorter) and 16 little-endian single-precision values.
 //
 // Threads: plain functions without shared state; any thread.
 #pragma once
@@ -13,25 +14,16 @@
 #include <span>
 #include <string>
 
-constexpr int32_t kProgramRecordSize = 88;
-constexpr int32_t kProgramFileHeaderSize = 5;
-constexpr int32_t kPresetFileSize = kProgramFileHeaderSize + kProgramRecordSize;
-constexpr int32_t kBankFileSize = kProgramFileHeaderSize + kNumStoredPrograms * kProgramRecordSize;
-constexpr char kPresetFileKind = '!';
-constexpr char kBankFileKind = '7';
+using ProgramArray = std::array<CProgram, kNumStoredPrograms>;
 
-using ProgramBank = std::array<CProgram, kNumStoredPrograms>;
-
-// Decodes one record into `program` (the program clamps each value to 0..1).
-void decodeProgramRecord(std::span<const uint8_t, kProgramRecordSize> record, CProgram& program);
-
-// Decodes a whole file image. On failure `program` or `bank` is untouched
-// and `error` holds the reason ("Invalid file format!", "Not a preset file!",
-// "Not a bank file!"); a file shorter than its format is an invalid format.
-bool decodePresetFile(std::span<const uint8_t> bytes, CProgram& program, std::string& error);
-bool decodeBankFile(std::span<const uint8_t> bytes, ProgramBank& bank, std::string& error);
+// Decodes a whole file image; bytes beyond the format are ignored. On
+// failure nothing is changed and `error` holds the reason ("Invalid file
+// format!", "Not a preset file!", "Not a bank file!"); a file shorter than
+// its format is an invalid format. The programs clamp values to 0..1.
+bool decodePresetBytes(std::span<const uint8_t> bytes, CProgram& program, std::string& error);
+bool decodeBankBytes(std::span<const uint8_t> bytes, ProgramArray& programs, std::string& error);
 
 // Reads and decodes the file at `path`; a file that cannot be read sets
 // `error` to the system's reason.
-bool readPresetFile(const std::string& path, CProgram& program, std::string& error);
-bool readBankFile(const std::string& path, ProgramBank& bank, std::string& error);
+bool loadPresetFile(const std::string& path, CProgram& program, std::string& error);
+bool loadBankFile(const std::string& path, ProgramArray& programs, std::string& error);

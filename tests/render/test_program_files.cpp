@@ -21,10 +21,10 @@ void expectProgram(const CProgram& program, const std::string& name, const float
 TEST(ProgramFiles, ReadsAPresetBitForBit)
 {
     const auto bytes = programFile('!', {programRecord("Vocal Plate", kValues)});
-    ASSERT_EQ(bytes.size(), static_cast<size_t>(kPresetFileSize));
+    ASSERT_EQ(bytes.size(), 93u);
     CProgram program;
     std::string error;
-    ASSERT_TRUE(decodePresetFile(bytes, program, error)) << error;
+    ASSERT_TRUE(decodePresetBytes(bytes, program, error)) << error;
     expectProgram(program, "Vocal Plate", kValues);
 }
 
@@ -39,10 +39,10 @@ TEST(ProgramFiles, ReadsAWholeBankInOrder)
         records.push_back(programRecord("Program " + std::to_string(n), values));
     }
     const auto bytes = programFile('7', records);
-    ASSERT_EQ(bytes.size(), static_cast<size_t>(kBankFileSize));
-    ProgramBank bank;
+    ASSERT_EQ(bytes.size(), 4669u);
+    ProgramArray bank;
     std::string error;
-    ASSERT_TRUE(decodeBankFile(bytes, bank, error)) << error;
+    ASSERT_TRUE(decodeBankBytes(bytes, bank, error)) << error;
     for (int n = 0; n < kNumStoredPrograms; ++n)
     {
         EXPECT_EQ(std::string(bank[static_cast<size_t>(n)].name()), "Program " + std::to_string(n));
@@ -55,13 +55,13 @@ TEST(ProgramFiles, NamesOfTwentyFourCharactersHaveNoTerminator)
     auto record = programRecord("ABCDEFGHIJKLMNOPQRSTUVWX", kValues);
     CProgram program;
     std::string error;
-    ASSERT_TRUE(decodePresetFile(programFile('!', {record}), program, error));
+    ASSERT_TRUE(decodePresetBytes(programFile('!', {record}), program, error));
     EXPECT_EQ(std::string(program.name()), "ABCDEFGHIJKLMNOPQRSTUVWX");
 
     // Bytes after a terminator carry no meaning.
     record = programRecord("Short", kValues);
     record[10] = 'Z';
-    ASSERT_TRUE(decodePresetFile(programFile('!', {record}), program, error));
+    ASSERT_TRUE(decodePresetBytes(programFile('!', {record}), program, error));
     EXPECT_EQ(std::string(program.name()), "Short");
 }
 
@@ -72,7 +72,7 @@ TEST(ProgramFiles, ValuesOutsideZeroToOneAreClamped)
     wild[4] = -0.5f;
     CProgram program;
     std::string error;
-    ASSERT_TRUE(decodePresetFile(programFile('!', {programRecord("Wild", wild)}), program, error));
+    ASSERT_TRUE(decodePresetBytes(programFile('!', {programRecord("Wild", wild)}), program, error));
     EXPECT_EQ(program.getParameter(3), 1.0f);
     EXPECT_EQ(program.getParameter(4), 0.0f);
 }
@@ -86,22 +86,22 @@ TEST(ProgramFiles, OtherFilesAreRefusedAndLeaveTheProgramsAlone)
 
     CProgram program;
     program.setName("untouched");
-    EXPECT_FALSE(decodePresetFile(bank, program, error));
+    EXPECT_FALSE(decodePresetBytes(bank, program, error));
     EXPECT_EQ(error, "Not a preset file!");
     std::vector<uint8_t> wrongMagic = preset;
     wrongMagic[1] = 'X';
-    EXPECT_FALSE(decodePresetFile(wrongMagic, program, error));
+    EXPECT_FALSE(decodePresetBytes(wrongMagic, program, error));
     EXPECT_EQ(error, "Invalid file format!");
-    EXPECT_FALSE(decodePresetFile(std::vector<uint8_t>(preset.begin(), preset.end() - 1), program, error));
+    EXPECT_FALSE(decodePresetBytes(std::vector<uint8_t>(preset.begin(), preset.end() - 1), program, error));
     EXPECT_EQ(error, "Invalid file format!");
-    EXPECT_FALSE(decodePresetFile(std::vector<uint8_t>{'N', 'C'}, program, error));
+    EXPECT_FALSE(decodePresetBytes(std::vector<uint8_t>{'N', 'C'}, program, error));
     EXPECT_EQ(error, "Invalid file format!");
     EXPECT_EQ(std::string(program.name()), "untouched");
 
-    ProgramBank programs;
-    EXPECT_FALSE(decodeBankFile(preset, programs, error));
+    ProgramArray programs;
+    EXPECT_FALSE(decodeBankBytes(preset, programs, error));
     EXPECT_EQ(error, "Not a bank file!");
-    EXPECT_FALSE(decodeBankFile(std::vector<uint8_t>(bank.begin(), bank.end() - 88), programs, error));
+    EXPECT_FALSE(decodeBankBytes(std::vector<uint8_t>(bank.begin(), bank.end() - 88), programs, error));
     EXPECT_EQ(error, "Invalid file format!");
     EXPECT_EQ(std::string(programs[52].name()), "init");
 }
@@ -112,12 +112,12 @@ TEST(ProgramFiles, ReadsFromDiskAndReportsMissingFiles)
     writeBytes(folder.file("p.orv"), programFile('!', {programRecord("On Disk", kValues)}));
     CProgram program;
     std::string error;
-    ASSERT_TRUE(readPresetFile(folder.file("p.orv"), program, error)) << error;
+    ASSERT_TRUE(loadPresetFile(folder.file("p.orv"), program, error)) << error;
     expectProgram(program, "On Disk", kValues);
 
-    EXPECT_FALSE(readPresetFile(folder.file("missing.orv"), program, error));
+    EXPECT_FALSE(loadPresetFile(folder.file("missing.orv"), program, error));
     EXPECT_EQ(error, "No such file or directory");
-    ProgramBank bank;
-    EXPECT_FALSE(readBankFile(folder.file("p.orv"), bank, error));
+    ProgramArray bank;
+    EXPECT_FALSE(loadBankFile(folder.file("p.orv"), bank, error));
     EXPECT_EQ(error, "Not a bank file!");
 }

@@ -17,11 +17,14 @@ void storeProgram(Corvanta& effect, int32_t n, const CProgram& program)
         stored->setParameter(i, program.getParameter(i));
 }
 
+// The two file loads read through presets/ProgramFileReader; they are the
+// only places the renderer touches the file formats.
+
 // Loads a bank into the whole store, as the editor's bank load does.
 bool loadBank(Corvanta& effect, const std::string& path, std::string& error)
 {
-    ProgramBank bank;
-    if (!readBankFile(path, bank, error))
+    ProgramArray bank;
+    if (!loadBankFile(path, bank, error))
     {
         error = path + ": " + error;
         return false;
@@ -36,7 +39,7 @@ bool loadBank(Corvanta& effect, const std::string& path, std::string& error)
 bool loadPreset(Corvanta& effect, const std::string& path, std::string& error)
 {
     CProgram program;
-    if (!readPresetFile(path, program, error))
+    if (!loadPresetFile(path, program, error))
     {
         error = path + ": " + error;
         return false;
