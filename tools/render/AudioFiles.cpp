@@ -37,7 +37,10 @@ int createTemporary(const std::string& finalPath, std::string& temporaryPath)
     std::filesystem::path folder = path.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";
+    hidden += path.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (folder / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back(0);
     const int fd = mkstemp(name.data());

@@ -74,6 +74,15 @@ std::string_view stripUnit(std::string_view text, std::string_view unit)
     return endsWithIgnoringCase(text, unit) ? trim(text.substr(0, text.size() - unit.size())) : text;
 }
 
+// The text in single quotes, for messages.
+std::string quoted(std::string_view text)
+{
+    std::string result(1, '\'');
+    result.append(text);
+    result.push_back('\'');
+    return result;
+}
+
 std::string formatNumber(double value)
 {
     char text[32] = {};
@@ -265,12 +274,12 @@ bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, 
     double t = 0.0;
     if (!splitNumber(*range, text, t))
     {
-        error = "'" + std::string(text) + "' is not a value of " + name + " (" + valueSyntax(index) + ")";
+        error = quoted(text) + " is not a value of " + name + " (" + valueSyntax(index) + ")";
         return false;
     }
     if (t < range->minimum || t > range->maximum)
     {
-        error = name + " = '" + std::string(text) + "' is out of range (" + valueSyntax(index) + ")";
+        error = name + " = " + quoted(text) + " is out of range (" + valueSyntax(index) + ")";
         return false;
     }
     switch (range->unit)
@@ -279,7 +288,7 @@ bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, 
     case Unit::Type:
         if (t != std::trunc(t))
         {
-            error = name + " takes " + valueSyntax(index) + ", not '" + std::string(text) + "'";
+            error = name + " takes " + valueSyntax(index) + ", not " + quoted(text);
             return false;
         }
         x = range->unit == Unit::Type ? typeNormalizedValue(static_cast<int32_t>(t)) : t;
@@ -299,7 +308,7 @@ bool parseNormalizedValue(std::string_view text, float& normalized, std::string&
     double x = 0.0;
     if (!parseNumber(text, x) || x < 0.0 || x > 1.0)
     {
-        error = "'" + std::string(trim(text)) + "' is not a normalised value 0..1";
+        error = quoted(trim(text)) + " is not a normalised value 0..1";
         return false;
     }
     normalized = static_cast<float>(x);
