@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -18,14 +19,6 @@ extern char** environ;
 
 namespace
 {
-std::filesystem::path makeScratch()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvanta-render-test.XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
-
 std::string slurp(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -33,18 +26,10 @@ std::string slurp(const std::filesystem::path& path)
 }
 } // namespace
 
-ScratchFolder::ScratchFolder() : path(makeScratch()) {}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
-
-std::vector<std::string> ScratchFolder::list() const
+std::vector<std::string> filesIn(const TempDirectory& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path))
+    for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -1,27 +1,16 @@
-// Helpers for the renderer's tests: a scratch folder, running the built
+// Helpers for the renderer's tests: the files of a folder, running the built
 // corvanta-render, writing and reading audio files, and building preset and
 // bank file images byte by byte.
 #pragma once
 
+#include "TempDirectory.h"
+
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-class ScratchFolder
-{
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    // Names of the files in the folder, sorted.
-    std::vector<std::string> list() const;
-
-    const std::filesystem::path path;
-};
+// Names of the files in a test's folder, sorted.
+std::vector<std::string> filesIn(const TempDirectory& folder);
 
 struct ToolRun
 {

@@ -23,13 +23,13 @@ bool contains(const std::string& text, const std::string& part)
 }
 
 // The tool failed with a message naming `problem` and wrote nothing.
-void expectRefusal(const ToolRun& run, const std::string& problem, const ScratchFolder& folder,
+void expectRefusal(const ToolRun& run, const std::string& problem, const TempDirectory& folder,
                    const std::vector<std::string>& filesBefore)
 {
     EXPECT_NE(run.status, 0);
     EXPECT_TRUE(contains(run.err, problem)) << run.err;
     EXPECT_TRUE(contains(run.err, "corvanta-render: ")) << run.err;
-    EXPECT_EQ(folder.list(), filesBefore) << "no output and no temporary file may stay";
+    EXPECT_EQ(filesIn(folder), filesBefore) << "no output and no temporary file may stay";
 }
 
 // The reference: the plug-in binary loaded with dlopen and driven like the
@@ -85,7 +85,7 @@ std::vector<float> throughPlugin(const AudioData& input, const double (&values)[
 
 TEST(RenderTool, DryPathPassesAtEveryRateForMonoAndStereo)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     for (int32_t rate : {44100, 48000, 96000, 192000})
         for (int32_t channels : {1, 2})
         {
@@ -110,7 +110,7 @@ TEST(RenderTool, DryPathPassesAtEveryRateForMonoAndStereo)
 
 TEST(RenderTool, BasicHallMatchesThePluginLoadedByAHost)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     const AudioData input = testSignal(48000, 2, 48000 / 4 + 3, kFloatWav);
     writeAudio(folder.file("in.wav"), input);
     for (int32_t blockSize : {512, 1000})
@@ -128,7 +128,7 @@ TEST(RenderTool, BasicHallMatchesThePluginLoadedByAHost)
 
 TEST(RenderTool, WritesTheInputsContainerOrAFloatWav)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     struct Case
     {
         const char* name;
@@ -168,7 +168,7 @@ TEST(RenderTool, WritesTheInputsContainerOrAFloatWav)
 
 TEST(RenderTool, RendersTheDemonstrationAndSummarisesTheJob)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     ToolRun run = runTool({"-o", folder.file("demo.wav"), "--program", "22", "--tail", "0"});
     ASSERT_EQ(run.status, 0) << run.err;
     const AudioData demo = readAudio(folder.file("demo.wav"));
@@ -217,7 +217,7 @@ TEST(RenderTool, ListsWhatAUserNeedsToChoose)
 
 TEST(RenderTool, ReadsPresetAndBankFiles)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     const float preset[16] = {1.0f, 0.8988889f, 0.0f, 0.25f, 0.5f, 0.5f, 0.5f, 0.5f,
                               0.5f, 0.5f,       0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     writeBytes(folder.file("p.orv"), programFile('!', {programRecord("My Plate", preset)}));
@@ -244,39 +244,45 @@ TEST(RenderTool, ReadsPresetAndBankFiles)
     EXPECT_FALSE(contains(run.out, "Basic Hall")) << run.out;
 
     writeAudio(folder.file("in.wav"), testSignal(44100, 1, 1000, kFloatWav));
-    const auto before = folder.list();
+    const auto before = filesIn(folder);
     expectRefusal(runTool({"--preset", folder.file("b.orb"), folder.file("in.wav"), "-o", folder.file("out.wav")}),
                   "Not a preset file!", folder, before);
     expectRefusal(runTool({"--bank", folder.file("p.orv"), "--list-programs"}), "Not a bank file!", folder, before);
+    expectRefusal(runTool({"--preset", folder.file("gone.orv"), "--list-params"}), "No such file or directory", folder,
+                  before);
     expectRefusal(runTool({"--bank", folder.file("b.orb"), "--program", "Basic Hall", "--list-params"}),
                   "no program 'Basic Hall' in the bank", folder, before);
+    // A bank cut short is refused before any program changes.
+    writeBytes(folder.file("short.orb"), programFile('7', {records[0]}));
+    expectRefusal(runTool({"--bank", folder.file("short.orb"), "--list-params"}), "Invalid file format!", folder,
+                  filesIn(folder));
 }
 
 TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     const std::string in = folder.file("in.wav");
     const std::string out = folder.file("out.wav");
     writeAudio(in, testSignal(44100, 2, 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
     writeBytes(folder.file("notes.txt"), {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o', '\n'});
     writeAudio(folder.file("surround.wav"), testSignal(48000, 3, 1000, kFloatWav));
     writeAudio(folder.file("phone.wav"), testSignal(8000, 1, 1000, kFloatWav));
-    const auto before = folder.list();
+    const auto before = filesIn(folder);
     const auto inputBytes = readBytes(in);
 
     expectRefusal(runTool({folder.file("missing.wav"), "-o", out}), "missing.wav", folder, before);
     expectRefusal(runTool({folder.file("notes.txt"), "-o", out}), "notes.txt", folder, before);
-    expectRefusal(runTool({folder.path.string(), "-o", out}), "is a folder", folder, before);
+    expectRefusal(runTool({folder.str(), "-o", out}), "is a folder", folder, before);
     expectRefusal(runTool({in, "-o", out, "--program", "Huge Hall"}), "no program 'Huge Hall'", folder, before);
     expectRefusal(runTool({in, "-o", out, "--program", "53"}), "no program '53'", folder, before);
     expectRefusal(runTool({in, "-o", out, "--set", "Size=3"}), "unknown parameter 'Size'", folder, before);
     expectRefusal(runTool({in, "-o", out, "--set", "LowFreq=5"}), "out of range", folder, before);
     expectRefusal(runTool({in, "-o", out, "--set-raw", "3=1.5"}), "0..1", folder, before);
     expectRefusal(runTool({in, "-o", in}), "is the input file", folder, before);
-    expectRefusal(runTool({in, "-o", folder.path.string() + "/./in.wav", "--float"}), "is the input file", folder,
+    expectRefusal(runTool({in, "-o", folder.str() + "/./in.wav", "--float"}), "is the input file", folder,
                   before);
     expectRefusal(runTool({in, "-o", folder.file("no/such/folder/out.wav")}), "cannot write", folder, before);
-    expectRefusal(runTool({in, "-o", folder.path.string()}), "is a folder", folder, before);
+    expectRefusal(runTool({in, "-o", folder.str()}), "is a folder", folder, before);
     expectRefusal(runTool({folder.file("surround.wav"), "-o", out}), "3 channels", folder, before);
     expectRefusal(runTool({folder.file("phone.wav"), "-o", out}), "8000 Hz", folder, before);
     expectRefusal(runTool({in, "--tail", "-2"}), "--tail", folder, before);
@@ -285,7 +291,7 @@ TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
 
 TEST(RenderTool, AnUnfinishedOutputLeavesNoFile)
 {
-    ScratchFolder folder;
+    TempDirectory folder;
     {
         AudioWriter writer;
         std::string error;
@@ -296,7 +302,7 @@ TEST(RenderTool, AnUnfinishedOutputLeavesNoFile)
         ASSERT_TRUE(writer.open(folder.file("partial.wav"), format, error)) << error;
         const float frame[2] = {0.5f, -0.5f};
         ASSERT_TRUE(writer.write(frame, 1, error));
-        EXPECT_EQ(folder.list().size(), 1u) << "the temporary file exists while writing";
+        EXPECT_EQ(filesIn(folder).size(), 1u) << "the temporary file exists while writing";
     }
-    EXPECT_TRUE(folder.list().empty());
+    EXPECT_TRUE(filesIn(folder).empty());
 }

@@ -1,53 +1,62 @@
 #include "SoundChoice.h"
 
+#include "CPresetFiles.h"
 #include "ParameterText.h"
-#include "ProgramFileReader.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace
 {
-void storeProgram(Corvanta& effect, int32_t n, const CProgram& program)
+// Stands in for the editor's file dialog and message box: hands the preset
+// system's file operations the file named on the command line and keeps
+// the message a refused file gives.
+class CommandLineFile : public CFileChooser, public CMessageDisplay
 {
-    CProgram* stored = effect.getStoredProgram(n);
-    if (!stored)
-        return;
-    stored->setName(program.name());
-    for (int32_t i = 0; i < CProgram::kNumValues; ++i)
-        stored->setParameter(i, program.getParameter(i));
-}
+public:
+    explicit CommandLineFile(const std::string& file) : path(std::filesystem::absolute(file).string()) {}
 
-// The two file loads read through presets/ProgramFileReader; they are the
-// only places the renderer touches the file formats.
-
-// Loads a bank into the whole store, as the editor's bank load does.
-bool loadBank(Corvanta& effect, const std::string& path, std::string& error)
-{
-    ProgramArray bank;
-    if (!loadBankFile(path, bank, error))
+    bool choose(const FileChooserRequest&, std::string& chosen) override
     {
-        error = path + ": " + error;
+        chosen = path;
+        return true;
+    }
+    void showError(const char*, const char* text) override { message = text ? text : ""; }
+
+    std::string message;
+
+private:
+    std::string path;
+};
+
+enum class FileKind
+{
+    bank,
+    preset
+};
+
+// Loads a bank (all 53 programs, then program 0 selected) or a preset (into
+// the current program, then selected) as the preset bar's file buttons do.
+bool loadFile(Corvanta& effect, const std::string& path, FileKind kind, std::string& error)
+{
+    // The file operations fail silently on a file they cannot open, as the
+    // editor's dialogs only offer files that exist; say why here.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+    {
+        error = path + ": " + std::strerror(errno);
         return false;
     }
-    for (int32_t n = 0; n < kNumStoredPrograms; ++n)
-        storeProgram(effect, n, bank[static_cast<size_t>(n)]);
-    return true;
-}
-
-// Loads a preset into the current program and selects it, as the editor's
-// preset load does.
-bool loadPreset(Corvanta& effect, const std::string& path, std::string& error)
-{
-    CProgram program;
-    if (!loadPresetFile(path, program, error))
-    {
-        error = path + ": " + error;
-        return false;
-    }
-    const VstInt32 current = effect.getCurrentProgramIndex();
-    storeProgram(effect, current, program);
-    effect.selectProgram(current);
-    return true;
+    std::fclose(file);
+    CommandLineFile source(path);
+    CPresetFiles files(&effect, source, source);
+    if (kind == FileKind::bank ? files.loadBank() : files.loadPreset())
+        return true;
+    error = path + ": " + (source.message.empty() ? "cannot be read" : source.message);
+    return false;
 }
 } // namespace
 
@@ -70,9 +79,9 @@ int32_t findProgram(Corvanta& effect, std::string_view nameOrNumber)
 bool chooseSound(EffectHost& host, const RenderOptions& options, std::string& error)
 {
     Corvanta& effect = host.effect();
-    if (!options.bankFile.empty() && !loadBank(effect, options.bankFile, error))
+    if (!options.bankFile.empty() && !loadFile(effect, options.bankFile, FileKind::bank, error))
         return false;
-    if (!options.presetFile.empty() && !loadPreset(effect, options.presetFile, error))
+    if (!options.presetFile.empty() && !loadFile(effect, options.presetFile, FileKind::preset, error))
         return false;
     if (!options.program.empty())
     {
@@ -86,8 +95,6 @@ bool chooseSound(EffectHost& host, const RenderOptions& options, std::string& er
         }
         effect.selectProgram(n);
     }
-    else if (!options.bankFile.empty())
-        effect.selectProgram(0);
     for (const ParameterSetting& setting : options.settings)
         host.setParameter(setting.index, setting.value);
     return true;
