@@ -1,19 +1,236 @@
 #include "ReverbEngine.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 constexpr int32_t kTypeFadeLength = 20000;
+constexpr int32_t kNumBlockBuffers = 6;
+
+struct BiquadSetting
+{
+    double frequency;
+    double q;
+};
+
+// The plate's allpasses: input chains (left 100 and 1600 Hz, right 105 and
+// 1603 Hz), then the left and right output groups.
+constexpr BiquadSetting kAllpassSettings[ReverbEngine::kNumAllpassBiquads] = {
+    {100.0, 0.3},
+    {105.0, 0.3},
+    {1600.0, 1.2},
+    {1603.0, 1.2},
+    {7127.189745122714, 0.5},
+    {6381.352228912162, 0.5},
+    {5656.85424949238, 0.5},
+    {5064.88262057739, 0.5},
+    {7162.825693848327, 0.5},
+    {6349.604207872799, 0.5},
+    {5685.1385207398425, 0.5},
+    {5039.684199579493, 0.5},
+};
+constexpr double kAllpassGainDb = 24.0;
+constexpr double kDcBlockerFrequency = 5.0;
+constexpr double kDcBlockerQ = 0.5;
+} // namespace
+
+ReverbEngine::ReverbEngine()
+    : wetDcBlockerL(44100.0, Biquad::kHighpass, kDcBlockerFrequency, kDcBlockerQ, 0.0),
+      wetDcBlockerR(44100.0, Biquad::kHighpass, kDcBlockerFrequency, kDcBlockerQ, 0.0),
+      blockMemory(static_cast<size_t>(kNumBlockBuffers) * kBlockCapacity, 0.0f)
+{
+    float* buffers[kNumBlockBuffers] = {};
+    for (int32_t i = 0; i < kNumBlockBuffers; ++i)
+        buffers[i] = blockMemory.data() + static_cast<size_t>(i) * kBlockCapacity;
+    kernelInL = buffers[0];
+    kernelInR = buffers[1];
+    wetL = buffers[2];
+    wetR = buffers[3];
+    dryL = buffers[4];
+    dryR = buffers[5];
+    for (int32_t i = 0; i < kNumAllpassBiquads; ++i)
+        allpassBiquads[i] = Biquad(internalRate, Biquad::kAllpass, kAllpassSettings[i].frequency,
+                                   kAllpassSettings[i].q, kAllpassGainDb);
+}
+
+void ReverbEngine::resume(float hostSampleRate, int32_t blockSizeAnswer)
+{
+    resampler.reset();
+    clearBlockBuffers(true);
+    wetCarry = 0;
+
+    hostRate = hostSampleRate;
+    const float clamped = (hostSampleRate >= 20000.0f && hostSampleRate <= 200000.0f) ? hostSampleRate : 44100.0f;
+    const double rate = clamped;
+    if (clamped > 100000.0f)
+    {
+        decimation = 3;
+        internalRate = rate * 0.25;
+    }
+    else if (clamped > 50000.0f)
+    {
+        decimation = 1;
+        internalRate = rate * 0.5;
+    }
+    else
+    {
+        decimation = 0;
+        internalRate = rate;
+    }
+    resumedRate = clamped;
+
+    // The pre-delay read position depends on the internal rate just chosen,
+    // and the sleep hold covers the pre-delay.
+    updatePreDelay();
+    activityCount = activityReload;
+
+    const int32_t meterBlock = (blockSizeAnswer < 1 || blockSizeAnswer > 4096) ? 256 : blockSizeAnswer;
+    meterHoldBlocks = static_cast<int32_t>(clamped * 2.0f / static_cast<float>(meterBlock));
+
+    for (Biquad& filter : allpassBiquads)
+        filter.setRate(internalRate);
+    wetDcBlockerL.setRate(clamped);
+    wetDcBlockerR.setRate(clamped);
+
+    clearAlgorithms(StateClear::Resume);
+    needsPrepare = 1;
+}
+
+void ReverbEngine::suspend()
+{
+    wetDcBlockerL.clear();
+    wetDcBlockerR.clear();
+    for (Biquad& filter : allpassBiquads)
+        filter.clear();
+    clearBlockBuffers(true);
+    clearSignalState(StateClear::Suspend, 0.1f);
+    internalRate = 44100.0;
+    meterHoldBlocks = 100;
+    peakL = 0.0f;
+    peakR = 0.0f;
+    blockCount = 0;
+}
+
+void ReverbEngine::resetEngine()
+{
+    // The dry copies are left alone: the rest of the current host block is
+    // still read from them, and every block rewrites them before reading.
+    clearBlockBuffers(false);
+    wetDiscarded = true;
+    for (Biquad& filter : allpassBiquads)
+    {
+        filter.recompute();
+        filter.clear();
+    }
+    clearSignalState(StateClear::Reset, 0.01f);
+    loopGain = 0.8f;
+    levelGainL = 0.64f;
+    levelGainR = 0.64f;
+}
+
+void ReverbEngine::clearSignalState(StateClear when, float followerLevel)
+{
+    pool.clear();
+    resampler.reset();
+    wetCarry = 0;
+    toneStageL = ToneStage();
+    toneStageR = ToneStage();
+    clearAlgorithms(when);
+    levelFollowerL.env = followerLevel;
+    levelFollowerR.env = followerLevel;
+    needsPrepare = 1;
 }
 
 void ReverbEngine::updatePreDelay()
 {
-    // Single precision as the positions have always been computed; the
-    // distance stays constant afterwards because both positions advance together.
+    // Single precision; the distance stays constant afterwards because both
+    // positions advance together.
     const float position = static_cast<float>(inputPos) - preDelayTime * static_cast<float>(internalRate) + 65536.0f;
     preDelayPos = static_cast<uint16_t>(static_cast<int32_t>(position) & 0xFFFF);
+    updateActivityReload();
+}
+
+void ReverbEngine::updateActivityReload()
+{
+    // One second of host samples plus the pre-delay, so a hit still inside
+    // the pre-delay line keeps the engine awake until its reverb is heard.
+    if (resumedRate <= 0.0f)
+        return;
+    activityReload = static_cast<int32_t>(resumedRate) + static_cast<int32_t>(preDelayTime * resumedRate);
 }
 
 void ReverbEngine::startTypeFade()
 {
     typeFadeCount = kTypeFadeLength;
+}
+
+bool ReverbEngine::beginPrepare()
+{
+    if (!needsPrepare)
+        return false;
+    ringPos &= kShortRingMask;
+    return beginPrepareWide();
+}
+
+bool ReverbEngine::beginPrepareWide()
+{
+    if (!needsPrepare)
+        return false;
+    needsPrepare = 0;
+    lpCoef = static_cast<float>(pole(highFreqHz));
+    hpCoef = static_cast<float>(pole(lowFreqHz));
+    return true;
+}
+
+void ReverbEngine::clearBlockBuffers(bool includingDry)
+{
+    const size_t count = static_cast<size_t>(includingDry ? kNumBlockBuffers : kNumBlockBuffers - 2) * kBlockCapacity;
+    std::fill_n(blockMemory.data(), count, 0.0f);
+}
+
+void ReverbEngine::clearAlgorithms(StateClear when)
+{
+    ambience.clear(*this, when);
+    room.clear(*this, when);
+    chamber.clear(*this, when);
+    club.clear(*this, when);
+    hall.clear(*this, when);
+    arena.clear(*this, when);
+    cathedral.clear(*this, when);
+    spring.clear(*this, when);
+    plate.clear(*this, when);
+}
+
+namespace
+{
+template <typename Algorithm>
+void prepareAndRun(Algorithm& algorithm, ReverbEngine& engine, float* outL, float* outR, int32_t m)
+{
+    algorithm.prepare(engine);
+    algorithm.kernel(engine, engine.kernelInL, engine.kernelInR, outL, outR, m);
+}
+} // namespace
+
+void ReverbEngine::runAlgorithm(int32_t m)
+{
+    // Kernel output follows any wet samples kept from the previous block.
+    float* outL = wetL + wetCarry;
+    float* outR = wetR + wetCarry;
+    switch (currentType)
+    {
+    case kAmbience: prepareAndRun(ambience, *this, outL, outR, m); break;
+    case kRoom: prepareAndRun(room, *this, outL, outR, m); break;
+    case kChamber: prepareAndRun(chamber, *this, outL, outR, m); break;
+    case kClub: prepareAndRun(club, *this, outL, outR, m); break;
+    case kHall: prepareAndRun(hall, *this, outL, outR, m); break;
+    case kArena: prepareAndRun(arena, *this, outL, outR, m); break;
+    case kCathedral: prepareAndRun(cathedral, *this, outL, outR, m); break;
+    case kSpring: prepareAndRun(spring, *this, outL, outR, m); break;
+    case kPlate: prepareAndRun(plate, *this, outL, outR, m); break;
+    default:
+        std::fill_n(outL, m, 0.0f);
+        std::fill_n(outR, m, 0.0f);
+        break;
+    }
 }

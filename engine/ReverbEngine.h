@@ -1,18 +1,59 @@
-// The reverb engine's state: the internal values the parameter model writes,
-// the rates, and the positions shared by the algorithms. The engine knows
-// nothing of the host interface; the effect drives it.
+// The reverb engine: the internal values the parameter model writes, the
+// rates, the memory the algorithms run in (block buffers, ring pool, filters,
+// resampler histories), the lifecycle (resume, suspend, reset) and the block
+// path from host input to host output. It knows nothing of the host
+// interface: the effect asks the host what the engine needs and forwards it.
 //
-// Threads: the parameter fields and needsPrepare are written on the control
-// thread and read on the audio thread as plain fields; every reader accepts
-// an old or a new value. resume and suspend run only while no block runs.
+// Threads: the parameter fields, pendingType, typeFadeCount and needsPrepare
+// are written on the control thread and read on the audio thread as plain
+// fields; every reader accepts an old or a new value. resume and suspend run
+// on the control thread only while no block runs; process, resetEngine and
+// the algorithms' prepare and kernel run on the audio thread. The editor reads
+// and clears peakL, peakR and blockCount on its own thread.
 #pragma once
 
+#include "Ambience.h"
+#include "Arena.h"
+#include "Biquad.h"
+#include "Cathedral.h"
+#include "Chamber.h"
+#include "Club.h"
+#include "DspElements.h"
+#include "Hall.h"
+#include "Plate.h"
+#include "Resampler.h"
+#include "RingPool.h"
+#include "Room.h"
+#include "Spring.h"
+
 #include <cstdint>
+#include <vector>
+
+struct PreDelayed
+{
+    float left;
+    float right;
+};
+
+// What the host reported about its second pins for this block.
+struct PinConnections
+{
+    bool secondInput = true;
+    bool secondOutput = true;
+};
 
 class ReverbEngine
 {
 public:
     static constexpr int kNumTypes = 9;
+    // Largest host block the buffers hold; the host promises never to exceed it.
+    static constexpr int32_t kBlockCapacity = 65536;
+    static constexpr int32_t kNumAllpassBiquads = 12;
+    static constexpr float kMaxRunnableRate = 200000.0f;
+
+    ReverbEngine();
+    ReverbEngine(const ReverbEngine&) = delete;
+    ReverbEngine& operator=(const ReverbEngine&) = delete;
 
     // Internal parameter values, written by the parameter model.
     int32_t powerOn = 1;
@@ -29,16 +70,24 @@ public:
     float diffusion = 1.0f;
 
     // Rates and control.
+    float hostRate = 44100.0f;    // as the host gave it at the last resume
+    float resumedRate = 0.0f;     // clamped host rate of the last resume; 0 before the first
     double internalRate = 44100.0;
-    int32_t decimation = 0;
+    int32_t decimation = 0;       // 0, 1 or 3: the kernel runs on n / (decimation + 1) samples
     uint8_t needsPrepare = 1;
     int32_t currentType = 0;
     int32_t typeFadeCount = 0;
+    float wetFade = 0.0f;
+    int32_t activityCount = 1024;
+    int32_t activityReload = 1024;
 
-    // Positions shared by the pre-delay line and the rings.
+    // Positions shared by the pre-delay line and the rings; they advance in
+    // lock-step, one per kernel sample.
     int32_t ringPos = 0;
     uint16_t inputPos = 0;
     uint16_t preDelayPos = 65535;
+
+    NoiseSource noise;
 
     // Channel layout negotiated with the host.
     uint8_t stereoIn = 1;
@@ -50,9 +99,128 @@ public:
     int32_t blockCount = 0;
     int32_t meterHoldBlocks = 100;
 
+    // Block buffers of kBlockCapacity samples: decimated input, wet output
+    // (internal rate) and the dry copy (host rate).
+    float* kernelInL = nullptr;
+    float* kernelInR = nullptr;
+    float* wetL = nullptr;
+    float* wetR = nullptr;
+    float* dryL = nullptr;
+    float* dryR = nullptr;
+
+    RingPool pool;
+    ResamplerState resampler;
+
+    // Filter objects: the DC blockers of the wet signal (host rate) and the
+    // plate's allpasses (internal rate): 100, 105, 1600 and 1603 Hz for its
+    // input chains, then eight for its output groups.
+    Biquad wetDcBlockerL;
+    Biquad wetDcBlockerR;
+    Biquad allpassBiquads[kNumAllpassBiquads];
+
+    // Tone shaping shared by every algorithm; coefficients set by each prepare.
+    ToneStage toneStageL;
+    ToneStage toneStageR;
+    float lpCoef = 0.0f;
+    float hpCoef = 0.0f;
+
+    // Fields shared by the feedback algorithms and preset by the reset: the
+    // plate's loop gain, the spring's level-dependent feedback gains and its
+    // level followers.
+    float loopGain = 0.8f;
+    float levelGainL = 0.64f;
+    float levelGainR = 0.64f;
+    EnvelopeFollower levelFollowerL;
+    EnvelopeFollower levelFollowerR;
+
+    // The nine algorithms, indexed by AlgorithmType.
+    Ambience ambience;
+    Room room;
+    Chamber chamber;
+    Club club;
+    Hall hall;
+    Arena arena;
+    Cathedral cathedral;
+    Spring spring;
+    Plate plate;
+
+    // Lifecycle (control thread, no block running).
+    // blockSizeAnswer is what the host answered when asked for its block
+    // size; it sets the meter hold time. The buffers keep kBlockCapacity
+    // whatever block size the host announced: longer blocks are split.
+    void resume(float hostSampleRate, int32_t blockSizeAnswer);
+    void suspend();
+
+    // Clean start of a new algorithm, at the type switch (audio thread).
+    void resetEngine();
     // Moves the pre-delay read position to preDelayTime behind inputPos.
     void updatePreDelay();
-
     // Starts the type-change fade towards pendingType.
     void startTypeFade();
+
+    // One host block. inputs[1] and outputs[1] are read only when the
+    // layout is stereo and the host reported them connected; in place is fine.
+    void process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
+
+    // For the algorithms: the prepare rule. False when nothing changed;
+    // otherwise clears needsPrepare, reduces ringPos to 14 bits (the wide
+    // form keeps it) and recomputes lpCoef and hpCoef.
+    bool beginPrepare();
+    bool beginPrepareWide();
+    double pole(double frequency) const { return poleFor(frequency, internalRate); }
+
+    // For the kernels, per sample after noise.next(): pre-delay write and read.
+    PreDelayed preDelay(float inL, float inR)
+    {
+        float* left = pool.preDelayL();
+        float* right = pool.preDelayR();
+        const float n = noise.value;
+        if (powerOn)
+        {
+            left[inputPos] = (n + inL) + n;
+            right[inputPos] = (n + inR) + n;
+        }
+        else
+        {
+            left[inputPos] = n + 0.0f;
+            right[inputPos] = n + 0.0f;
+        }
+        return {left[preDelayPos], right[preDelayPos]};
+    }
+    float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    void advancePositions()
+    {
+        ringPos = (ringPos + 1) & kShortRingMask;
+        ++inputPos;
+        ++preDelayPos;
+    }
+    void advancePositionsWide()
+    {
+        ringPos = (ringPos + 1) & kLongRingMask;
+        ++inputPos;
+        ++preDelayPos;
+    }
+
+private:
+    friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
+
+    void clearBlockBuffers(bool includingDry);
+    // What suspend and the reset both clear: rings, resampler, tone stages and
+    // the algorithms' states; the spring's level followers restart at followerLevel.
+    void clearSignalState(StateClear when, float followerLevel);
+    void clearAlgorithms(StateClear when);
+    void runAlgorithm(int32_t m);
+    void updateActivityReload();
+
+    void processChunk(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
+    int32_t inputStage(const float* inL, const float* inR, int32_t n);
+    void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    bool typeFadeStep(int32_t n);
+
+    std::vector<float> blockMemory;
+    // Wet samples the kernel wrote but the output stage has not consumed yet,
+    // kept at the start of wetL/wetR (only with odd host block lengths).
+    int32_t wetCarry = 0;
+    bool wetDiscarded = false;
 };

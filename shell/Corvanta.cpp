@@ -91,54 +91,27 @@ bool Corvanta::getParameterProperties(VstInt32 index, VstParameterProperties* pr
 
 void Corvanta::suspend()
 {
-    engine.needsPrepare = 1;
-    engine.internalRate = 44100.0;
-    engine.meterHoldBlocks = 100;
-    engine.peakL = engine.peakR = 0.0f;
-    engine.blockCount = 0;
+    engine.suspend();
     ioChanged();
 }
 
 void Corvanta::resume()
 {
     AudioEffectX::resume();
-    float rate = getSampleRate();
-    if (!(rate >= 20000.0f && rate <= 200000.0f))
-        rate = 44100.0f;
-    const double hostRate = rate;
-    if (rate > 100000.0f)
-    {
-        engine.decimation = 3;
-        engine.internalRate = hostRate * 0.25;
-    }
-    else if (rate > 50000.0f)
-    {
-        engine.decimation = 1;
-        engine.internalRate = hostRate * 0.5;
-    }
-    else
-    {
-        engine.decimation = 0;
-        engine.internalRate = hostRate;
-    }
-    engine.needsPrepare = 1;
+    const VstInt32 blockSizeAnswer = updateBlockSize();
+    engine.resume(getSampleRate(), blockSizeAnswer);
     ioChanged();
 }
 
 void Corvanta::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    // Dry path only for now: the reverb network arrives with the engine.
-    if (!inputs || !outputs || sampleFrames <= 0)
+    if (!inputs || !outputs || !inputs[0] || !outputs[0] || sampleFrames <= 0)
         return;
-    for (VstInt32 channel = 0; channel < 2; ++channel)
-    {
-        const float* in = inputs[channel] ? inputs[channel] : inputs[0];
-        float* out = outputs[channel];
-        if (!in || !out)
-            continue;
-        if (in != out)
-            std::memmove(out, in, static_cast<size_t>(sampleFrames) * sizeof(float));
-    }
+    // The host is asked once per block, not per sample.
+    PinConnections pins;
+    pins.secondInput = engine.stereoIn && inputs[1] && isInputConnected(1);
+    pins.secondOutput = engine.stereoOut && outputs[1] && isOutputConnected(1);
+    engine.process(inputs, outputs, sampleFrames, pins);
 }
 
 bool Corvanta::getEffectName(char* name)

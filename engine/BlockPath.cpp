@@ -1,0 +1,247 @@
+// The road of one host block: input stage (dry copy, activity, decimation),
+// the current algorithm or a silent wet signal, output stage (interpolation,
+// type fade, DC blocking, equal-power mix, output gain, meters, fold-down).
+#include "ReverbEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr double kSilence = 1e-6;
+constexpr float kFadeStep = 0.0002f;
+constexpr int32_t kFadeMuted = 5000;
+constexpr int32_t kFadeSwitchAt = 15000;
+
+// A non-finite host sample would ring in the reverb's loops for ever; the wet
+// path takes it as silence while the dry path passes it unchanged.
+inline float wetSafe(float x)
+{
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+inline double level(float left, float right)
+{
+    return static_cast<double>(std::fabs(left) + std::fabs(right));
+}
+} // namespace
+
+void ReverbEngine::process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins)
+{
+    // The host promises blocks of at most kBlockCapacity; longer ones are
+    // split rather than overrunning the buffers.
+    for (int32_t done = 0; done < n;)
+    {
+        const int32_t length = std::min(n - done, kBlockCapacity);
+        const float* in[2] = {inputs[0] + done, inputs[1] ? inputs[1] + done : nullptr};
+        float* out[2] = {outputs[0] + done, outputs[1] ? outputs[1] + done : nullptr};
+        processChunk(in, out, length, pins);
+        done += length;
+    }
+}
+
+void ReverbEngine::processChunk(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins)
+{
+    const float* inL = inputs[0];
+    const float* inR = (stereoIn && pins.secondInput && inputs[1]) ? inputs[1] : inL;
+    const int32_t m = inputStage(inL, inR, n);
+
+    const bool runs = hostRate <= kMaxRunnableRate && activityCount > 0 &&
+                      (typeFadeCount > kFadeMuted || typeFadeCount == 0);
+    if (runs)
+    {
+        runAlgorithm(m);
+    }
+    else
+    {
+        std::fill_n(wetL + wetCarry, m, 0.0f);
+        std::fill_n(wetR + wetCarry, m, 0.0f);
+    }
+
+    float* outL = outputs[0];
+    float* outR = (stereoOut && pins.secondOutput && outputs[1]) ? outputs[1] : nullptr;
+    outputStage(outL, outR, n, wetCarry + m);
+}
+
+int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
+{
+    ResamplerState& r = resampler;
+    int32_t appended = 0;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const float left = inL[i];
+        const float right = inR[i];
+        if (level(left, right) > kSilence)
+            activityCount = activityReload;
+        dryL[i] = left;
+        dryR[i] = right;
+
+        if (decimation == 0)
+        {
+            kernelInL[appended] = wetSafe(left);
+            kernelInR[appended] = wetSafe(right);
+            ++appended;
+            continue;
+        }
+        r.decimatorL[r.decimatorIndex] = wetSafe(left);
+        r.decimatorR[r.decimatorIndex] = wetSafe(right);
+        if (decimation == 1)
+        {
+            r.decimatorPhase = (r.decimatorPhase - 1) & 1;
+            if (r.decimatorPhase == 1)
+            {
+                kernelInL[appended] = decimateBy2(r.decimatorL, r.decimatorIndex);
+                kernelInR[appended] = decimateBy2(r.decimatorR, r.decimatorIndex);
+                ++appended;
+            }
+        }
+        else
+        {
+            r.decimatorPhase = (r.decimatorPhase + 1) & 3;
+            if (r.decimatorPhase == 3)
+            {
+                kernelInL[appended] = decimateBy4(r.decimatorL, r.decimatorIndex);
+                kernelInR[appended] = decimateBy4(r.decimatorR, r.decimatorIndex);
+                ++appended;
+            }
+        }
+        r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
+    }
+    return appended;
+}
+
+bool ReverbEngine::typeFadeStep(int32_t n)
+{
+    if (typeFadeCount == 0)
+    {
+        if (wetFade < 1.0f)
+            wetFade = wetFade + kFadeStep;
+        else
+            wetFade = 1.0f;
+        return false;
+    }
+    wetFade = wetFade - kFadeStep;
+    if (wetFade < 0.0f)
+        wetFade = 0.0f;
+    // Switch once per fade: during the fade-out, when the count first reaches
+    // 15000 - n. Blocks longer than 10000 samples switch at 5000, and a block
+    // length that shrinks mid-fade cannot skip the switch.
+    const bool fadingOut = typeFadeCount > kFadeMuted;
+    --typeFadeCount;
+    if (!fadingOut || typeFadeCount > std::max(kFadeSwitchAt - n, kFadeMuted))
+        return false;
+    currentType = static_cast<int32_t>(pendingType);
+    wetFade = 0.0f;
+    needsPrepare = 1;
+    resetEngine();
+    typeFadeCount = kFadeMuted;
+    return true;
+}
+
+void ReverbEngine::outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd)
+{
+    const float wetGain = std::sqrt(mix);
+    const float dryGain = static_cast<float>(std::sqrt(1.0 - static_cast<double>(mix)));
+    ResamplerState& r = resampler;
+    int32_t wetRead = 0;
+    wetDiscarded = false;
+
+    for (int32_t i = 0; i < n; ++i)
+    {
+        // The next kernel sample; none is left only after a reset in this
+        // block or once after a block length that split a resampler period.
+        float nextL = 0.0f;
+        float nextR = 0.0f;
+        const auto takeWet = [&]() {
+            if (wetRead < wetEnd && !wetDiscarded)
+            {
+                nextL = wetL[wetRead];
+                nextR = wetR[wetRead];
+                ++wetRead;
+            }
+        };
+
+        float wl;
+        float wr;
+        if (decimation == 0)
+        {
+            takeWet();
+            wl = nextL;
+            wr = nextR;
+        }
+        else
+        {
+            bool writes;
+            if (decimation == 1)
+            {
+                r.interpolatorPhase = (r.interpolatorPhase - 1) & 1;
+                writes = r.interpolatorPhase == 1;
+            }
+            else
+            {
+                r.interpolatorPhase = (r.interpolatorPhase + 1) & 3;
+                writes = r.interpolatorPhase == 0;
+            }
+            if (writes)
+                takeWet();
+            r.interpolatorL[r.interpolatorIndex] = nextL;
+            r.interpolatorR[r.interpolatorIndex] = nextR;
+            if (decimation == 1)
+            {
+                wl = interpolateBy2(r.interpolatorL, r.interpolatorIndex);
+                wr = interpolateBy2(r.interpolatorR, r.interpolatorIndex);
+            }
+            else
+            {
+                wl = interpolateBy4(r.interpolatorL, r.interpolatorIndex, r.interpolatorPhase);
+                wr = interpolateBy4(r.interpolatorR, r.interpolatorIndex, r.interpolatorPhase);
+            }
+            r.interpolatorIndex = (r.interpolatorIndex - 1) & ResamplerState::kMask;
+        }
+
+        typeFadeStep(n);
+
+        const auto filteredL = static_cast<float>(wetDcBlockerL.process(static_cast<double>(wl * wetFade)));
+        const auto filteredR = static_cast<float>(wetDcBlockerR.process(static_cast<double>(wr * wetFade)));
+        const float left = (dryL[i] * dryGain + filteredL * wetGain) * outputGain;
+        const float right = (dryR[i] * dryGain + filteredR * wetGain) * outputGain;
+
+        if (std::fabs(left) > peakL)
+            peakL = std::fabs(left);
+        if (std::fabs(right) > peakR)
+            peakR = std::fabs(right);
+        if (level(left, right) < kSilence)
+        {
+            if (activityCount > 0) // stays at 0 through any length of silence
+                --activityCount;
+        }
+        else
+        {
+            activityCount = activityReload;
+        }
+
+        if (!stereoOut)
+        {
+            outL[i] = (left + right) * 0.5f;
+        }
+        else if (outR)
+        {
+            outL[i] = left;
+            outR[i] = right;
+        }
+        else
+        {
+            outL[i] = right; // the right value overwrites the left
+        }
+    }
+    ++blockCount;
+
+    // Kernel samples not consumed yet move to the front for the next block.
+    wetCarry = wetDiscarded ? 0 : wetEnd - wetRead;
+    if (wetCarry > 0 && wetRead > 0)
+    {
+        std::memmove(wetL, wetL + wetRead, static_cast<size_t>(wetCarry) * sizeof(float));
+        std::memmove(wetR, wetR + wetRead, static_cast<size_t>(wetCarry) * sizeof(float));
+    }
+}

@@ -1,0 +1,35 @@
+// The decimation and interpolation filters between the host rate and the
+// internal rate. Each channel keeps a 64-entry history written at an index
+// that moves down by one per host sample, so entry (index + k) & 63 holds the
+// sample written k host samples ago.
+//
+// Threads: audio thread; reset also by suspend and resume (no block running).
+#pragma once
+
+#include <cstdint>
+
+struct ResamplerState
+{
+    static constexpr int32_t kHistory = 64;
+    static constexpr int32_t kMask = kHistory - 1;
+
+    float decimatorL[kHistory] = {};
+    float decimatorR[kHistory] = {};
+    float interpolatorL[kHistory] = {};
+    float interpolatorR[kHistory] = {};
+    int32_t decimatorIndex = kMask;
+    int32_t interpolatorIndex = kMask;
+    int32_t decimatorPhase = 0;
+    int32_t interpolatorPhase = 0;
+
+    void reset();
+};
+
+// Half-band decimator, 31 taps, for a factor of 2.
+float decimateBy2(const float* history, int32_t index);
+// 7-tap decimator for a factor of 4.
+float decimateBy4(const float* history, int32_t index);
+// Half-band interpolator over a zero-stuffed history, factor 2.
+float interpolateBy2(const float* history, int32_t index);
+// Interpolator for a factor of 4; `phase` is the phase after this sample's step.
+float interpolateBy4(const float* history, int32_t index, int32_t phase);

@@ -1,0 +1,50 @@
+// Every delay ring the algorithms use, allocated once and cleared together.
+// Only one algorithm runs at a time, so the running one owns all of them.
+//
+// Layout: the pre-delay pair and the tone-ring pair (65536 samples each), four
+// long blocks of 65536 samples (one 16-bit ring each, or four consecutive
+// 16384-sample rings), then sixty-four rings of 16384 samples.
+//
+// Threads: allocated on the control thread at construction; read and written
+// on the audio thread; cleared by suspend (control thread, no block running)
+// and by the engine reset (audio thread).
+#pragma once
+
+#include "DspElements.h"
+
+#include <cstddef>
+#include <vector>
+
+class RingPool
+{
+public:
+    static constexpr int32_t kLongBlocks = 4;
+    static constexpr int32_t kShortRings = 64;
+    static constexpr size_t kTotalSamples =
+        static_cast<size_t>(4 + kLongBlocks) * kLongRingSize + static_cast<size_t>(kShortRings) * kShortRingSize;
+
+    RingPool() : samples(kTotalSamples, 0.0f) {}
+
+    float* preDelayL() { return long65536(0); }
+    float* preDelayR() { return long65536(1); }
+    float* toneL() { return long65536(2); }
+    float* toneR() { return long65536(3); }
+
+    // block 0..3, a ring of 65536 samples.
+    float* longBlock(int32_t block) { return long65536(4 + block); }
+    // quarter 0..3 of a long block, a ring of 16384 samples.
+    float* longBlockRing(int32_t block, int32_t quarter) { return longBlock(block) + quarter * kShortRingSize; }
+    // ring 0..63 of 16384 samples.
+    float* shortRing(int32_t ring)
+    {
+        return samples.data() + static_cast<size_t>(4 + kLongBlocks) * kLongRingSize +
+               static_cast<size_t>(ring) * kShortRingSize;
+    }
+
+    void clear();
+
+private:
+    float* long65536(int32_t index) { return samples.data() + static_cast<size_t>(index) * kLongRingSize; }
+
+    std::vector<float> samples;
+};

@@ -1,0 +1,71 @@
+// How an algorithm joins the engine.
+//
+// Each of the nine algorithms is one struct in its own header and source file
+// in this directory (Ambience, Room, Chamber, Club, Hall, Arena, Cathedral,
+// Spring, Plate). The struct holds what the algorithm keeps besides the ring
+// pool: its taps, gains, coefficients and per-sample states. The engine owns
+// one instance of each and calls, without virtual dispatch (a switch on
+// `currentType` in ReverbEngine::runAlgorithm):
+//
+//   void prepare(ReverbEngine& engine);
+//     At the start of every block the algorithm runs. Begin with
+//     `if (!engine.beginPrepare()) return;` (the Ambience uses
+//     beginPrepareWide, which leaves ringPos running over 16 bits). It returns
+//     false unless needsPrepare is set; otherwise it clears the flag, reduces
+//     ringPos to 14 bits and recomputes engine.lpCoef and engine.hpCoef. Then
+//     recompute every gain, coefficient and tap from the engine's parameter
+//     fields, internalRate and ringPos (placeTap / placeLongTap).
+//
+//   void kernel(ReverbEngine& engine, const float* inL, const float* inR,
+//               float* wetL, float* wetR, int32_t m);
+//     Reads m decimated input samples per channel, writes m fully wet ones.
+//     Per sample: engine.noise.next(); engine.preDelay(inL[i], inR[i]);
+//     engine.toneLeft/toneRight on the pre-delayed pair; the network; then
+//     engine.advancePositions() (Ambience: advancePositionsWide()) and every
+//     tap of the algorithm with advanceTap / advanceLongTap.
+//
+//   void clear(ReverbEngine& engine, StateClear when);
+//     Clears the damping, smoothing and allpass states on every `when`, and
+//     the filter and envelope states too on Suspend and Reset. Resume and
+//     Suspend call it on the control thread while no block runs, Reset on the
+//     audio thread. Rings, tone stages, the plate's allpass Biquads, the
+//     shared loop-gain and level fields and the spring's level followers
+//     belong to the engine, which clears or presets them itself.
+//
+// Shared resources: engine.pool (RingPool.h), engine.allpassBiquads,
+// engine.loopGain, engine.levelGainL/R, engine.levelFollowerL/R, and the
+// elements and TapJitter of DspElements.h. Only one algorithm runs at a time,
+// so the running one may use any ring of the pool.
+#pragma once
+
+#include "DspElements.h"
+
+#include <cstdint>
+
+class ReverbEngine;
+
+enum AlgorithmType : int32_t
+{
+    kAmbience = 0,
+    kRoom = 1,
+    kChamber = 2,
+    kClub = 3,
+    kHall = 4,
+    kArena = 5,
+    kCathedral = 6,
+    kSpring = 7,
+    kPlate = 8,
+};
+
+enum class StateClear
+{
+    Resume,
+    Suspend,
+    Reset,
+};
+
+// The common input path with a silent network: noise, pre-delay and tone
+// stages run and the positions advance, the wet output is zero. The kernel of
+// an algorithm whose network is not written yet.
+void runSilentNetwork(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                      int32_t m);
