@@ -1,6 +1,7 @@
 // Where the rendered tail ends, and whether the priming silence covers the
 // type-change fade for every block size.
 #include "EffectHost.h"
+#include "Parameters.h"
 #include "TailTracker.h"
 
 #include <gtest/gtest.h>
@@ -127,5 +128,23 @@ TEST(Priming, CoversTheWholeTypeFadeForEveryBlockSize)
         EXPECT_EQ(count, 0) << "block " << blockSize;
         EXPECT_EQ(wetFade, 1.0f) << "block " << blockSize;
         EXPECT_LE(n, blockSize);
+    }
+}
+
+TEST(Priming, LeavesTheEngineOnTheChosenTypeWithItsWetPathFullyOpen)
+{
+    // The same on the engine itself: after the priming silence no fade is
+    // left and the wet gain is 1 when the first input sample arrives.
+    for (int32_t blockSize : {64, 512, 1000, 15000, 65536})
+    {
+        EffectHost host;
+        host.start(48000.0f, blockSize);
+        host.setParameter(1, typeNormalizedValue(8));
+        const ReverbEngine& engine = host.effect().getEngine();
+        ASSERT_EQ(engine.typeFadeCount, kTypeFadeSamples);
+        host.prime();
+        EXPECT_EQ(engine.typeFadeCount, 0) << "block " << blockSize;
+        EXPECT_EQ(engine.currentType, 8) << "block " << blockSize;
+        EXPECT_EQ(engine.wetFade, 1.0f) << "block " << blockSize;
     }
 }
