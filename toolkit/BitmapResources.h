@@ -3,7 +3,7 @@
 // the module's resource section.
 #pragma once
 
-#include "render/EmbeddedData.h"
+#include "draw/EmbeddedData.h"
 
 // The encoded bitmap with the given resource id, or empty data when there is none.
 EmbeddedData findBitmapResource(long resourceId);

@@ -2,7 +2,7 @@
 
 #include "BitmapResources.h"
 #include "CDrawContext.h"
-#include "render/ImageFiles.h"
+#include "draw/ImageFiles.h"
 
 #include <atomic>
 

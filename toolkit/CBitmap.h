@@ -5,7 +5,7 @@
 
 #include "CGraphics.h"
 #include "CReferenceCounter.h"
-#include "render/PixelBuffer.h"
+#include "draw/PixelBuffer.h"
 
 class CDrawContext;
 

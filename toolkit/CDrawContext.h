@@ -6,7 +6,7 @@
 
 #include "CGraphics.h"
 #include "CToolkitConstants.h"
-#include "render/Font.h"
+#include "draw/Font.h"
 
 class CFrame;
 

@@ -12,7 +12,7 @@
 #include "CDrawContext.h"
 #include "CViewContainer.h"
 #include "PlatformWindow.h"
-#include "render/PixelBuffer.h"
+#include "draw/PixelBuffer.h"
 
 #include <memory>
 

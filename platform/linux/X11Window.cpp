@@ -2,7 +2,7 @@
 
 #include "../PlatformBackend.h"
 #include "CFrame.h"
-#include "render/PixelBuffer.h"
+#include "draw/PixelBuffer.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -3,8 +3,8 @@
 // at +0.5); angles are radians, counter-clockwise from the right.
 #pragma once
 
-#include "render/Font.h"
-#include "render/PixelBuffer.h"
+#include "draw/Font.h"
+#include "draw/PixelBuffer.h"
 
 #include <string_view>
 

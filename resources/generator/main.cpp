@@ -3,7 +3,7 @@
 // PNG of each file beside it. The output depends on nothing but this code
 // and the embedded fonts.
 #include "Artwork.h"
-#include "render/ImageFiles.h"
+#include "draw/ImageFiles.h"
 
 #include <cstdio>
 #include <cstring>

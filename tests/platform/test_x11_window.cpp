@@ -9,7 +9,7 @@
 
 #include "../toolkit/PanelFixture.h"
 #include "PlatformBackend.h"
-#include "render/ImageFiles.h"
+#include "draw/ImageFiles.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

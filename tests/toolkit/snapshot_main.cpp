@@ -1,7 +1,7 @@
 // Writes PNG snapshots of the panel fixture for looking at: as built, with
 // the About splash open and with the program list open; scaled by 3.
 #include "PanelFixture.h"
-#include "render/ImageFiles.h"
+#include "draw/ImageFiles.h"
 
 #include <string>
 

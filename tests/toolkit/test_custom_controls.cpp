@@ -3,7 +3,7 @@
 // splash as a modal view.
 #include "TestSupport.h"
 
-#include "render/Font.h"
+#include "draw/Font.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 #include "TestSupport.h"
 
 #include "BitmapIds.h"
-#include "render/ImageFiles.h"
+#include "draw/ImageFiles.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
