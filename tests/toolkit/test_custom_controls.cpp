@@ -383,6 +383,21 @@ TEST_F(AboutTest, ModifierClickTakenByTheListenerDoesNotOpen)
     EXPECT_NE(frame->getModalView(), nullptr);
 }
 
+TEST_F(AboutTest, RefusedByTheFrameItStaysClosedAndKeepsNoView)
+{
+    // Another modal view is up (a pop-up list): the About cannot show.
+    CView* other = new CView(CRect(0, 0, 10, 10));
+    ASSERT_TRUE(frame->setModalView(other));
+    const long views = CView::liveCount();
+    CDrawContext context = frame->createDrawContext();
+    CPoint where(150, 12);
+    controls.about->mouse(&context, where, kLButton);
+    EXPECT_FLOAT_EQ(controls.about->getValue(), 0.0f);
+    EXPECT_EQ(frame->getModalView(), other);
+    EXPECT_EQ(CView::liveCount(), views);
+    EXPECT_TRUE(listener.changedTags.empty());
+}
+
 TEST(EditorLifetime, ClosingFramesReleasesEveryViewAndBitmap)
 {
     const long views = CView::liveCount();
