@@ -1,0 +1,85 @@
+// Drives one algorithm's prepare and kernel directly on an engine, without
+// the block path, so tests can read its taps and rings and time its
+// impulse responses in kernel samples.
+#pragma once
+
+#include "ReverbEngine.h"
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+struct StereoSignal
+{
+    std::vector<float> left;
+    std::vector<float> right;
+};
+
+// An engine resumed at `hostRate` with no pre-delay, flat tone stages and
+// the given network parameters.
+inline void setUpEngine(ReverbEngine& engine, float hostRate, float decay = 0.5f, float diffusion = 1.0f,
+                        float highDamp = 0.0f)
+{
+    engine.suspend();
+    engine.resume(hostRate, 512);
+    engine.preDelayTime = 0.0f;
+    engine.updatePreDelay();
+    engine.decay = decay;
+    engine.diffusion = diffusion;
+    engine.highDamp = highDamp;
+    engine.lowGain = 1.0f;
+    engine.highGain = 1.0f;
+    engine.needsPrepare = 1;
+}
+
+// Runs `samples` kernel samples of silence, so that positions and taps
+// start away from 0.
+template <typename Algorithm>
+void runSilence(ReverbEngine& engine, Algorithm& algorithm, int32_t samples)
+{
+    std::vector<float> in(static_cast<size_t>(samples), 0.0f);
+    std::vector<float> outL(in.size());
+    std::vector<float> outR(in.size());
+    algorithm.prepare(engine);
+    algorithm.kernel(engine, in.data(), in.data(), outL.data(), outR.data(), samples);
+}
+
+// Prepares and runs the kernel on the given input.
+template <typename Algorithm>
+StereoSignal runNetwork(ReverbEngine& engine, Algorithm& algorithm, const StereoSignal& input)
+{
+    StereoSignal output{std::vector<float>(input.left.size()), std::vector<float>(input.left.size())};
+    algorithm.prepare(engine);
+    algorithm.kernel(engine, input.left.data(), input.right.data(), output.left.data(), output.right.data(),
+                     static_cast<int32_t>(input.left.size()));
+    return output;
+}
+
+inline StereoSignal impulse(int32_t length, float left, float right)
+{
+    StereoSignal signal{std::vector<float>(static_cast<size_t>(length)), std::vector<float>(static_cast<size_t>(length))};
+    signal.left[0] = left;
+    signal.right[0] = right;
+    return signal;
+}
+
+// Index of the first sample whose magnitude exceeds `threshold` (well above
+// the engine's denormal-guard noise), or -1.
+inline int32_t firstAbove(const std::vector<float>& samples, float threshold = 1e-5f)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (std::fabs(samples[i]) > threshold)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+// Distance from a tap back to the write position of its ring.
+inline int32_t tapDistance(int32_t writePos, int32_t tap)
+{
+    return (writePos - tap) & kShortRingMask;
+}
+
+inline int32_t longTapDistance(int32_t writePos, int32_t tap)
+{
+    return (writePos - tap) & kLongRingMask;
+}

@@ -1,0 +1,180 @@
+// The Arena network: its gains, the tap lengths the seeded jitter yields,
+// impulse timing through the kernel, and what a host hears.
+#include "GoldenRender.h"
+#include "HostChecks.h"
+#include "NetworkProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+struct ArenaRow
+{
+    int32_t leftEarly;
+    int32_t leftFeedback;
+    int32_t rightEarly;
+    int32_t rightFeedback;
+};
+
+// Delays in samples at every internal rate.
+constexpr ArenaRow kRows[Arena::kRingsPerChannel] = {
+    {231, 1151, 231, 1152},   {453, 1185, 481, 1185},   {889, 1220, 921, 1220},   {1349, 1256, 1374, 1256},
+    {1923, 1292, 2000, 1292}, {2156, 1330, 2232, 1330}, {2813, 1369, 2701, 1369}, {3076, 1409, 3053, 1409},
+    {3688, 1450, 3680, 1450}, {4215, 1493, 3944, 1493}, {4720, 1537, 4794, 1537}, {5088, 1582, 5143, 1582},
+    {5569, 1628, 5593, 1628}, {6136, 1676, 6048, 1676}, {6590, 1725, 6451, 1725}, {7078, 1775, 6825, 1775},
+    {7177, 1827, 7529, 1827}, {7694, 1881, 7883, 1881}, {8441, 1936, 8480, 1936}, {8741, 1993, 8628, 1992},
+    {9177, 2051, 9274, 2051}, {9867, 2111, 9798, 2111}, {10254, 2173, 10096, 2173}, {10430, 2237, 10683, 2237},
+};
+constexpr int32_t kDiffuserDelays[2][Arena::kDiffuserStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
+
+float prepared(float decay, float diffusion, float highDamp, float Arena::*field)
+{
+    ReverbEngine engine;
+    setUpEngine(engine, 44100.0f, decay, diffusion, highDamp);
+    engine.arena.prepare(engine);
+    return engine.arena.*field;
+}
+} // namespace
+
+TEST(ArenaPrepare, SizeGainsAndDamping)
+{
+    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Arena::sizeFactor), 0.2087720f, 5e-8f);
+    EXPECT_NEAR(prepared(0.0f, 1.0f, 0.0f, &Arena::loopGain), 0.5814222f, 5e-8f);
+    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Arena::loopGain), 0.8421514f, 5e-8f);
+    EXPECT_NEAR(prepared(1.0f, 1.0f, 0.0f, &Arena::loopGain), 0.9818306f, 5e-8f);
+    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Arena::apGain), static_cast<float>(0.88 * 0.72));
+    EXPECT_EQ(prepared(0.5f, 0.0f, 0.0f, &Arena::apGain), 0.0f);
+    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Arena::dampCoef), 1.0f);
+    EXPECT_EQ(prepared(0.5f, 1.0f, 1.0f, &Arena::dampCoef), 0.2f);
+}
+
+TEST(ArenaPrepare, EveryTapLengthAtBothInternalRates)
+{
+    for (const float hostRate : {44100.0f, 48000.0f})
+    {
+        ReverbEngine engine;
+        setUpEngine(engine, hostRate);
+        // Positions away from zero, with inputPos already past one wrap of the short rings.
+        runSilence(engine, engine.arena, 23456);
+        for (int32_t pass = 0; pass < 2; ++pass)
+        {
+            engine.needsPrepare = 1;
+            engine.arena.prepare(engine);
+            const Arena& arena = engine.arena;
+            for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
+            {
+                const int32_t right = Arena::kRingsPerChannel + k;
+                EXPECT_EQ(longTapDistance(engine.inputPos, arena.earlyTaps[k]), kRows[k].leftEarly) << k;
+                EXPECT_EQ(longTapDistance(engine.inputPos, arena.earlyTaps[right]), kRows[k].rightEarly) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, arena.feedbackTaps[k]), kRows[k].leftFeedback) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, arena.feedbackTaps[right]), kRows[k].rightFeedback) << k;
+            }
+            for (int32_t channel = 0; channel < 2; ++channel)
+                for (int32_t stage = 0; stage < Arena::kDiffuserStages; ++stage)
+                    EXPECT_EQ(tapDistance(engine.ringPos, arena.diffuserTaps[channel][stage]),
+                              kDiffuserDelays[channel][stage]);
+            // The kernel keeps the distances until the next prepare.
+            runSilence(engine, engine.arena, 777);
+        }
+    }
+}
+
+TEST(ArenaKernel, EachRingHearsItsEarlyTapThenItsOwnFeedback)
+{
+    ReverbEngine engine;
+    setUpEngine(engine, 44100.0f, 0.5f, 1.0f, 0.0f); // no damping: the loop returns loopGain exactly
+    runSilence(engine, engine.arena, 5000);
+    const int32_t start = engine.ringPos;
+    runNetwork(engine, engine.arena, impulse(10683 + 2237 + 2, 1.0f, 1.0f));
+    const float gain = engine.arena.loopGain;
+    for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
+    {
+        const float* left = engine.pool.shortRing(k);
+        const float* right = engine.pool.shortRing(Arena::kRingsPerChannel + k);
+        const auto at = [start](int32_t delay) { return (start + delay) & kShortRingMask; };
+        const ArenaRow& row = kRows[k];
+        EXPECT_NEAR(left[at(row.leftEarly - 1)], 0.0f, 1e-6f) << k;
+        EXPECT_NEAR(left[at(row.leftEarly)], 1.0f, 1e-6f) << k;
+        EXPECT_NEAR(left[at(row.leftEarly + row.leftFeedback - 1)], 0.0f, 1e-6f) << k;
+        EXPECT_NEAR(left[at(row.leftEarly + row.leftFeedback)], gain, 1e-6f) << k;
+        EXPECT_NEAR(right[at(row.rightEarly)], 1.0f, 1e-6f) << k;
+        EXPECT_NEAR(right[at(row.rightEarly + row.rightFeedback - 1)], 0.0f, 1e-6f) << k;
+        EXPECT_NEAR(right[at(row.rightEarly + row.rightFeedback)], gain, 1e-6f) << k;
+    }
+}
+
+TEST(ArenaKernel, FirstSoundOfALeftImpulse)
+{
+    // Through left ring 0 and the four allpasses' direct paths on the left,
+    // right ring 2 (the first right ring that reads the left input) on the right.
+    ReverbEngine engine;
+    setUpEngine(engine, 48000.0f);
+    StereoSignal out = runNetwork(engine, engine.arena, impulse(4000, 1.0f, 0.0f));
+    const float g = engine.arena.apGain;
+    EXPECT_EQ(firstAbove(out.left), 231);
+    EXPECT_NEAR(out.left[231], 0.084 * std::pow(g, 4.0), 1e-6);
+    EXPECT_EQ(firstAbove(out.right), 921);
+    EXPECT_NEAR(out.right[921], 0.084 * std::pow(g, 4.0), 1e-6);
+}
+
+TEST(ArenaKernel, WithoutDiffusionTheAllpassesArePlainDelays)
+{
+    ReverbEngine engine;
+    setUpEngine(engine, 44100.0f, 0.5f, 0.0f);
+    StereoSignal out = runNetwork(engine, engine.arena, impulse(4000, 1.0f, 0.0f));
+    EXPECT_EQ(firstAbove(out.left), 231 + 159 + 211 + 411 + 562);
+    EXPECT_NEAR(out.left[231 + 1343], 0.084f, 1e-6f);
+    EXPECT_EQ(firstAbove(out.right), 921 + 177 + 184 + 420 + 540);
+    EXPECT_NEAR(out.right[921 + 1321], 0.084f, 1e-6f);
+}
+
+TEST(ArenaHost, PowerOffLetsTheTailDieAndTheEngineSleep)
+{
+    const PowerOffTail tail = powerOffTail(kArena);
+    EXPECT_GT(tail.peakBeforePowerOff, 0.01f);
+    EXPECT_GT(tail.peakJustAfter, 0.01f);
+    EXPECT_LT(tail.peakInTenthSecond, 1e-6f);
+    EXPECT_TRUE(tail.sleptAfterInputStopped);
+}
+
+TEST(ArenaHost, LongestDecayStaysBoundedUnderFullScaleNoise)
+{
+    const NoiseLoad load = fullScaleNoiseAtLongestDecay(kArena, 60);
+    EXPECT_TRUE(load.finite);
+    EXPECT_GT(load.peakFirstThird, 0.1f);
+    EXPECT_LT(load.peakLastThird, 2.0f * load.peakFirstThird);
+    EXPECT_LT(load.peakLastThird, 20.0f);
+}
+
+TEST(ArenaHost, ChosenThroughTypeAndThroughItsPrograms)
+{
+    const TypeSelection byType = selectAndPlay(kArena, -1);
+    EXPECT_EQ(byType.currentType, kArena);
+    EXPECT_GT(byType.wetPeak, 1e-3f);
+    for (const int32_t program : {27, 28, 29, 30})
+    {
+        const TypeSelection byProgram = selectAndPlay(kArena, program);
+        EXPECT_EQ(byProgram.currentType, kArena) << program;
+        EXPECT_GT(byProgram.wetPeak, 1e-3f) << program;
+    }
+}
+
+TEST(ArenaHost, GoldenRenders)
+{
+    if (!goldenHashesApply())
+        GTEST_SKIP() << "hashes taken with glibc's maths library";
+    const struct
+    {
+        float rate;
+        const char* hash;
+    } cases[] = {{44100.0f, ""}, {96000.0f, ""}, {192000.0f, ""}};
+    for (const auto& c : cases)
+    {
+        GoldenRenderSettings settings;
+        settings.type = kArena;
+        settings.hostRate = c.rate;
+        EXPECT_EQ(hashSamples(renderGolden(settings)), c.hash) << c.rate;
+    }
+}
