@@ -1,0 +1,191 @@
+// Pieces shared by the comb-network algorithms (Chamber, Club, Arena,
+// Cathedral): tap sets that move with the write positions, the jittered tap
+// lengths drawn from TapJitter, the coefficient formulas their prepares have
+// in common, the comb unit with an allpass inside its loop, the damped loop
+// ring, the early-reflection tap table with its signed sums, and the two
+// output diffusers (three allpasses with the early reflections joining before
+// the last; four lattice allpasses of alternating sign).
+//
+// Everything per sample is inline and non-virtual; ring pointers are taken
+// from the engine's ring pool by the prepare that places the taps. Audio
+// thread only.
+#pragma once
+
+#include "DspElements.h"
+
+#include <cstdint>
+
+// ---------------------------------------------------------------------------
+// Coefficients, computed in double and stored as single precision.
+
+// (1 - highDamp) * 0.8 + 0.2: 1 passes, 0.2 damps hard.
+float dampingCoefficient(float highDamp);
+
+// diffusion * a * b, multiplied in that order.
+float diffusionGain(float diffusion, double a, double b);
+
+// x * scale formed in double, stored as single.
+inline float scaleInDouble(float x, double scale)
+{
+    return static_cast<float>(static_cast<double>(x) * scale);
+}
+
+// ---------------------------------------------------------------------------
+// Jittered lengths. A draw r of TapJitter becomes the spread (2r / 32767 - 1)
+// in -1..1; a length is spread * width * weight + base, in double, before the
+// algorithm scales it to samples.
+
+inline double jitterSpread(int32_t draw)
+{
+    return 2.0 * static_cast<double>(draw) / 32767.0 - 1.0;
+}
+
+// One row of a jittered tap table: the base length and how much of the
+// jitter width applies (0: none).
+struct JitteredTap
+{
+    double base;
+    double weight;
+};
+
+// Draws the next value and returns spread * width * weight + base.
+inline double jitteredLength(TapJitter& jitter, double width, const JitteredTap& row)
+{
+    return jitterSpread(jitter.next()) * width * row.weight + row.base;
+}
+
+// ---------------------------------------------------------------------------
+// Tap sets. Each tap is a read position that keeps its distance behind the
+// write position because both advance by one per sample.
+
+// Taps on 16384-sample rings, placed behind ringPos.
+template <int32_t N>
+struct ShortTaps
+{
+    int32_t at[N] = {};
+
+    void place(int32_t i, int32_t writePos, double length) { at[i] = placeTap(writePos, length); }
+    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kShortRingMask; }
+    void advance()
+    {
+        for (int32_t& tap : at)
+            tap = (tap + 1) & kShortRingMask;
+    }
+};
+
+// Taps on 65536-sample rings (the tone ring), placed behind inputPos.
+template <int32_t N>
+struct LongTaps
+{
+    int32_t at[N] = {};
+
+    void place(int32_t i, int32_t writePos, double length) { at[i] = placeLongTap(writePos, length); }
+    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kLongRingMask; }
+    void advance()
+    {
+        for (int32_t& tap : at)
+            tap = (tap + 1) & kLongRingMask;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Loops.
+
+// A damped comb loop with an inverting allpass inside (Chamber, Club): the
+// comb ring's delayed sample passes the allpass, then the damping low-pass.
+// The caller writes the comb ring's new sample from the returned value.
+struct CombAllpassUnit
+{
+    float* comb = nullptr;
+    float* allpassRing = nullptr;
+    int32_t combTap = 0;
+    int32_t allpassTap = 0;
+    DampingLowpass damping;
+
+    float step(int32_t writePos, float apGain, float dampCoef, float noise)
+    {
+        const float y = invertingAllpass(allpassRing, allpassTap, writePos, apGain, comb[combTap]);
+        return damping.process(y, dampCoef, noise);
+    }
+    void advance()
+    {
+        combTap = advanceTap(combTap);
+        allpassTap = advanceTap(allpassTap);
+    }
+};
+
+// A comb ring with one damped feedback tap and no allpass (Arena,
+// Cathedral). All damped reads of a bank happen before any of its writes.
+struct DampedLoopRing
+{
+    float* ring = nullptr;
+    int32_t feedbackTap = 0;
+    DampingLowpass damping;
+
+    float readDamped(float dampCoef, float noise) { return damping.process(ring[feedbackTap], dampCoef, noise); }
+    void advance() { feedbackTap = advanceTap(feedbackTap); }
+};
+
+// ---------------------------------------------------------------------------
+// Early reflections read from the tone ring.
+
+// N taps on the tone ring pair, each reading one channel.
+template <int32_t N>
+struct EarlyTaps
+{
+    LongTaps<N> taps;
+    const float* source[N] = {};
+
+    float read(int32_t i) const { return source[i][taps.at[i]]; }
+    void advance() { taps.advance(); }
+
+    // + g[0] s[first] - g[1] s[first + 1] + g[2] s[first + 2] ... over
+    // `count` taps, summed left to right in single precision.
+    float alternatingSum(int32_t first, int32_t count, const float* gains) const
+    {
+        float sum = gains[0] * read(first);
+        for (int32_t k = 1; k < count; ++k)
+        {
+            const float term = gains[k] * read(first + k);
+            sum = (k & 1) ? sum - term : sum + term;
+        }
+        return sum;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Output diffusers, one per channel.
+
+// Three allpasses with gains -g, +g, -g; the early reflections join the
+// input of the third (Chamber, Club).
+struct EarlyJoinDiffuser
+{
+    static constexpr int32_t kStages = 3;
+    float* ring[kStages] = {};
+    ShortTaps<kStages> taps;
+
+    float process(float x, float early, float g, int32_t writePos)
+    {
+        const float y1 = allpass(ring[0], taps.at[0], writePos, -g, x);
+        const float y2 = allpass(ring[1], taps.at[1], writePos, g, y1);
+        return allpass(ring[2], taps.at[2], writePos, -g, y2 + early);
+    }
+    void advance() { taps.advance(); }
+};
+
+// Four lattice allpasses with gains +g, -g, +g, -g (Arena, Cathedral).
+struct LatticeDiffuser
+{
+    static constexpr int32_t kStages = 4;
+    float* ring[kStages] = {};
+    ShortTaps<kStages> taps;
+
+    float process(float x, float g, int32_t writePos)
+    {
+        const float y1 = latticeAllpass(ring[0], taps.at[0], writePos, g, x);
+        const float y2 = latticeAllpass(ring[1], taps.at[1], writePos, -g, y1);
+        const float y3 = latticeAllpass(ring[2], taps.at[2], writePos, g, y2);
+        return latticeAllpass(ring[3], taps.at[3], writePos, -g, y3);
+    }
+    void advance() { taps.advance(); }
+};
