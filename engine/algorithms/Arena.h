@@ -18,27 +18,27 @@
 #pragma once
 
 #include "Algorithm.h"
+#include "ReverbSkeleton.h"
 
 struct Arena
 {
     static constexpr int32_t kRingsPerChannel = 24;
     static constexpr int32_t kRings = 2 * kRingsPerChannel;
-    static constexpr int32_t kDiffuserStages = 4;
     static constexpr int32_t kFirstLoopRing = 0;
     static constexpr int32_t kFirstDiffuserRing = kFirstLoopRing + kRings;
 
-    // Computed by prepare; index k for the left bank, kRingsPerChannel + k
-    // for the right bank.
+    // Computed by prepare.
     float sizeFactor = 0.0f;
     float loopGain = 0.0f;
     float apGain = 0.0f;
     float dampCoef = 0.0f;
-    int32_t feedbackTaps[kRings] = {};
-    int32_t earlyTaps[kRings] = {}; // 16-bit positions in the tone ring
-    int32_t diffuserTaps[2][kDiffuserStages] = {};
 
-    // Kept between samples.
-    DampingLowpass damping[kRings];
+    // Index k for the left bank, kRingsPerChannel + k for the right bank;
+    // early tap i feeds loop ring i. The loops keep their damping states
+    // between samples.
+    DampedLoopRing loops[kRings];
+    EarlyTaps<kRings> early;
+    LatticeDiffuser diffusers[2];
 
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);

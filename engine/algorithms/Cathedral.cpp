@@ -8,47 +8,46 @@ namespace
 {
 constexpr int32_t kPerChannel = Cathedral::kRingsPerChannel;
 
-// Per ring k (shared by left ring k and right ring k): output-tap base b_k
-// and its jitter weight w_k (in units of 44100 * 0.9 * sizeFactor * 0.125
-// samples), and the feedback pitch factor f_k = 2^(k/24) of the left bank
-// (in units of 44100 * sizeFactor * 0.125 samples).
-struct CathedralRing
-{
-    double outputBase;
-    double outputJitterWeight;
-    double pitch;
+// Output tap of ring k (left and right bank alike): base b_k and jitter
+// weight w_k, in units of 44100 * 0.9 * sizeFactor * 0.125 samples.
+constexpr JitteredTap kOutputTable[kPerChannel] = {
+    {0.025, 0.0}, {0.05, 0.1}, {0.1, 0.2}, {0.2, 0.4}, {0.3, 0.8}, {0.4, 1.0}, {0.5, 1.0}, {0.6, 1.0},
+    {0.7, 1.0},   {0.8, 1.0},  {0.9, 1.0}, {1.0, 1.0}, {1.1, 1.0}, {1.2, 1.0}, {1.3, 1.0}, {1.4, 1.0},
+    {1.5, 1.0},   {1.6, 1.0},  {1.7, 1.0}, {1.8, 1.0}, {1.9, 1.0}, {2.0, 1.0}, {2.1, 1.0}, {2.2, 1.0},
 };
 
-constexpr CathedralRing kRingTable[kPerChannel] = {
-    {0.025, 0.0, 1.0},
-    {0.05, 0.1, 1.029302236643492},
-    {0.1, 0.2, 1.0594630943592953},
-    {0.2, 0.4, 1.0905077326652577},
-    {0.3, 0.8, 1.122462048309373},
-    {0.4, 1.0, 1.155352696872273},
-    {0.5, 1.0, 1.189207115002721},
-    {0.6, 1.0, 1.2240535433046553},
-    {0.7, 1.0, 1.2599210498948732},
-    {0.8, 1.0, 1.2968395546510096},
-    {0.9, 1.0, 1.3348398541700344},
-    {1.0, 1.0, 1.3739536474580891},
-    {1.1, 1.0, 1.4142135623730951},
-    {1.2, 1.0, 1.4556531828421873},
-    {1.3, 1.0, 1.4983070768766815},
-    {1.4, 1.0, 1.5422108254079407},
-    {1.5, 1.0, 1.5874010519681996},
-    {1.6, 1.0, 1.6339154532410998},
-    {1.7, 1.0, 1.681792830507429},
-    {1.8, 1.0, 1.7310731220122861},
-    {1.9, 1.0, 1.7817974362806785},
-    {2.0, 1.0, 1.8340080864093424},
-    {2.1, 1.0, 1.887748625363387},
-    {2.2, 1.0, 1.9430638823072117},
+// Feedback pitch factor f_k = 2^(k/24) of left ring k, in units of 44100 *
+// sizeFactor * 0.125 samples; every one takes the full jitter width.
+constexpr double kLeftPitch[kPerChannel] = {
+    1.0,
+    1.029302236643492,
+    1.0594630943592953,
+    1.0905077326652577,
+    1.122462048309373,
+    1.155352696872273,
+    1.189207115002721,
+    1.2240535433046553,
+    1.2599210498948732,
+    1.2968395546510096,
+    1.3348398541700344,
+    1.3739536474580891,
+    1.4142135623730951,
+    1.4556531828421873,
+    1.4983070768766815,
+    1.5422108254079407,
+    1.5874010519681996,
+    1.6339154532410998,
+    1.681792830507429,
+    1.7310731220122861,
+    1.7817974362806785,
+    1.8340080864093424,
+    1.887748625363387,
+    1.9430638823072117,
 };
 
-// The right bank's feedback pitches in Hz, 44100 * 2^(k/24): its lengths take
-// no jitter.
-constexpr double kRightFeedbackPitch[kPerChannel] = {
+// Feedback pitch of right ring k in Hz, 44100 * 2^(k/24): the right bank's
+// lengths take no jitter.
+constexpr double kRightPitchHz[kPerChannel] = {
     44100.0,
     45392.228635978,
     46722.32246124493,
@@ -78,45 +77,31 @@ constexpr double kRightFeedbackPitch[kPerChannel] = {
 // The four input mixtures of the tone-shaped channels tL and tR.
 enum Mixture : uint8_t
 {
-    kLeft,          // 0.75 tL
-    kRight,         // 0.75 tR
-    kLeftAndRight,  // 0.5 tL + 0.25 tR
-    kRightAndLeft,  // 0.25 tL + 0.5 tR
+    kLeft,         // 0.75 tL
+    kRight,        // 0.75 tR
+    kLeftHeavy,    // 0.5 tL + 0.25 tR
+    kRightHeavy,   // 0.25 tL + 0.5 tR
     kMixtures,
 };
 
-// The left bank repeats left, right, left-heavy, right-heavy; the right bank
-// is its mirror image.
-constexpr Mixture kRingMixture[2][4] = {
-    {kLeft, kRight, kLeftAndRight, kRightAndLeft},
-    {kRight, kLeft, kRightAndLeft, kLeftAndRight},
+// Ring k of a bank takes mixture k mod 4: the left bank left, right,
+// left-heavy, right-heavy; the right bank its mirror image.
+constexpr Mixture kBankMixture[2][4] = {
+    {kLeft, kRight, kLeftHeavy, kRightHeavy},
+    {kRight, kLeft, kRightHeavy, kLeftHeavy},
 };
 
 // Output allpass lengths in samples, stages in signal order, left then right.
-constexpr double kDiffuserLengths[2][Cathedral::kDiffuserStages] = {
+constexpr double kDiffuserLengths[2][LatticeDiffuser::kStages] = {
     {744.5941747562817, 278.9699400090025, 544.1939757788844, 210.2111846487051},
     {715.3600100622778, 243.8889423761977, 555.8876416564859, 233.59851640390832},
 };
 
-constexpr double kOutputJitter = 0.0351;     // relative spread of an output tap, times w_k
-constexpr double kFeedbackJitter = 0.005351; // spread of a left feedback pitch factor
-constexpr double kReferenceRate = 44100.0;   // lengths are fixed at this rate's samples
-constexpr float kOutputSpread = 0.9f;        // output taps reach 0.9 of the loop ladder
+constexpr double kOutputJitter = 0.0351;     // jitter width of the output taps
+constexpr double kFeedbackJitter = 0.005351; // jitter width of the left feedback pitch factors
+constexpr double kReferenceRate = 44100.0;   // lengths are samples at this rate, whatever the internal rate
+constexpr float kOutputReach = 0.9f;         // the output taps span 0.9 of the base ladder (single precision)
 constexpr double kOutputScale = 0.0891;
-
-double jitterSpread(TapJitter& jitter)
-{
-    return 2.0 * static_cast<double>(jitter.next()) / 32767.0 - 1.0;
-}
-
-// Four lattice allpasses with gains +g, -g, +g, -g on rings P[0..3].
-float diffuse(float* const* rings, const int32_t* taps, int32_t writePos, float g, float x)
-{
-    const float y1 = latticeAllpass(rings[0], taps[0], writePos, g, x);
-    const float y2 = latticeAllpass(rings[1], taps[1], writePos, -g, y1);
-    const float y3 = latticeAllpass(rings[2], taps[2], writePos, g, y2);
-    return latticeAllpass(rings[3], taps[3], writePos, -g, y3);
-}
 } // namespace
 
 void Cathedral::prepare(ReverbEngine& engine)
@@ -128,43 +113,46 @@ void Cathedral::prepare(ReverbEngine& engine)
     const double size = sizeFactor;
     loopGain = static_cast<float>(
         std::pow(std::pow(1.0198, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, size * 64.0));
-    apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.9 * 0.72);
-    dampCoef = static_cast<float>((1.0 - static_cast<double>(engine.highDamp)) * 0.8 + 0.2);
+    apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
+    dampCoef = dampingCoefficient(engine.highDamp);
 
+    const int32_t writePos = engine.ringPos;
     for (int32_t channel = 0; channel < 2; ++channel)
-        for (int32_t stage = 0; stage < kDiffuserStages; ++stage)
-            diffuserTaps[channel][stage] = placeTap(engine.ringPos, kDiffuserLengths[channel][stage]);
+    {
+        LatticeDiffuser& diffuser = diffusers[channel];
+        for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+        {
+            const int32_t ring = kFirstDiffuserRing + channel * LatticeDiffuser::kStages + stage;
+            diffuser.ring[stage] = engine.pool.shortRing(ring);
+            diffuser.taps.place(stage, writePos, kDiffuserLengths[channel][stage]);
+        }
+    }
 
+    // One draw per output tap (left bank, then right), then one per left
+    // feedback tap; the right feedback taps take none.
     TapJitter jitter;
     jitter.seed();
     for (int32_t ring = 0; ring < kRings; ++ring)
     {
-        const CathedralRing& row = kRingTable[ring % kPerChannel];
-        const double length = (jitterSpread(jitter) * kOutputJitter * row.outputJitterWeight + row.outputBase) *
-                              kReferenceRate * static_cast<double>(kOutputSpread) * size * 0.125;
-        outputTaps[ring] = placeTap(engine.ringPos, length);
+        const double length = jitteredLength(jitter, kOutputJitter, kOutputTable[ring % kPerChannel]) *
+                              kReferenceRate * static_cast<double>(kOutputReach) * size * 0.125;
+        outputTaps.place(ring, writePos, length);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
     {
-        const double length =
-            (jitterSpread(jitter) * kFeedbackJitter + kRingTable[k].pitch) * kReferenceRate * size * 0.125;
-        feedbackTaps[k] = placeTap(engine.ringPos, length);
+        const JitteredTap pitch = {kLeftPitch[k], 1.0};
+        const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
+        loops[k].feedbackTap = placeTap(writePos, length);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
-        feedbackTaps[kPerChannel + k] = placeTap(engine.ringPos, size * kRightFeedbackPitch[k] * 0.125);
+        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
+    for (int32_t ring = 0; ring < kRings; ++ring)
+        loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
 }
 
 void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m)
 {
-    float* loops[kRings];
-    for (int32_t ring = 0; ring < kRings; ++ring)
-        loops[ring] = engine.pool.shortRing(kFirstLoopRing + ring);
-    float* diffusers[2][kDiffuserStages];
-    for (int32_t channel = 0; channel < 2; ++channel)
-        for (int32_t stage = 0; stage < kDiffuserStages; ++stage)
-            diffusers[channel][stage] = engine.pool.shortRing(kFirstDiffuserRing + channel * kDiffuserStages + stage);
-
     for (int32_t i = 0; i < m; ++i)
     {
         const float noise = engine.noise.next();
@@ -173,45 +161,36 @@ void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR,
         const double tR = engine.toneRight(x.right);
 
         // Every ring is read before any is written.
-        for (int32_t ring = 0; ring < kRings; ++ring)
-            damping[ring].process(loops[ring][feedbackTaps[ring]], dampCoef, noise);
+        for (DampedLoopRing& loop : loops)
+            loop.readDamped(dampCoef, noise);
 
         const double mixtures[kMixtures] = {0.75 * tL, 0.75 * tR, 0.5 * tL + 0.25 * tR, 0.25 * tL + 0.5 * tR};
         const int32_t writePos = engine.ringPos;
         for (int32_t ring = 0; ring < kRings; ++ring)
         {
-            const Mixture input = kRingMixture[ring / kPerChannel][ring & 3];
-            const double fed = static_cast<double>(loopGain * damping[ring].y) + mixtures[input];
-            loops[ring][writePos] = static_cast<float>(fed);
+            const Mixture input = kBankMixture[ring / kPerChannel][ring & 3];
+            const double fed = static_cast<double>(loopGain * loops[ring].damping.y) + mixtures[input];
+            loops[ring].ring[writePos] = static_cast<float>(fed);
         }
 
-        // The output taps are read after the writes, so the shortest (28
-        // samples) hears an input 28 samples later.
-        float outputs[2];
+        float sums[2] = {0.0f, 0.0f};
         for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            float sum = 0.0f;
             for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
-                sum += loops[ring][outputTaps[ring]];
-            outputs[channel] = static_cast<float>(static_cast<double>(sum) * kOutputScale);
-        }
-        wetL[i] = diffuse(diffusers[0], diffuserTaps[0], writePos, apGain, outputs[0]);
-        wetR[i] = diffuse(diffusers[1], diffuserTaps[1], writePos, apGain, outputs[1]);
+                sums[channel] += loops[ring].ring[outputTaps.at[ring]];
+        wetL[i] = diffusers[0].process(scaleInDouble(sums[0], kOutputScale), apGain, writePos);
+        wetR[i] = diffusers[1].process(scaleInDouble(sums[1], kOutputScale), apGain, writePos);
 
         engine.advancePositions();
-        for (int32_t ring = 0; ring < kRings; ++ring)
-        {
-            feedbackTaps[ring] = advanceTap(feedbackTaps[ring]);
-            outputTaps[ring] = advanceTap(outputTaps[ring]);
-        }
-        for (auto& taps : diffuserTaps)
-            for (int32_t& tap : taps)
-                tap = advanceTap(tap);
+        for (DampedLoopRing& loop : loops)
+            loop.advance();
+        outputTaps.advance();
+        diffusers[0].advance();
+        diffusers[1].advance();
     }
 }
 
 void Cathedral::clear(ReverbEngine&, StateClear)
 {
-    for (DampingLowpass& state : damping)
-        state = DampingLowpass();
+    for (DampedLoopRing& loop : loops)
+        loop.damping = DampingLowpass();
 }

@@ -57,7 +57,8 @@ StereoSignal runNetwork(ReverbEngine& engine, Algorithm& algorithm, const Stereo
 
 inline StereoSignal impulse(int32_t length, float left, float right)
 {
-    StereoSignal signal{std::vector<float>(static_cast<size_t>(length)), std::vector<float>(static_cast<size_t>(length))};
+    const auto size = static_cast<size_t>(length);
+    StereoSignal signal{std::vector<float>(size), std::vector<float>(size)};
     signal.left[0] = left;
     signal.right[0] = right;
     return signal;
@@ -77,9 +78,4 @@ inline int32_t firstAbove(const std::vector<float>& samples, float threshold = 1
 inline int32_t tapDistance(int32_t writePos, int32_t tap)
 {
     return (writePos - tap) & kShortRingMask;
-}
-
-inline int32_t longTapDistance(int32_t writePos, int32_t tap)
-{
-    return (writePos - tap) & kLongRingMask;
 }

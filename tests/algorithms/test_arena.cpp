@@ -27,7 +27,7 @@ constexpr ArenaRow kRows[Arena::kRingsPerChannel] = {
     {7177, 1827, 7529, 1827}, {7694, 1881, 7883, 1881}, {8441, 1936, 8480, 1936}, {8741, 1993, 8628, 1992},
     {9177, 2051, 9274, 2051}, {9867, 2111, 9798, 2111}, {10254, 2173, 10096, 2173}, {10430, 2237, 10683, 2237},
 };
-constexpr int32_t kDiffuserDelays[2][Arena::kDiffuserStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
+constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
 
 float prepared(float decay, float diffusion, float highDamp, float Arena::*field)
 {
@@ -66,14 +66,14 @@ TEST(ArenaPrepare, EveryTapLengthAtBothInternalRates)
             for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
             {
                 const int32_t right = Arena::kRingsPerChannel + k;
-                EXPECT_EQ(longTapDistance(engine.inputPos, arena.earlyTaps[k]), kRows[k].leftEarly) << k;
-                EXPECT_EQ(longTapDistance(engine.inputPos, arena.earlyTaps[right]), kRows[k].rightEarly) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, arena.feedbackTaps[k]), kRows[k].leftFeedback) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, arena.feedbackTaps[right]), kRows[k].rightFeedback) << k;
+                EXPECT_EQ(arena.early.taps.distance(k, engine.inputPos), kRows[k].leftEarly) << k;
+                EXPECT_EQ(arena.early.taps.distance(right, engine.inputPos), kRows[k].rightEarly) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
             }
             for (int32_t channel = 0; channel < 2; ++channel)
-                for (int32_t stage = 0; stage < Arena::kDiffuserStages; ++stage)
-                    EXPECT_EQ(tapDistance(engine.ringPos, arena.diffuserTaps[channel][stage]),
+                for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+                    EXPECT_EQ(arena.diffusers[channel].taps.distance(stage, engine.ringPos),
                               kDiffuserDelays[channel][stage]);
             // The kernel keeps the distances until the next prepare.
             runSilence(engine, engine.arena, 777);

@@ -28,7 +28,7 @@ constexpr CathedralRow kRows[Cathedral::kRingsPerChannel] = {
     {1929, 1606, 1932, 1674}, {1986, 1727, 1988, 1763}, {2043, 1891, 2046, 1899}, {2110, 1970, 2106, 1948},
     {2173, 2075, 2168, 2094}, {2233, 2228, 2232, 2215}, {2297, 2324, 2297, 2294}, {2363, 2379, 2364, 2427},
 };
-constexpr int32_t kDiffuserDelays[2][Cathedral::kDiffuserStages] = {{745, 279, 545, 211}, {716, 244, 556, 234}};
+constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{745, 279, 545, 211}, {716, 244, 556, 234}};
 constexpr int32_t kLeftDiffuserTotal = 1780;
 constexpr int32_t kRightDiffuserTotal = 1750;
 
@@ -74,14 +74,14 @@ TEST(CathedralPrepare, EveryTapLengthAtBothInternalRates)
             for (int32_t k = 0; k < Cathedral::kRingsPerChannel; ++k)
             {
                 const int32_t right = Cathedral::kRingsPerChannel + k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.feedbackTaps[k]), kRows[k].leftFeedback) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.outputTaps[k]), kRows[k].leftOutput) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.feedbackTaps[right]), kRows[k].rightFeedback) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.outputTaps[right]), kRows[k].rightOutput) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
+                EXPECT_EQ(cathedral.outputTaps.distance(k, engine.ringPos), kRows[k].leftOutput) << k;
+                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
+                EXPECT_EQ(cathedral.outputTaps.distance(right, engine.ringPos), kRows[k].rightOutput) << k;
             }
             for (int32_t channel = 0; channel < 2; ++channel)
-                for (int32_t stage = 0; stage < Cathedral::kDiffuserStages; ++stage)
-                    EXPECT_EQ(tapDistance(engine.ringPos, cathedral.diffuserTaps[channel][stage]),
+                for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+                    EXPECT_EQ(cathedral.diffusers[channel].taps.distance(stage, engine.ringPos),
                               kDiffuserDelays[channel][stage]);
             runSilence(engine, engine.cathedral, 777);
         }
