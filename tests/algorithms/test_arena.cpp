@@ -169,7 +169,7 @@ TEST(ArenaHost, GoldenRenders)
     {
         float rate;
         const char* hash;
-    } cases[] = {{44100.0f, ""}, {96000.0f, ""}, {192000.0f, ""}};
+    } cases[] = {{44100.0f, "3aa97dbd7280eedb"}, {96000.0f, "6a8da6bd7ea029f0"}, {192000.0f, "33c04204272f3736"}};
     for (const auto& c : cases)
     {
         GoldenRenderSettings settings;
