@@ -1,5 +1,6 @@
 #include "Arena.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
 
 #include <cmath>
@@ -7,6 +8,7 @@
 namespace
 {
 constexpr int32_t kPerChannel = Arena::kRingsPerChannel;
+static_assert(kPerChannel == kLadderSteps, "one ladder step per ring of a bank");
 
 // Early tap of ring k (left and right bank alike): base b_k and jitter
 // weight w_k, in units of 44100 * sizeFactor * 0.5 samples.
@@ -14,35 +16,6 @@ constexpr JitteredTap kEarlyTable[kPerChannel] = {
     {0.05, 0.0}, {0.1, 0.1}, {0.2, 0.2}, {0.3, 0.4}, {0.4, 0.8}, {0.5, 1.0}, {0.6, 1.0}, {0.7, 1.0},
     {0.8, 1.0},  {0.9, 1.0}, {1.0, 1.0}, {1.1, 1.0}, {1.2, 1.0}, {1.3, 1.0}, {1.4, 1.0}, {1.5, 1.0},
     {1.6, 1.0},  {1.7, 1.0}, {1.8, 1.0}, {1.9, 1.0}, {2.0, 1.0}, {2.1, 1.0}, {2.2, 1.0}, {2.3, 1.0},
-};
-
-// Feedback pitch factor f_k = 2^(k/24) of ring k, in units of 44100 *
-// sizeFactor * 0.125 samples; every one takes the full jitter width.
-constexpr double kPitch[kPerChannel] = {
-    1.0,
-    1.029302236643492,
-    1.0594630943592953,
-    1.0905077326652577,
-    1.122462048309373,
-    1.155352696872273,
-    1.189207115002721,
-    1.2240535433046553,
-    1.2599210498948732,
-    1.2968395546510096,
-    1.3348398541700344,
-    1.3739536474580891,
-    1.4142135623730951,
-    1.4556531828421873,
-    1.4983070768766815,
-    1.5422108254079407,
-    1.5874010519681996,
-    1.6339154532410998,
-    1.681792830507429,
-    1.7310731220122861,
-    1.7817974362806785,
-    1.8340080864093424,
-    1.887748625363387,
-    1.9430638823072117,
 };
 
 enum Source : uint8_t
@@ -81,22 +54,12 @@ void Arena::prepare(ReverbEngine& engine)
 
     sizeFactor = static_cast<float>(std::pow(16.0, 0.435) * 0.125 * 0.5);
     const double size = sizeFactor;
-    loopGain = static_cast<float>(
-        std::pow(std::pow(1.0198, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, size * 128.0));
+    loopGain = ladderLoopGain(engine.decay, size * 128.0);
     apGain = diffusionGain(engine.diffusion, 0.88, 0.72);
     dampCoef = dampingCoefficient(engine.highDamp);
 
     const int32_t writePos = engine.ringPos;
-    for (int32_t channel = 0; channel < 2; ++channel)
-    {
-        LatticeDiffuser& diffuser = diffusers[channel];
-        for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
-        {
-            const int32_t ring = kFirstDiffuserRing + channel * LatticeDiffuser::kStages + stage;
-            diffuser.ring[stage] = engine.pool.shortRing(ring);
-            diffuser.taps.place(stage, writePos, kDiffuserLengths[channel][stage]);
-        }
-    }
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos);
 
     // One draw per early tap (left bank, then right), then one per feedback tap.
     TapJitter jitter;
@@ -111,7 +74,8 @@ void Arena::prepare(ReverbEngine& engine)
     }
     for (int32_t ring = 0; ring < kRings; ++ring)
     {
-        const JitteredTap pitch = {kPitch[ring % kPerChannel], 1.0};
+        // Every feedback pitch factor takes the full jitter width.
+        const JitteredTap pitch = {kQuarterToneLadder[ring % kPerChannel], 1.0};
         const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
         loops[ring].feedbackTap = placeTap(writePos, length);

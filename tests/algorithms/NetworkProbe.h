@@ -64,6 +64,40 @@ inline StereoSignal impulse(int32_t length, float left, float right)
     return signal;
 }
 
+// A value the algorithm's prepare computes at 44100 Hz from these parameters.
+template <typename Algorithm>
+float preparedValue(Algorithm ReverbEngine::*member, float Algorithm::*field, float decay, float diffusion,
+                    float highDamp)
+{
+    ReverbEngine engine;
+    setUpEngine(engine, 44100.0f, decay, diffusion, highDamp);
+    (engine.*member).prepare(engine);
+    return (engine.*member).*field;
+}
+
+// Calls check(engine, algorithm) at internal rates 44100 and 48000, with the
+// positions away from zero: after a prepare, after the kernel ran on without
+// one, and after a second prepare. Tap distances must hold in all of them.
+template <typename Algorithm, typename Check>
+void checkPreparedTaps(Algorithm ReverbEngine::*member, Check check)
+{
+    for (const float hostRate : {44100.0f, 48000.0f})
+    {
+        ReverbEngine engine;
+        Algorithm& algorithm = engine.*member;
+        setUpEngine(engine, hostRate);
+        runSilence(engine, algorithm, 23456);
+        engine.needsPrepare = 1;
+        algorithm.prepare(engine);
+        check(engine, algorithm);
+        runSilence(engine, algorithm, 777);
+        check(engine, algorithm);
+        engine.needsPrepare = 1;
+        algorithm.prepare(engine);
+        check(engine, algorithm);
+    }
+}
+
 // Index of the first sample whose magnitude exceeds `threshold` (well above
 // the engine's denormal-guard noise), or -1.
 inline int32_t firstAbove(const std::vector<float>& samples, float threshold = 1e-5f)

@@ -1,7 +1,5 @@
 // The Arena network: its gains, the tap lengths the seeded jitter yields,
-// impulse timing through the kernel, and what a host hears.
-#include "GoldenRender.h"
-#include "HostChecks.h"
+// and impulse timing through the kernel.
 #include "NetworkProbe.h"
 
 #include <gtest/gtest.h>
@@ -28,57 +26,39 @@ constexpr ArenaRow kRows[Arena::kRingsPerChannel] = {
     {9177, 2051, 9274, 2051}, {9867, 2111, 9798, 2111}, {10254, 2173, 10096, 2173}, {10430, 2237, 10683, 2237},
 };
 constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
-
-float prepared(float decay, float diffusion, float highDamp, float Arena::*field)
-{
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, decay, diffusion, highDamp);
-    engine.arena.prepare(engine);
-    return engine.arena.*field;
-}
 } // namespace
 
 TEST(ArenaPrepare, SizeGainsAndDamping)
 {
-    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Arena::sizeFactor), 0.2087720f, 5e-8f);
-    EXPECT_NEAR(prepared(0.0f, 1.0f, 0.0f, &Arena::loopGain), 0.5814222f, 5e-8f);
-    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Arena::loopGain), 0.8421514f, 5e-8f);
-    EXPECT_NEAR(prepared(1.0f, 1.0f, 0.0f, &Arena::loopGain), 0.9818306f, 5e-8f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Arena::apGain), static_cast<float>(0.88 * 0.72));
-    EXPECT_EQ(prepared(0.5f, 0.0f, 0.0f, &Arena::apGain), 0.0f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Arena::dampCoef), 1.0f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 1.0f, &Arena::dampCoef), 0.2f);
+    const auto value = [](float Arena::*field, float decay, float diffusion, float highDamp) {
+        return preparedValue(&ReverbEngine::arena, field, decay, diffusion, highDamp);
+    };
+    EXPECT_NEAR(value(&Arena::sizeFactor, 0.5f, 1.0f, 0.0f), 0.2087720f, 5e-8f);
+    EXPECT_NEAR(value(&Arena::loopGain, 0.0f, 1.0f, 0.0f), 0.5814222f, 5e-8f);
+    EXPECT_NEAR(value(&Arena::loopGain, 0.5f, 1.0f, 0.0f), 0.8421514f, 5e-8f);
+    EXPECT_NEAR(value(&Arena::loopGain, 1.0f, 1.0f, 0.0f), 0.9818306f, 5e-8f);
+    EXPECT_EQ(value(&Arena::apGain, 0.5f, 1.0f, 0.0f), static_cast<float>(0.88 * 0.72));
+    EXPECT_EQ(value(&Arena::apGain, 0.5f, 0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(value(&Arena::dampCoef, 0.5f, 1.0f, 0.0f), 1.0f);
+    EXPECT_EQ(value(&Arena::dampCoef, 0.5f, 1.0f, 1.0f), 0.2f);
 }
 
 TEST(ArenaPrepare, EveryTapLengthAtBothInternalRates)
 {
-    for (const float hostRate : {44100.0f, 48000.0f})
-    {
-        ReverbEngine engine;
-        setUpEngine(engine, hostRate);
-        // Positions away from zero, with inputPos already past one wrap of the short rings.
-        runSilence(engine, engine.arena, 23456);
-        for (int32_t pass = 0; pass < 2; ++pass)
+    checkPreparedTaps(&ReverbEngine::arena, [](const ReverbEngine& engine, const Arena& arena) {
+        for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
         {
-            engine.needsPrepare = 1;
-            engine.arena.prepare(engine);
-            const Arena& arena = engine.arena;
-            for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
-            {
-                const int32_t right = Arena::kRingsPerChannel + k;
-                EXPECT_EQ(arena.early.taps.distance(k, engine.inputPos), kRows[k].leftEarly) << k;
-                EXPECT_EQ(arena.early.taps.distance(right, engine.inputPos), kRows[k].rightEarly) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
-            }
-            for (int32_t channel = 0; channel < 2; ++channel)
-                for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
-                    EXPECT_EQ(arena.diffusers[channel].taps.distance(stage, engine.ringPos),
-                              kDiffuserDelays[channel][stage]);
-            // The kernel keeps the distances until the next prepare.
-            runSilence(engine, engine.arena, 777);
+            const int32_t right = Arena::kRingsPerChannel + k;
+            EXPECT_EQ(arena.early.taps.distance(k, engine.inputPos), kRows[k].leftEarly) << k;
+            EXPECT_EQ(arena.early.taps.distance(right, engine.inputPos), kRows[k].rightEarly) << k;
+            EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
+            EXPECT_EQ(tapDistance(engine.ringPos, arena.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
         }
-    }
+        for (int32_t channel = 0; channel < 2; ++channel)
+            for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+                EXPECT_EQ(arena.diffusers[channel].taps.distance(stage, engine.ringPos),
+                          kDiffuserDelays[channel][stage]);
+    });
 }
 
 TEST(ArenaKernel, EachRingHearsItsEarlyTapThenItsOwnFeedback)
@@ -128,53 +108,4 @@ TEST(ArenaKernel, WithoutDiffusionTheAllpassesArePlainDelays)
     EXPECT_NEAR(out.left[231 + 1343], 0.084f, 1e-6f);
     EXPECT_EQ(firstAbove(out.right), 921 + 177 + 184 + 420 + 540);
     EXPECT_NEAR(out.right[921 + 1321], 0.084f, 1e-6f);
-}
-
-TEST(ArenaHost, PowerOffLetsTheTailDieAndTheEngineSleep)
-{
-    const PowerOffTail tail = powerOffTail(kArena);
-    EXPECT_GT(tail.peakBeforePowerOff, 0.01f);
-    EXPECT_GT(tail.peakJustAfter, 0.01f);
-    EXPECT_LT(tail.peakInTenthSecond, 1e-6f);
-    EXPECT_TRUE(tail.sleptAfterInputStopped);
-}
-
-TEST(ArenaHost, LongestDecayStaysBoundedUnderFullScaleNoise)
-{
-    const NoiseLoad load = fullScaleNoiseAtLongestDecay(kArena, 60);
-    EXPECT_TRUE(load.finite);
-    EXPECT_GT(load.peakFirstThird, 0.1f);
-    EXPECT_LT(load.peakLastThird, 2.0f * load.peakFirstThird);
-    EXPECT_LT(load.peakLastThird, 20.0f);
-}
-
-TEST(ArenaHost, ChosenThroughTypeAndThroughItsPrograms)
-{
-    const TypeSelection byType = selectAndPlay(kArena, -1);
-    EXPECT_EQ(byType.currentType, kArena);
-    EXPECT_GT(byType.wetPeak, 1e-3f);
-    for (const int32_t program : {27, 28, 29, 30})
-    {
-        const TypeSelection byProgram = selectAndPlay(kArena, program);
-        EXPECT_EQ(byProgram.currentType, kArena) << program;
-        EXPECT_GT(byProgram.wetPeak, 1e-3f) << program;
-    }
-}
-
-TEST(ArenaHost, GoldenRenders)
-{
-    if (!goldenHashesApply())
-        GTEST_SKIP() << "hashes taken with glibc's maths library";
-    const struct
-    {
-        float rate;
-        const char* hash;
-    } cases[] = {{44100.0f, "3aa97dbd7280eedb"}, {96000.0f, "6a8da6bd7ea029f0"}, {192000.0f, "33c04204272f3736"}};
-    for (const auto& c : cases)
-    {
-        GoldenRenderSettings settings;
-        settings.type = kArena;
-        settings.hostRate = c.rate;
-        EXPECT_EQ(hashSamples(renderGolden(settings)), c.hash) << c.rate;
-    }
 }

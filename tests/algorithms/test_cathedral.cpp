@@ -1,8 +1,6 @@
 // The Cathedral network: its gains, the tap lengths the seeded jitter and
-// the pitch ladder yield, its input mixtures, impulse timing through the
-// kernel, and what a host hears.
-#include "GoldenRender.h"
-#include "HostChecks.h"
+// the pitch ladder yield, its input mixtures and impulse timing through the
+// kernel.
 #include "NetworkProbe.h"
 
 #include <gtest/gtest.h>
@@ -37,55 +35,39 @@ constexpr int32_t kRightDiffuserTotal = 1750;
 // bank, the mirror image on the right.
 constexpr float kLeftBankFeed[4] = {0.75f, 0.375f, 0.625f, 0.5f};
 constexpr float kRightBankFeed[4] = {0.375f, 0.75f, 0.5f, 0.625f};
-
-float prepared(float decay, float diffusion, float highDamp, float Cathedral::*field)
-{
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, decay, diffusion, highDamp);
-    engine.cathedral.prepare(engine);
-    return engine.cathedral.*field;
-}
 } // namespace
 
 TEST(CathedralPrepare, SizeGainsAndDamping)
 {
-    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Cathedral::sizeFactor), 0.2206758f, 5e-8f);
-    EXPECT_NEAR(prepared(0.0f, 1.0f, 0.0f, &Cathedral::loopGain), 0.7508128f, 5e-8f);
-    EXPECT_NEAR(prepared(0.5f, 1.0f, 0.0f, &Cathedral::loopGain), 0.9132045f, 5e-8f);
-    EXPECT_NEAR(prepared(1.0f, 1.0f, 0.0f, &Cathedral::loopGain), 0.9903558f, 5e-8f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Cathedral::apGain), static_cast<float>(0.9 * 0.72));
-    EXPECT_EQ(prepared(0.5f, 0.0f, 0.0f, &Cathedral::apGain), 0.0f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 0.0f, &Cathedral::dampCoef), 1.0f);
-    EXPECT_EQ(prepared(0.5f, 1.0f, 1.0f, &Cathedral::dampCoef), 0.2f);
+    const auto value = [](float Cathedral::*field, float decay, float diffusion, float highDamp) {
+        return preparedValue(&ReverbEngine::cathedral, field, decay, diffusion, highDamp);
+    };
+    EXPECT_NEAR(value(&Cathedral::sizeFactor, 0.5f, 1.0f, 0.0f), 0.2206758f, 5e-8f);
+    EXPECT_NEAR(value(&Cathedral::loopGain, 0.0f, 1.0f, 0.0f), 0.7508128f, 5e-8f);
+    EXPECT_NEAR(value(&Cathedral::loopGain, 0.5f, 1.0f, 0.0f), 0.9132045f, 5e-8f);
+    EXPECT_NEAR(value(&Cathedral::loopGain, 1.0f, 1.0f, 0.0f), 0.9903558f, 5e-8f);
+    EXPECT_EQ(value(&Cathedral::apGain, 0.5f, 1.0f, 0.0f), static_cast<float>(0.9 * 0.72));
+    EXPECT_EQ(value(&Cathedral::apGain, 0.5f, 0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(value(&Cathedral::dampCoef, 0.5f, 1.0f, 0.0f), 1.0f);
+    EXPECT_EQ(value(&Cathedral::dampCoef, 0.5f, 1.0f, 1.0f), 0.2f);
 }
 
 TEST(CathedralPrepare, EveryTapLengthAtBothInternalRates)
 {
-    for (const float hostRate : {44100.0f, 48000.0f})
-    {
-        ReverbEngine engine;
-        setUpEngine(engine, hostRate);
-        runSilence(engine, engine.cathedral, 23456);
-        for (int32_t pass = 0; pass < 2; ++pass)
+    checkPreparedTaps(&ReverbEngine::cathedral, [](const ReverbEngine& engine, const Cathedral& cathedral) {
+        for (int32_t k = 0; k < Cathedral::kRingsPerChannel; ++k)
         {
-            engine.needsPrepare = 1;
-            engine.cathedral.prepare(engine);
-            const Cathedral& cathedral = engine.cathedral;
-            for (int32_t k = 0; k < Cathedral::kRingsPerChannel; ++k)
-            {
-                const int32_t right = Cathedral::kRingsPerChannel + k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
-                EXPECT_EQ(cathedral.outputTaps.distance(k, engine.ringPos), kRows[k].leftOutput) << k;
-                EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
-                EXPECT_EQ(cathedral.outputTaps.distance(right, engine.ringPos), kRows[k].rightOutput) << k;
-            }
-            for (int32_t channel = 0; channel < 2; ++channel)
-                for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
-                    EXPECT_EQ(cathedral.diffusers[channel].taps.distance(stage, engine.ringPos),
-                              kDiffuserDelays[channel][stage]);
-            runSilence(engine, engine.cathedral, 777);
+            const int32_t right = Cathedral::kRingsPerChannel + k;
+            EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[k].feedbackTap), kRows[k].leftFeedback) << k;
+            EXPECT_EQ(cathedral.outputTaps.distance(k, engine.ringPos), kRows[k].leftOutput) << k;
+            EXPECT_EQ(tapDistance(engine.ringPos, cathedral.loops[right].feedbackTap), kRows[k].rightFeedback) << k;
+            EXPECT_EQ(cathedral.outputTaps.distance(right, engine.ringPos), kRows[k].rightOutput) << k;
         }
-    }
+        for (int32_t channel = 0; channel < 2; ++channel)
+            for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+                EXPECT_EQ(cathedral.diffusers[channel].taps.distance(stage, engine.ringPos),
+                          kDiffuserDelays[channel][stage]);
+    });
 }
 
 TEST(CathedralKernel, EachRingTakesItsMixtureThenItsOwnFeedback)
@@ -140,54 +122,5 @@ TEST(CathedralKernel, WithoutDiffusionEachOutputTapIsHeardThroughPlainDelays)
         EXPECT_NEAR(out.right[static_cast<size_t>(kRows[k].rightOutput + kRightDiffuserTotal)],
                     0.0891 * kRightBankFeed[k % 4], 1e-6)
             << k;
-    }
-}
-
-TEST(CathedralHost, PowerOffLetsTheTailDieAndTheEngineSleep)
-{
-    const PowerOffTail tail = powerOffTail(kCathedral);
-    EXPECT_GT(tail.peakBeforePowerOff, 0.01f);
-    EXPECT_GT(tail.peakJustAfter, 0.01f);
-    EXPECT_LT(tail.peakInTenthSecond, 1e-6f);
-    EXPECT_TRUE(tail.sleptAfterInputStopped);
-}
-
-TEST(CathedralHost, LongestDecayStaysBoundedUnderFullScaleNoise)
-{
-    const NoiseLoad load = fullScaleNoiseAtLongestDecay(kCathedral, 60);
-    EXPECT_TRUE(load.finite);
-    EXPECT_GT(load.peakFirstThird, 0.1f);
-    EXPECT_LT(load.peakLastThird, 2.0f * load.peakFirstThird);
-    EXPECT_LT(load.peakLastThird, 20.0f);
-}
-
-TEST(CathedralHost, ChosenThroughTypeAndThroughItsPrograms)
-{
-    const TypeSelection byType = selectAndPlay(kCathedral, -1);
-    EXPECT_EQ(byType.currentType, kCathedral);
-    EXPECT_GT(byType.wetPeak, 1e-3f);
-    for (int32_t program = 31; program <= 38; ++program)
-    {
-        const TypeSelection byProgram = selectAndPlay(kCathedral, program);
-        EXPECT_EQ(byProgram.currentType, kCathedral) << program;
-        EXPECT_GT(byProgram.wetPeak, 1e-3f) << program;
-    }
-}
-
-TEST(CathedralHost, GoldenRenders)
-{
-    if (!goldenHashesApply())
-        GTEST_SKIP() << "hashes taken with glibc's maths library";
-    const struct
-    {
-        float rate;
-        const char* hash;
-    } cases[] = {{44100.0f, "a533abfe37b479c7"}, {96000.0f, "64b8bbfc2fb8884c"}, {192000.0f, "8a94d24934e9e39d"}};
-    for (const auto& c : cases)
-    {
-        GoldenRenderSettings settings;
-        settings.type = kCathedral;
-        settings.hostRate = c.rate;
-        EXPECT_EQ(hashSamples(renderGolden(settings)), c.hash) << c.rate;
     }
 }
