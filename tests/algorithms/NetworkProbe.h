@@ -32,18 +32,6 @@ inline void setUpEngine(ReverbEngine& engine, float hostRate, float decay = 0.5f
     engine.needsPrepare = 1;
 }
 
-// Runs `samples` kernel samples of silence, so that positions and taps
-// start away from 0.
-template <typename Algorithm>
-void runSilence(ReverbEngine& engine, Algorithm& algorithm, int32_t samples)
-{
-    std::vector<float> in(static_cast<size_t>(samples), 0.0f);
-    std::vector<float> outL(in.size());
-    std::vector<float> outR(in.size());
-    algorithm.prepare(engine);
-    algorithm.kernel(engine, in.data(), in.data(), outL.data(), outR.data(), samples);
-}
-
 // Prepares and runs the kernel on the given input.
 template <typename Algorithm>
 StereoSignal runNetwork(ReverbEngine& engine, Algorithm& algorithm, const StereoSignal& input)
@@ -62,6 +50,14 @@ inline StereoSignal impulse(int32_t length, float left, float right)
     signal.left[0] = left;
     signal.right[0] = right;
     return signal;
+}
+
+// Runs `samples` kernel samples of silence (after a prepare, if one is due),
+// so that positions and taps move on.
+template <typename Algorithm>
+void runSilence(ReverbEngine& engine, Algorithm& algorithm, int32_t samples)
+{
+    runNetwork(engine, algorithm, impulse(samples, 0.0f, 0.0f));
 }
 
 // A value the algorithm's prepare computes at 44100 Hz from these parameters.
