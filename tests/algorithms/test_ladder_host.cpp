@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace
@@ -19,6 +20,12 @@ struct LadderType
     int32_t lastProgram;
     const char* goldenHashes[3]; // at 44100, 96000 and 192000 Hz
 };
+
+// Names the case in test listings instead of a byte dump.
+void PrintTo(const LadderType& type, std::ostream* os)
+{
+    *os << type.name;
+}
 
 constexpr float kGoldenRates[3] = {44100.0f, 96000.0f, 192000.0f};
 
