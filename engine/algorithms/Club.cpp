@@ -39,13 +39,8 @@ constexpr CombAllpassLayout kLayout = {
         {51.89, 1.213, 2.5095530828304},
     },
     1.4,
-    // Early taps in draw order: tap, {base, jitter weight}.
-    {
-        {0, {0.1, 0.0}},  {1, {0.2, 0.1}},  {2, {0.4, 0.3}},  {3, {0.5, 0.7}},  {4, {0.7, 0.9}},  {5, {0.8, 1.0}},
-        {12, {0.1, 0.0}}, {13, {0.2, 0.1}}, {14, {0.4, 0.3}}, {15, {0.5, 0.7}}, {16, {0.7, 0.9}}, {17, {0.8, 1.0}},
-        {6, {1.1, 1.0}},  {7, {1.2, 1.0}},  {8, {1.3, 1.0}},  {9, {1.6, 1.0}},  {10, {1.7, 1.0}}, {11, {1.8, 1.0}},
-        {18, {1.1, 1.0}}, {19, {1.2, 1.0}}, {20, {1.3, 1.0}}, {21, {1.6, 1.0}}, {22, {1.7, 1.0}}, {23, {1.8, 1.0}},
-    },
+    // Jitter weights of the near early taps.
+    {0.0, 0.1, 0.3, 0.7, 0.9, 1.0},
     0.05351,
     80.0,
     // Output allpasses (units of 1.2 ms), left then right.
@@ -62,9 +57,6 @@ constexpr CombAllpassLayout kLayout = {
     0.1103,
 };
 
-// Early gains are 2.5 * sqrt(x) of these.
-constexpr double kEarlyLevels[kPerChannel] = {1,     0.7071, 0.5,    0.3536,  0.25,    0.1768,
-                                              0.125, 0.0884, 0.0625, 0.04419, 0.03125, 0.02209};
 } // namespace
 
 void Club::prepare(ReverbEngine& engine)
@@ -75,8 +67,9 @@ void Club::prepare(ReverbEngine& engine)
     sizeFactor = static_cast<float>(std::pow(4.0, 0.485) * 0.5);
     const double size = sizeFactor;
     network.apGain = diffusionGain(engine.diffusion, 0.9, 0.7);
+    const double* levels = CombAllpassNetwork::kEarlyLevels;
     for (int32_t k = 0; k < kPerChannel; ++k)
-        network.earlyGain[k] = static_cast<float>(2.5 * std::sqrt(kEarlyLevels[k]));
+        network.earlyGain[k] = static_cast<float>(2.5 * std::sqrt(levels[k]));
     loopGain = static_cast<float>(
         std::pow(std::pow(7.9, std::sqrt(static_cast<double>(engine.decay))) * 0.125, size * 0.5));
     network.loopFeedback = loopGain;

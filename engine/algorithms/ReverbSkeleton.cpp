@@ -28,11 +28,14 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
     const float* const tone[2] = {pool.toneL(), pool.toneR()};
     TapJitter jitter;
     jitter.seed();
-    for (const CombAllpassLayout::Early& row : layout.early)
+    for (const int32_t tap : CombAllpassLayout::kEarlyDrawOrder)
     {
-        early.source[row.tap] = tone[layout.earlySource[row.tap]];
-        const double length = jitteredLength(jitter, layout.earlyJitterWidth, row.length) * layout.earlyScale * u;
-        early.taps.place(row.tap, engine.inputPos, length);
+        const int32_t k = tap % kPerChannel;
+        const JitteredTap row = {CombAllpassLayout::kEarlyBase[k],
+                                 k < CombAllpassLayout::kNearTaps ? layout.earlyWeight[k] : 1.0};
+        early.source[tap] = tone[layout.earlySource[tap]];
+        const double length = jitteredLength(jitter, layout.earlyJitterWidth, row) * layout.earlyScale * u;
+        early.taps.place(tap, engine.inputPos, length);
     }
 
     const double allpassUnit = static_cast<float>(u * 3.9);
@@ -84,7 +87,8 @@ void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layo
             for (int32_t j = 1; j < kPerChannel; ++j)
                 sum += d[summed[j]];
             const float earlySum = early.alternatingSum(channel * kPerChannel, kPerChannel, earlyGain);
-            out[channel] = scaleInDouble(diffusers[channel].process(sum, earlySum, apGain, ringPos), layout.outputScale);
+            const float diffused = diffusers[channel].process(sum, earlySum, apGain, ringPos);
+            out[channel] = scaleInDouble(diffused, layout.outputScale);
         }
         wetL[i] = out[0];
         wetR[i] = out[1];

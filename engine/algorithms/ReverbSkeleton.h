@@ -62,35 +62,34 @@ inline double jitteredLength(TapJitter& jitter, double width, const JitteredTap&
 // Tap sets. Each tap is a read position that keeps its distance behind the
 // write position because both advance by one per sample.
 
-// Taps on 16384-sample rings, placed behind ringPos.
-template <int32_t N>
-struct ShortTaps
+// N taps on rings of Mask + 1 samples.
+template <int32_t N, int32_t Mask>
+struct TapSet
 {
     int32_t at[N] = {};
 
-    void place(int32_t i, int32_t writePos, double length) { at[i] = placeTap(writePos, length); }
-    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kShortRingMask; }
+    void place(int32_t i, int32_t writePos, double length)
+    {
+        if constexpr (Mask == kShortRingMask)
+            at[i] = placeTap(writePos, length);
+        else
+            at[i] = placeLongTap(writePos, length);
+    }
+    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & Mask; }
     void advance()
     {
         for (int32_t& tap : at)
-            tap = (tap + 1) & kShortRingMask;
+            tap = (tap + 1) & Mask;
     }
 };
+
+// Taps on 16384-sample rings, placed behind ringPos.
+template <int32_t N>
+using ShortTaps = TapSet<N, kShortRingMask>;
 
 // Taps on 65536-sample rings (the tone ring), placed behind inputPos.
 template <int32_t N>
-struct LongTaps
-{
-    int32_t at[N] = {};
-
-    void place(int32_t i, int32_t writePos, double length) { at[i] = placeLongTap(writePos, length); }
-    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kLongRingMask; }
-    void advance()
-    {
-        for (int32_t& tap : at)
-            tap = (tap + 1) & kLongRingMask;
-    }
-};
+using LongTaps = TapSet<N, kLongRingMask>;
 
 // ---------------------------------------------------------------------------
 // Loops.
@@ -217,17 +216,18 @@ struct CombAllpassLayout
         double factor;
         double allpass;
     };
-    // An early tap in the order of the jitter draws: T = (spread *
-    // earlyJitterWidth * weight + base) * earlyScale * timeUnit.
-    struct Early
-    {
-        int32_t tap;
-        JitteredTap length;
-    };
+    // Early tap k lies T = (spread * earlyJitterWidth * weight + base) *
+    // earlyScale * timeUnit behind inputPos; the taps take their jitter
+    // draws in this order (both channels' near taps first) and these bases,
+    // the same in both networks. The far taps 6..11 and 18..23 have weight 1.
+    static constexpr int32_t kEarlyDrawOrder[kUnits] = {0, 1, 2, 3, 4,  5,  12, 13, 14, 15, 16, 17,
+                                                        6, 7, 8, 9, 10, 11, 18, 19, 20, 21, 22, 23};
+    static constexpr double kEarlyBase[kPerChannel] = {0.1, 0.2, 0.4, 0.5, 0.7, 0.8, 1.1, 1.2, 1.3, 1.6, 1.7, 1.8};
+    static constexpr int32_t kNearTaps = 6;
 
     Comb combs[kUnits];
     double combStretch;
-    Early early[kUnits];
+    double earlyWeight[kNearTaps]; // jitter weights of near taps 0..5, and likewise 12..17
     double earlyJitterWidth;
     double earlyScale;
     double diffuserLengths[2][3];   // stages in signal order, left then right
@@ -249,6 +249,11 @@ struct CombAllpassNetwork
     static constexpr int32_t kFirstCombRing = 0;
     static constexpr int32_t kFirstAllpassRing = kFirstCombRing + kUnits;
     static constexpr int32_t kFirstDiffuserRing = kFirstAllpassRing + kUnits;
+
+    // What the early gains of both networks are formed from (Chamber:
+    // 2 * x^0.3, Club: 2.5 * sqrt(x)).
+    static constexpr double kEarlyLevels[kPerChannel] = {1,     0.7071, 0.5,    0.3536,  0.25,    0.1768,
+                                                         0.125, 0.0884, 0.0625, 0.04419, 0.03125, 0.02209};
 
     // Set by the algorithm's prepare. loopFeedback carries the sign of the
     // feedback: a unit writes input + loopFeedback * its output.
