@@ -4,7 +4,9 @@
 // in common, the comb unit with an allpass inside its loop, the damped loop
 // ring, the early-reflection tap table with its signed sums, and the two
 // output diffusers (three allpasses with the early reflections joining before
-// the last; four lattice allpasses of alternating sign).
+// the last; four lattice allpasses of alternating sign). Chamber and Club
+// also share their whole per-sample network (CombAllpassNetwork); they differ
+// only in its tables and constants.
 //
 // Everything per sample is inline and non-virtual; ring pointers are taken
 // from the engine's ring pool by the prepare that places the taps. Audio
@@ -14,6 +16,8 @@
 #include "DspElements.h"
 
 #include <cstdint>
+
+class ReverbEngine;
 
 // ---------------------------------------------------------------------------
 // Coefficients, computed in double and stored as single precision.
@@ -58,35 +62,34 @@ inline double jitteredLength(TapJitter& jitter, double width, const JitteredTap&
 // Tap sets. Each tap is a read position that keeps its distance behind the
 // write position because both advance by one per sample.
 
-// Taps on 16384-sample rings, placed behind ringPos.
-template <int32_t N>
-struct ShortTaps
+// N taps on rings of Mask + 1 samples.
+template <int32_t N, int32_t Mask>
+struct TapSet
 {
     int32_t at[N] = {};
 
-    void place(int32_t i, int32_t writePos, double length) { at[i] = placeTap(writePos, length); }
-    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kShortRingMask; }
+    void place(int32_t i, int32_t writePos, double length)
+    {
+        if constexpr (Mask == kShortRingMask)
+            at[i] = placeTap(writePos, length);
+        else
+            at[i] = placeLongTap(writePos, length);
+    }
+    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & Mask; }
     void advance()
     {
         for (int32_t& tap : at)
-            tap = (tap + 1) & kShortRingMask;
+            tap = (tap + 1) & Mask;
     }
 };
+
+// Taps on 16384-sample rings, placed behind ringPos.
+template <int32_t N>
+using ShortTaps = TapSet<N, kShortRingMask>;
 
 // Taps on 65536-sample rings (the tone ring), placed behind inputPos.
 template <int32_t N>
-struct LongTaps
-{
-    int32_t at[N] = {};
-
-    void place(int32_t i, int32_t writePos, double length) { at[i] = placeLongTap(writePos, length); }
-    int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & kLongRingMask; }
-    void advance()
-    {
-        for (int32_t& tap : at)
-            tap = (tap + 1) & kLongRingMask;
-    }
-};
+using LongTaps = TapSet<N, kLongRingMask>;
 
 // ---------------------------------------------------------------------------
 // Loops.
@@ -188,4 +191,86 @@ struct LatticeDiffuser
         return latticeAllpass(ring[3], taps.at[3], writePos, -g, y3);
     }
     void advance() { taps.advance(); }
+};
+
+// ---------------------------------------------------------------------------
+// The network of Chamber and Club: 24 comb units fed from the tone-shaped
+// inputs, twelve unit outputs summed per channel, each sum through an
+// EarlyJoinDiffuser that takes twelve signed early reflections before its
+// last allpass, then scaled.
+
+// What tells the two networks apart besides their gains: lengths, feeds,
+// sums and the write offset. Lengths are in samples at the 44.1 kHz
+// reference (timeUnit samples per millisecond) except the output allpasses',
+// which are in units of 1.2 ms at the internal rate.
+struct CombAllpassLayout
+{
+    static constexpr int32_t kUnits = 24;
+    static constexpr int32_t kPerChannel = 12;
+
+    // Comb length = timeUnit * base (ms) * factor * combStretch; allpass
+    // length = (timeUnit * 3.9, in single precision) * allpass.
+    struct Comb
+    {
+        double base;
+        double factor;
+        double allpass;
+    };
+    // Early tap k lies T = (spread * earlyJitterWidth * weight + base) *
+    // earlyScale * timeUnit behind inputPos; the taps take their jitter
+    // draws in this order (both channels' near taps first) and these bases,
+    // the same in both networks. The far taps 6..11 and 18..23 have weight 1.
+    static constexpr int32_t kEarlyDrawOrder[kUnits] = {0, 1, 2, 3, 4,  5,  12, 13, 14, 15, 16, 17,
+                                                        6, 7, 8, 9, 10, 11, 18, 19, 20, 21, 22, 23};
+    static constexpr double kEarlyBase[kPerChannel] = {0.1, 0.2, 0.4, 0.5, 0.7, 0.8, 1.1, 1.2, 1.3, 1.6, 1.7, 1.8};
+    static constexpr int32_t kNearTaps = 6;
+
+    Comb combs[kUnits];
+    double combStretch;
+    double earlyWeight[kNearTaps]; // jitter weights of near taps 0..5, and likewise 12..17
+    double earlyJitterWidth;
+    double earlyScale;
+    double diffuserLengths[2][3];   // stages in signal order, left then right
+
+    uint8_t unitInput[kUnits];      // tone channel feeding unit k: 0 left, 1 right
+    uint8_t writesAtOffset[kUnits]; // 1: unit k writes its comb ring behind ringPos, at the offset tap
+    int32_t offsetTap;              // early tap whose position, masked to 14 bits, is that offset
+    uint8_t earlySource[kUnits];    // tone channel read by early tap k
+    uint8_t summed[2][kPerChannel]; // units summed into the left and right output, in summation order
+    double outputScale;             // applied to each diffuser output, in double
+};
+
+struct CombAllpassNetwork
+{
+    static constexpr int32_t kUnits = CombAllpassLayout::kUnits;
+    static constexpr int32_t kPerChannel = CombAllpassLayout::kPerChannel;
+    // Short rings of the pool: comb rings, then allpass rings, then the
+    // diffusers (left stages 1..3, right stages 1..3).
+    static constexpr int32_t kFirstCombRing = 0;
+    static constexpr int32_t kFirstAllpassRing = kFirstCombRing + kUnits;
+    static constexpr int32_t kFirstDiffuserRing = kFirstAllpassRing + kUnits;
+
+    // What the early gains of both networks are formed from (Chamber:
+    // 2 * x^0.3, Club: 2.5 * sqrt(x)).
+    static constexpr double kEarlyLevels[kPerChannel] = {1,     0.7071, 0.5,    0.3536,  0.25,    0.1768,
+                                                         0.125, 0.0884, 0.0625, 0.04419, 0.03125, 0.02209};
+
+    // Set by the algorithm's prepare. loopFeedback carries the sign of the
+    // feedback: a unit writes input + loopFeedback * its output.
+    float loopFeedback = 0.0f;
+    float apGain = 0.0f;
+    float dampCoef = 0.0f;
+    float earlyGain[kPerChannel] = {};
+
+    CombAllpassUnit units[kUnits];
+    // Taps 0..11 form the left early sum, 12..23 the right.
+    EarlyTaps<kUnits> early;
+    EarlyJoinDiffuser diffusers[2];
+
+    // Takes the rings from the pool and places every tap relative to the
+    // engine's current positions; the prepare's part after its gains.
+    void placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    void run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR, float* wetL,
+             float* wetR, int32_t m);
+    void clearStates();
 };

@@ -1,6 +1,7 @@
-// The Arena network: its gains, the tap lengths the seeded jitter yields,
-// and impulse timing through the kernel.
-#include "NetworkProbe.h"
+// The Arena: its prepared gains, the tap lengths the seeded jitter yields,
+// impulse timing through the kernel, and golden renders.
+#include "LadderChecks.h"
+#include "NetworkChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -26,26 +27,18 @@ constexpr ArenaRow kRows[Arena::kRingsPerChannel] = {
     {9177, 2051, 9274, 2051}, {9867, 2111, 9798, 2111}, {10254, 2173, 10096, 2173}, {10430, 2237, 10683, 2237},
 };
 constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
+constexpr double kOutputScale = 0.084;
 } // namespace
 
 TEST(ArenaPrepare, SizeGainsAndDamping)
 {
-    const auto value = [](float Arena::*field, float decay, float diffusion, float highDamp) {
-        return preparedValue(&ReverbEngine::arena, field, decay, diffusion, highDamp);
-    };
-    EXPECT_NEAR(value(&Arena::sizeFactor, 0.5f, 1.0f, 0.0f), 0.2087720f, 5e-8f);
-    EXPECT_NEAR(value(&Arena::loopGain, 0.0f, 1.0f, 0.0f), 0.5814222f, 5e-8f);
-    EXPECT_NEAR(value(&Arena::loopGain, 0.5f, 1.0f, 0.0f), 0.8421514f, 5e-8f);
-    EXPECT_NEAR(value(&Arena::loopGain, 1.0f, 1.0f, 0.0f), 0.9818306f, 5e-8f);
-    EXPECT_EQ(value(&Arena::apGain, 0.5f, 1.0f, 0.0f), static_cast<float>(0.88 * 0.72));
-    EXPECT_EQ(value(&Arena::apGain, 0.5f, 0.0f, 0.0f), 0.0f);
-    EXPECT_EQ(value(&Arena::dampCoef, 0.5f, 1.0f, 0.0f), 1.0f);
-    EXPECT_EQ(value(&Arena::dampCoef, 0.5f, 1.0f, 1.0f), 0.2f);
+    expectLadderNumbers(&ReverbEngine::arena,
+                        {0.2087720f, {0.5814222f, 0.8421514f, 0.9818306f}, static_cast<float>(0.88 * 0.72)});
 }
 
 TEST(ArenaPrepare, EveryTapLengthAtBothInternalRates)
 {
-    checkPreparedTaps(&ReverbEngine::arena, [](const ReverbEngine& engine, const Arena& arena) {
+    expectTapsHold(&ReverbEngine::arena, [](const ReverbEngine& engine, const Arena& arena) {
         for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
         {
             const int32_t right = Arena::kRingsPerChannel + k;
@@ -61,51 +54,58 @@ TEST(ArenaPrepare, EveryTapLengthAtBothInternalRates)
     });
 }
 
-TEST(ArenaKernel, EachRingHearsItsEarlyTapThenItsOwnFeedback)
+TEST(ArenaImpulse, EachRingHearsItsEarlyTapThenItsOwnFeedback)
 {
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, 0.5f, 1.0f, 0.0f); // no damping: the loop returns loopGain exactly
-    runSilence(engine, engine.arena, 5000);
-    const int32_t start = engine.ringPos;
-    runNetwork(engine, engine.arena, impulse(10683 + 2237 + 2, 1.0f, 1.0f));
-    const float gain = engine.arena.loopGain;
+    KernelRig rig;
+    rig.engine.highDamp = 0.0f; // no damping: the loop returns loopGain times the impulse
+    Arena& arena = rig.engine.arena;
+    const std::vector<float> silence(5000, 0.0f);
+    rig.run(arena, silence, silence);
+    const int32_t start = rig.engine.ringPos;
+    const size_t length = 10683 + 2237 + 2;
+    rig.run(arena, impulseAt(length, 0), impulseAt(length, 0));
+
+    const auto at = [start](int32_t delay) { return (start + delay) & kShortRingMask; };
     for (int32_t k = 0; k < Arena::kRingsPerChannel; ++k)
     {
-        const float* left = engine.pool.shortRing(k);
-        const float* right = engine.pool.shortRing(Arena::kRingsPerChannel + k);
-        const auto at = [start](int32_t delay) { return (start + delay) & kShortRingMask; };
+        const float* left = rig.engine.pool.shortRing(k);
+        const float* right = rig.engine.pool.shortRing(Arena::kRingsPerChannel + k);
         const ArenaRow& row = kRows[k];
         EXPECT_NEAR(left[at(row.leftEarly - 1)], 0.0f, 1e-6f) << k;
         EXPECT_NEAR(left[at(row.leftEarly)], 1.0f, 1e-6f) << k;
         EXPECT_NEAR(left[at(row.leftEarly + row.leftFeedback - 1)], 0.0f, 1e-6f) << k;
-        EXPECT_NEAR(left[at(row.leftEarly + row.leftFeedback)], gain, 1e-6f) << k;
+        EXPECT_NEAR(left[at(row.leftEarly + row.leftFeedback)], arena.loopGain, 1e-6f) << k;
         EXPECT_NEAR(right[at(row.rightEarly)], 1.0f, 1e-6f) << k;
         EXPECT_NEAR(right[at(row.rightEarly + row.rightFeedback - 1)], 0.0f, 1e-6f) << k;
-        EXPECT_NEAR(right[at(row.rightEarly + row.rightFeedback)], gain, 1e-6f) << k;
+        EXPECT_NEAR(right[at(row.rightEarly + row.rightFeedback)], arena.loopGain, 1e-6f) << k;
     }
 }
 
-TEST(ArenaKernel, FirstSoundOfALeftImpulse)
+TEST(ArenaImpulse, FirstSoundOfALeftImpulse)
 {
-    // Through left ring 0 and the four allpasses' direct paths on the left,
-    // right ring 2 (the first right ring that reads the left input) on the right.
-    ReverbEngine engine;
-    setUpEngine(engine, 48000.0f);
-    StereoSignal out = runNetwork(engine, engine.arena, impulse(4000, 1.0f, 0.0f));
-    const float g = engine.arena.apGain;
-    EXPECT_EQ(firstAbove(out.left), 231);
-    EXPECT_NEAR(out.left[231], 0.084 * std::pow(g, 4.0), 1e-6);
-    EXPECT_EQ(firstAbove(out.right), 921);
-    EXPECT_NEAR(out.right[921], 0.084 * std::pow(g, 4.0), 1e-6);
+    // Left ring 0 straight into the sum and the four allpasses' direct paths;
+    // on the right, ring 2 is the first that reads the left input.
+    KernelRig rig(48000.0f);
+    const WetPair wet = rig.run(rig.engine.arena, impulseAt(4000, 0), std::vector<float>(4000, 0.0f));
+    const double weight = kOutputScale * std::pow(rig.engine.arena.apGain, 4.0);
+    EXPECT_EQ(firstAbove(wet.left), 231);
+    EXPECT_NEAR(wet.left[231], weight, 1e-6);
+    EXPECT_EQ(firstAbove(wet.right), 921);
+    EXPECT_NEAR(wet.right[921], weight, 1e-6);
 }
 
-TEST(ArenaKernel, WithoutDiffusionTheAllpassesArePlainDelays)
+TEST(ArenaImpulse, WithoutDiffusionTheAllpassesArePlainDelays)
 {
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, 0.5f, 0.0f);
-    StereoSignal out = runNetwork(engine, engine.arena, impulse(4000, 1.0f, 0.0f));
-    EXPECT_EQ(firstAbove(out.left), 231 + 159 + 211 + 411 + 562);
-    EXPECT_NEAR(out.left[231 + 1343], 0.084f, 1e-6f);
-    EXPECT_EQ(firstAbove(out.right), 921 + 177 + 184 + 420 + 540);
-    EXPECT_NEAR(out.right[921 + 1321], 0.084f, 1e-6f);
+    KernelRig rig;
+    rig.engine.diffusion = 0.0f;
+    const WetPair wet = rig.run(rig.engine.arena, impulseAt(4000, 0), std::vector<float>(4000, 0.0f));
+    EXPECT_EQ(firstAbove(wet.left), 231 + 1343);
+    EXPECT_NEAR(wet.left[231 + 1343], kOutputScale, 1e-6);
+    EXPECT_EQ(firstAbove(wet.right), 921 + 1321);
+    EXPECT_NEAR(wet.right[921 + 1321], kOutputScale, 1e-6);
+}
+
+TEST(ArenaGolden, RendersBitForBit)
+{
+    expectGoldenRenders(kArena, {"3aa97dbd7280eedb", "6a8da6bd7ea029f0", "33c04204272f3736"});
 }

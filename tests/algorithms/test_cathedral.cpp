@@ -1,7 +1,8 @@
-// The Cathedral network: its gains, the tap lengths the seeded jitter and
-// the pitch ladder yield, its input mixtures and impulse timing through the
-// kernel.
-#include "NetworkProbe.h"
+// The Cathedral: its prepared gains, the tap lengths the seeded jitter and
+// the pitch ladder yield, its input mixtures, impulse timing through the
+// kernel, and golden renders.
+#include "LadderChecks.h"
+#include "NetworkChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ constexpr CathedralRow kRows[Cathedral::kRingsPerChannel] = {
 constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{745, 279, 545, 211}, {716, 244, 556, 234}};
 constexpr int32_t kLeftDiffuserTotal = 1780;
 constexpr int32_t kRightDiffuserTotal = 1750;
+constexpr double kOutputScale = 0.0891;
 
 // What ring k of a bank is fed by an impulse of 1 on the left and 0.5 on
 // the right: 0.75 tL, 0.75 tR, 0.5 tL + 0.25 tR, 0.25 tL + 0.5 tR on the left
@@ -39,22 +41,13 @@ constexpr float kRightBankFeed[4] = {0.375f, 0.75f, 0.5f, 0.625f};
 
 TEST(CathedralPrepare, SizeGainsAndDamping)
 {
-    const auto value = [](float Cathedral::*field, float decay, float diffusion, float highDamp) {
-        return preparedValue(&ReverbEngine::cathedral, field, decay, diffusion, highDamp);
-    };
-    EXPECT_NEAR(value(&Cathedral::sizeFactor, 0.5f, 1.0f, 0.0f), 0.2206758f, 5e-8f);
-    EXPECT_NEAR(value(&Cathedral::loopGain, 0.0f, 1.0f, 0.0f), 0.7508128f, 5e-8f);
-    EXPECT_NEAR(value(&Cathedral::loopGain, 0.5f, 1.0f, 0.0f), 0.9132045f, 5e-8f);
-    EXPECT_NEAR(value(&Cathedral::loopGain, 1.0f, 1.0f, 0.0f), 0.9903558f, 5e-8f);
-    EXPECT_EQ(value(&Cathedral::apGain, 0.5f, 1.0f, 0.0f), static_cast<float>(0.9 * 0.72));
-    EXPECT_EQ(value(&Cathedral::apGain, 0.5f, 0.0f, 0.0f), 0.0f);
-    EXPECT_EQ(value(&Cathedral::dampCoef, 0.5f, 1.0f, 0.0f), 1.0f);
-    EXPECT_EQ(value(&Cathedral::dampCoef, 0.5f, 1.0f, 1.0f), 0.2f);
+    expectLadderNumbers(&ReverbEngine::cathedral,
+                        {0.2206758f, {0.7508128f, 0.9132045f, 0.9903558f}, static_cast<float>(0.9 * 0.72)});
 }
 
 TEST(CathedralPrepare, EveryTapLengthAtBothInternalRates)
 {
-    checkPreparedTaps(&ReverbEngine::cathedral, [](const ReverbEngine& engine, const Cathedral& cathedral) {
+    expectTapsHold(&ReverbEngine::cathedral, [](const ReverbEngine& engine, const Cathedral& cathedral) {
         for (int32_t k = 0; k < Cathedral::kRingsPerChannel; ++k)
         {
             const int32_t right = Cathedral::kRingsPerChannel + k;
@@ -70,57 +63,63 @@ TEST(CathedralPrepare, EveryTapLengthAtBothInternalRates)
     });
 }
 
-TEST(CathedralKernel, EachRingTakesItsMixtureThenItsOwnFeedback)
+TEST(CathedralImpulse, EachRingTakesItsMixtureThenItsOwnFeedback)
 {
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, 0.5f, 1.0f, 0.0f); // no damping: the loop returns loopGain exactly
-    runSilence(engine, engine.cathedral, 5000);
-    const int32_t start = engine.ringPos;
-    runNetwork(engine, engine.cathedral, impulse(2400, 1.0f, 0.5f));
-    const float gain = engine.cathedral.loopGain;
+    KernelRig rig;
+    rig.engine.highDamp = 0.0f; // no damping: the loop returns loopGain times the input
+    Cathedral& cathedral = rig.engine.cathedral;
+    const std::vector<float> silence(5000, 0.0f);
+    rig.run(cathedral, silence, silence);
+    const int32_t start = rig.engine.ringPos;
+    rig.run(cathedral, impulseAt(2400, 0, 1.0f), impulseAt(2400, 0, 0.5f));
+
     const auto at = [start](int32_t delay) { return (start + delay) & kShortRingMask; };
     for (int32_t k = 0; k < Cathedral::kRingsPerChannel; ++k)
     {
-        const float* left = engine.pool.shortRing(k);
-        const float* right = engine.pool.shortRing(Cathedral::kRingsPerChannel + k);
+        const float* left = rig.engine.pool.shortRing(k);
+        const float* right = rig.engine.pool.shortRing(Cathedral::kRingsPerChannel + k);
         EXPECT_NEAR(left[at(0)], kLeftBankFeed[k % 4], 1e-6f) << k;
         EXPECT_NEAR(left[at(kRows[k].leftFeedback - 1)], 0.0f, 1e-6f) << k;
-        EXPECT_NEAR(left[at(kRows[k].leftFeedback)], gain * kLeftBankFeed[k % 4], 1e-6f) << k;
+        EXPECT_NEAR(left[at(kRows[k].leftFeedback)], cathedral.loopGain * kLeftBankFeed[k % 4], 1e-6f) << k;
         EXPECT_NEAR(right[at(0)], kRightBankFeed[k % 4], 1e-6f) << k;
         EXPECT_NEAR(right[at(kRows[k].rightFeedback - 1)], 0.0f, 1e-6f) << k;
-        EXPECT_NEAR(right[at(kRows[k].rightFeedback)], gain * kRightBankFeed[k % 4], 1e-6f) << k;
+        EXPECT_NEAR(right[at(kRows[k].rightFeedback)], cathedral.loopGain * kRightBankFeed[k % 4], 1e-6f) << k;
     }
 }
 
-TEST(CathedralKernel, FirstSoundOfALeftImpulse)
+TEST(CathedralImpulse, FirstSoundOfALeftImpulse)
 {
     // Left ring 0 takes 0.75 tL; on the right, ring 0 takes only tR and ring 1 0.75 tL.
-    ReverbEngine engine;
-    setUpEngine(engine, 48000.0f);
-    StereoSignal out = runNetwork(engine, engine.cathedral, impulse(1000, 1.0f, 0.0f));
-    const double weight = 0.0891 * std::pow(engine.cathedral.apGain, 4.0) * 0.75;
-    EXPECT_EQ(firstAbove(out.left), 28);
-    EXPECT_NEAR(out.left[28], weight, 1e-6);
-    EXPECT_EQ(firstAbove(out.right), 59);
-    EXPECT_NEAR(out.right[59], weight, 1e-6);
+    KernelRig rig(48000.0f);
+    const WetPair wet = rig.run(rig.engine.cathedral, impulseAt(1000, 0), std::vector<float>(1000, 0.0f));
+    const double weight = kOutputScale * std::pow(rig.engine.cathedral.apGain, 4.0) * 0.75;
+    EXPECT_EQ(firstAbove(wet.left), 28);
+    EXPECT_NEAR(wet.left[28], weight, 1e-6);
+    EXPECT_EQ(firstAbove(wet.right), 59);
+    EXPECT_NEAR(wet.right[59], weight, 1e-6);
 }
 
-TEST(CathedralKernel, WithoutDiffusionEachOutputTapIsHeardThroughPlainDelays)
+TEST(CathedralImpulse, WithoutDiffusionEachOutputTapIsHeardThroughPlainDelays)
 {
-    ReverbEngine engine;
-    setUpEngine(engine, 44100.0f, 0.5f, 0.0f);
-    StereoSignal out = runNetwork(engine, engine.cathedral, impulse(3100, 1.0f, 0.5f));
-    EXPECT_EQ(firstAbove(out.left), 28 + kLeftDiffuserTotal);
-    EXPECT_EQ(firstAbove(out.right), 28 + kRightDiffuserTotal);
+    KernelRig rig;
+    rig.engine.diffusion = 0.0f;
+    const WetPair wet = rig.run(rig.engine.cathedral, impulseAt(3100, 0, 1.0f), impulseAt(3100, 0, 0.5f));
+    EXPECT_EQ(firstAbove(wet.left), 28 + kLeftDiffuserTotal);
+    EXPECT_EQ(firstAbove(wet.right), 28 + kRightDiffuserTotal);
     // Before the first loop returns (1239 samples) each ring's output tap
     // carries its share of the impulse alone.
     for (int32_t k = 0; k < Cathedral::kRingsPerChannel && kRows[k].rightOutput < 1239; ++k)
     {
-        EXPECT_NEAR(out.left[static_cast<size_t>(kRows[k].leftOutput + kLeftDiffuserTotal)],
-                    0.0891 * kLeftBankFeed[k % 4], 1e-6)
+        EXPECT_NEAR(wet.left[static_cast<size_t>(kRows[k].leftOutput + kLeftDiffuserTotal)],
+                    kOutputScale * kLeftBankFeed[k % 4], 1e-6)
             << k;
-        EXPECT_NEAR(out.right[static_cast<size_t>(kRows[k].rightOutput + kRightDiffuserTotal)],
-                    0.0891 * kRightBankFeed[k % 4], 1e-6)
+        EXPECT_NEAR(wet.right[static_cast<size_t>(kRows[k].rightOutput + kRightDiffuserTotal)],
+                    kOutputScale * kRightBankFeed[k % 4], 1e-6)
             << k;
     }
+}
+
+TEST(CathedralGolden, RendersBitForBit)
+{
+    expectGoldenRenders(kCathedral, {"a533abfe37b479c7", "64b8bbfc2fb8884c", "8a94d24934e9e39d"});
 }
