@@ -6,6 +6,7 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 namespace
@@ -23,6 +24,11 @@ struct TypeCase
     VstInt32 factoryProgram; // a program filed under the type
     const char* name;
 };
+
+void PrintTo(const TypeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 // Drives an effect constructed in-process, so tests can look at the engine.
 class InProcessHost
