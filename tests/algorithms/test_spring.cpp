@@ -151,6 +151,16 @@ TEST(SpringImpulse, DiffusionZeroLeavesDelayedNegatedLoopReads)
         EXPECT_NEAR(wet.left[at], -kOutputScale, 1e-5) << at;
     // No coupling between the channels.
     EXPECT_EQ(firstAbove(wet.right), -1);
+
+    // The right loops, from a right impulse: 1288 + 95, 1487 + 108, 1681 + 125.
+    KernelRig mirrored;
+    mirrored.engine.diffusion = 0.0f;
+    mirrored.engine.highDamp = 0.0f;
+    const WetPair right = mirrored.run(mirrored.engine.spring, silence, left);
+    EXPECT_EQ(audibleSamples(right.right, 0, 1807), (std::vector<int32_t>{1383, 1595, 1806}));
+    for (int32_t at : {1383, 1595, 1806})
+        EXPECT_NEAR(right.right[at], -kOutputScale, 1e-5) << at;
+    EXPECT_EQ(firstAbove(right.left), -1);
 }
 
 TEST(SpringImpulse, FirstArrivalWithDiffusion)
