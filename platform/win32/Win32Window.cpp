@@ -100,7 +100,8 @@ bool translateVirtualKey(WPARAM code, LPARAM flags, VstKeyCode& key)
     }
 }
 
-const char* windowClassName();
+const char* acquireWindowClass();
+void releaseWindowClass();
 
 class Win32Window final : public PlatformWindow
 {
@@ -108,20 +109,22 @@ public:
     Win32Window(CFrame& owner, HWND parent) : frame(owner)
     {
         const CRect& size = frame.getViewSize();
-        window = CreateWindowExA(0, windowClassName(), "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+        window = CreateWindowExA(0, acquireWindowClass(), "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                  static_cast<int>(size.width()), static_cast<int>(size.height()), parent, nullptr,
                                  thisModule(), this);
     }
 
     ~Win32Window() override
     {
-        if (!window)
-            return;
-        // The frame is going away: no message may reach it any more.
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        if (GetCapture() == window)
-            ReleaseCapture();
-        DestroyWindow(window);
+        if (window)
+        {
+            // The frame is going away: no message may reach it any more.
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            if (GetCapture() == window)
+                ReleaseCapture();
+            DestroyWindow(window);
+        }
+        releaseWindowClass();
     }
 
     bool created() const { return window != nullptr; }
@@ -328,22 +331,32 @@ private:
     bool watchingLeave = false;
 };
 
-const char* windowClassName()
+// The window class lives while windows of it do: a module the host unloads
+// leaves no class behind that points into it. Its name holds the module's
+// address, so copies of the plug-in loaded from different files keep apart.
+int classUsers = 0;
+char className[48] = {};
+
+const char* acquireWindowClass()
 {
-    // One class per loaded copy of the module: its procedure lives in that copy.
-    static char name[48] = {};
-    if (!name[0])
+    if (classUsers++ == 0)
     {
-        std::snprintf(name, sizeof name, "CorvantaFrame%p", static_cast<void*>(thisModule()));
+        std::snprintf(className, sizeof className, "CorvantaFrame%p", static_cast<void*>(thisModule()));
         WNDCLASSEXA windowClass{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = &Win32Window::procedure;
         windowClass.hInstance = thisModule();
         windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        windowClass.lpszClassName = name;
+        windowClass.lpszClassName = className;
         RegisterClassExA(&windowClass);
     }
-    return name;
+    return className;
+}
+
+void releaseWindowClass()
+{
+    if (classUsers > 0 && --classUsers == 0)
+        UnregisterClassA(className, thisModule());
 }
 } // namespace
 
