@@ -77,7 +77,7 @@ private:
         HWND dialog = nullptr;
         while (!dialog && std::chrono::steady_clock::now() < deadline)
         {
-            dialog = FindWindowA(nullptr, title.c_str());
+            dialog = findWindow(dialogThread, title);
             if (!dialog)
                 std::this_thread::sleep_for(20ms);
         }
@@ -125,6 +125,27 @@ private:
             std::this_thread::sleep_for(20ms);
         if (IsWindow(dialog))
             cancelEverything(dialogThread);
+    }
+
+    // A top-level window of the dialog's thread with that title: another
+    // test's dialog of the same title is no business of this one.
+    static HWND findWindow(DWORD dialogThread, const std::string& title)
+    {
+        struct Search
+        {
+            const std::string& title;
+            HWND found = nullptr;
+        } search{title};
+        EnumThreadWindows(
+            dialogThread,
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& search = *reinterpret_cast<Search*>(data);
+                if (IsWindowVisible(window) && textOf(window) == search.title)
+                    search.found = window;
+                return search.found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
     }
 
     static void cancelEverything(DWORD dialogThread)

@@ -1,8 +1,9 @@
 // The editor window on Windows, under Wine's null graphics driver: a frame
-// opens as a child of a window standing in for the host's, and window
-// messages posted to it drive the controls the way the system's input
-// would: a knob drag with the mouse captured, a switch, the About picture,
-// the wheel on the Type rocker and a typed program name. Also what a host
+// opens as a child of a window standing in for the host's. Window messages
+// posted to it drive the controls (a knob drag with the mouse captured, a
+// switch, the About picture, the wheel on the Type rocker and a typed
+// program name), and so does input through the system's input queue; what
+// the window shows is read back and compared with the frame's pixels. Also what a host
 // can do to the window: take the mouse away in the middle of a drag,
 // destroy its own window first, or hand over something that is no window.
 #include "../toolkit/PanelFixture.h"
@@ -90,6 +91,35 @@ long differentPixels(const PixelBuffer& shown, const PixelBuffer& drawn)
     return different;
 }
 
+// Input as the system's devices give it (SendInput): the window server
+// decides which window gets it, as it does for a real mouse and keyboard.
+void realMouse(HWND window, long x, long y, DWORD buttonFlags = 0)
+{
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    const long width = GetSystemMetrics(SM_CXSCREEN);
+    const long height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Absolute positions are in 65536ths of the screen; rounded up, they land on the pixel.
+    input.mi.dx = (point.x * 65536 + width - 1) / width;
+    input.mi.dy = (point.y * 65536 + height - 1) / height;
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttonFlags;
+    SendInput(1, &input, sizeof input);
+}
+
+void realKey(WORD virtualKey)
+{
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs)
+    {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
 struct LinearEditor : AEffGUIEditor
 {
     LinearEditor() : AEffGUIEditor(nullptr) { setKnobMode(kLinearMode); }
@@ -174,6 +204,28 @@ TEST_F(Win32WindowTest, MessagesDriveTheControls)
     EXPECT_EQ(GetCapture(), nullptr);
     // The name field asked for the keyboard.
     EXPECT_EQ(GetFocus(), window);
+}
+
+TEST_F(Win32WindowTest, RealInputDrivesTheControls)
+{
+    realMouse(window, 67, 70);
+    realMouse(window, 67, 70, MOUSEEVENTF_LEFTDOWN);
+    for (long y = 60; y >= 20; y -= 10)
+        realMouse(window, 67, y);
+    realMouse(window, 67, 20, MOUSEEVENTF_LEFTUP);
+    realMouse(window, 67, 215, MOUSEEVENTF_LEFTDOWN);
+    realMouse(window, 67, 215, MOUSEEVENTF_LEFTUP);
+    realMouse(window, 140, 277, MOUSEEVENTF_LEFTDOWN);
+    realMouse(window, 140, 277, MOUSEEVENTF_LEFTUP);
+    frame->idle(); // the name field takes the keyboard
+    for (WORD key : {WORD{'R'}, WORD{'O'}, WORD{'O'}, WORD{'M'}, WORD{VK_RETURN}})
+        realKey(key);
+    frame->idle();
+
+    EXPECT_FLOAT_EQ(controls.decay->getValue(), 0.75f);
+    EXPECT_FLOAT_EQ(controls.power->getValue(), 0.0f);
+    EXPECT_STREQ(controls.nameField->getText(), "room");
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(Win32WindowTest, TheWindowShowsTheFramesPixels)
@@ -284,4 +336,5 @@ TEST(Win32Window, TheWindowClassGoesWithTheLastWindow)
     DestroyWindow(host);
 }
 } // namespace
+
 
