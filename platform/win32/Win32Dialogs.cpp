@@ -1,5 +1,6 @@
 #include "Win32Dialogs.h"
 
+#include "PlatformBackend.h"
 #include "Win32.h"
 
 #include <commdlg.h>
@@ -19,9 +20,9 @@ static_assert(sizeof(void*) != 8 || kOpenFileNameSize == 136);
 static_assert(kChooserOverwritePrompt == OFN_OVERWRITEPROMPT && kChooserHideReadOnly == OFN_HIDEREADONLY &&
               kChooserPathMustExist == OFN_PATHMUSTEXIST && kChooserFileMustExist == OFN_FILEMUSTEXIST);
 
-HWND ownerWindow(const DialogOwner& owner)
+HWND ownerWindow(void* handle)
 {
-    const auto window = static_cast<HWND>(owner ? owner() : nullptr);
+    const auto window = static_cast<HWND>(handle);
     return window && IsWindow(window) ? window : nullptr;
 }
 
@@ -55,7 +56,7 @@ bool Win32FileChooser::choose(const FileChooserRequest& request, std::string& pa
 
     OPENFILENAMEA dialog{};
     dialog.lStructSize = kOpenFileNameSize;
-    dialog.hwndOwner = ownerWindow(owner);
+    dialog.hwndOwner = ownerWindow(request.ownerWindow);
     dialog.lpstrFilter = filters.c_str();
     dialog.nFilterIndex = request.filterIndex > 0 ? static_cast<DWORD>(request.filterIndex) : 0;
     dialog.lpstrFile = file;
@@ -76,15 +77,15 @@ bool Win32FileChooser::choose(const FileChooserRequest& request, std::string& pa
 
 void Win32MessageDisplay::showError(const char* caption, const char* text)
 {
-    MessageBoxA(ownerWindow(owner), text ? text : "", caption ? caption : "", MB_OK | MB_ICONERROR);
+    MessageBoxA(nullptr, text ? text : "", caption ? caption : "", MB_OK | MB_ICONERROR);
 }
 
-std::unique_ptr<CFileChooser> createPlatformFileChooser(DialogOwner owner)
+std::unique_ptr<CFileChooser> createPlatformFileChooser()
 {
-    return std::make_unique<Win32FileChooser>(std::move(owner));
+    return std::make_unique<Win32FileChooser>();
 }
 
-std::unique_ptr<CMessageDisplay> createPlatformMessageDisplay(DialogOwner owner)
+std::unique_ptr<CMessageDisplay> createPlatformMessageDisplay()
 {
-    return std::make_unique<Win32MessageDisplay>(std::move(owner));
+    return std::make_unique<Win32MessageDisplay>();
 }

@@ -56,8 +56,8 @@ class User
 public:
     // `act` answers the dialog (types, confirms or cancels) once it is seen.
     User(std::string title, std::function<void(HWND)> act)
-        : thread([this, title = std::move(title), act = std::move(act), owner = GetCurrentThreadId()] {
-              play(title, act, owner);
+        : thread([this, title = std::move(title), act = std::move(act), dialogThread = GetCurrentThreadId()] {
+              play(title, act, dialogThread);
           })
     {
     }
@@ -203,9 +203,13 @@ TEST(Win32FileChooser, TheSaveDialogShowsTheRequestAndAnswersTheFullPath)
 {
     TempDirectory temp;
     const std::string directory = withBackslash(temp.str());
-    const HWND owner = createOwnerWindow();
-    Win32FileChooser chooser([owner] { return static_cast<void*>(owner); });
-    const FileChooserRequest request = saveBankRequest(directory);
+    // The request names the editor's window, a child of the host's.
+    const HWND host = createOwnerWindow();
+    const HWND editorWindow = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 294, host, nullptr,
+                                              GetModuleHandleA(nullptr), nullptr);
+    Win32FileChooser chooser;
+    FileChooserRequest request = saveBankRequest(directory);
+    request.ownerWindow = editorWindow;
 
     User user("Save bank as...", [](HWND dialog) { typeAndConfirm(dialog, "fresh"); });
     std::string path = "untouched";
@@ -213,21 +217,21 @@ TEST(Win32FileChooser, TheSaveDialogShowsTheRequestAndAnswersTheFullPath)
     const Seen& seen = user.finish();
 
     ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.owner, owner);
+    EXPECT_EQ(seen.owner, host) << "a dialog belongs to the top-level window of its owner";
     EXPECT_EQ(seen.fileTypes, (std::vector<std::string>{"All Files", "ORV Banks"}));
     EXPECT_EQ(seen.chosenType, 1) << "the second filter, counted from 1 in the request";
     EXPECT_EQ(seen.offeredName, "previous.orb");
     EXPECT_TRUE(chosen);
     // The name typed without extension lands in the initial directory with the default one.
     EXPECT_EQ(path, directory + "fresh.orb");
-    DestroyWindow(owner);
+    DestroyWindow(host);
 }
 
 TEST(Win32FileChooser, CancellingTheOpenDialogChoosesNothing)
 {
     TempDirectory temp;
     const std::string directory = withBackslash(temp.str());
-    Win32FileChooser chooser([] { return nullptr; });
+    Win32FileChooser chooser;
     FileChooserRequest request = saveBankRequest(directory);
     request.save = false;
     request.title = "Select bank to load...";
@@ -242,17 +246,15 @@ TEST(Win32FileChooser, CancellingTheOpenDialogChoosesNothing)
 
 TEST(Win32MessageDisplay, AnErrorBoxWithItsCaptionTextAndIcon)
 {
-    const HWND owner = createOwnerWindow();
-    Win32MessageDisplay messages([owner] { return static_cast<void*>(owner); });
+    Win32MessageDisplay messages;
     User user("Error...", [](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
     messages.showError("Error...", "Invalid file format!");
     const Seen& seen = user.finish();
 
     ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.owner, owner);
+    EXPECT_EQ(seen.owner, nullptr);
     EXPECT_EQ(seen.texts, std::vector<std::string>{"Invalid file format!"});
     EXPECT_EQ(seen.icon, LoadIconA(nullptr, IDI_HAND));
-    DestroyWindow(owner);
 }
 
 // The file operations on the system's dialogs: a bank chosen as a preset
@@ -273,8 +275,8 @@ TEST(Win32Dialogs, ABankOpenedAsAPresetIsRefusedWithAMessage)
     }
     effect.setParameter(kDecay, 0.125f);
 
-    Win32FileChooser chooser([] { return nullptr; });
-    Win32MessageDisplay messages([] { return nullptr; });
+    Win32FileChooser chooser;
+    Win32MessageDisplay messages;
     CPresetFiles files(&effect, chooser, messages);
     // The dialog opens where the process is; the user types the full path.
     User chooserUser("Select preset to load...",
