@@ -51,53 +51,33 @@ unsigned char keyModifiers()
 }
 
 // The keys the toolkit knows by their virtual code; characters come as WM_CHAR.
+struct VirtualKey
+{
+    WPARAM code;
+    unsigned char virt;
+};
+constexpr VirtualKey kVirtualKeys[] = {
+    {VK_BACK, VKEY_BACK},     {VK_TAB, VKEY_TAB},   {VK_RETURN, VKEY_RETURN}, {VK_ESCAPE, VKEY_ESCAPE},
+    {VK_DELETE, VKEY_DELETE}, {VK_LEFT, VKEY_LEFT}, {VK_RIGHT, VKEY_RIGHT},   {VK_UP, VKEY_UP},
+    {VK_DOWN, VKEY_DOWN},     {VK_HOME, VKEY_HOME}, {VK_END, VKEY_END},       {VK_SPACE, VKEY_SPACE},
+};
+
 bool translateVirtualKey(WPARAM code, LPARAM flags, VstKeyCode& key)
 {
     key = VstKeyCode{};
     key.modifier = keyModifiers();
-    switch (code)
-    {
-    case VK_BACK:
-        key.virt = VKEY_BACK;
-        return true;
-    case VK_TAB:
-        key.virt = VKEY_TAB;
-        return true;
-    case VK_RETURN:
-        // The keypad's Enter is Return with the extended-key flag.
-        key.virt = (flags & (1 << 24)) ? VKEY_ENTER : VKEY_RETURN;
-        return true;
-    case VK_ESCAPE:
-        key.virt = VKEY_ESCAPE;
-        return true;
-    case VK_DELETE:
-        key.virt = VKEY_DELETE;
-        return true;
-    case VK_LEFT:
-        key.virt = VKEY_LEFT;
-        return true;
-    case VK_RIGHT:
-        key.virt = VKEY_RIGHT;
-        return true;
-    case VK_UP:
-        key.virt = VKEY_UP;
-        return true;
-    case VK_DOWN:
-        key.virt = VKEY_DOWN;
-        return true;
-    case VK_HOME:
-        key.virt = VKEY_HOME;
-        return true;
-    case VK_END:
-        key.virt = VKEY_END;
-        return true;
-    case VK_SPACE:
-        key.virt = VKEY_SPACE;
-        key.character = ' ';
-        return true;
-    default:
-        return false;
-    }
+    for (const VirtualKey& known : kVirtualKeys)
+        if (known.code == code)
+        {
+            key.virt = known.virt;
+            // The keypad's Enter is Return with the extended-key flag.
+            if (code == VK_RETURN && (flags & (1 << 24)))
+                key.virt = VKEY_ENTER;
+            if (code == VK_SPACE)
+                key.character = ' ';
+            return true;
+        }
+    return false;
 }
 
 const char* acquireWindowClass();
