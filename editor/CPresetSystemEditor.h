@@ -75,12 +75,12 @@ public:
 
 protected:
     // True on the thread that opened the editor.
-    bool onEditorThread() const { return std::this_thread::get_id() == editorThread; }
+    bool onEditorThread() const { return std::this_thread::get_id() == editorThread.load(); }
     // Applies what other threads left for the editor's thread.
     void takePendingProgramName();
 
     CPresetSystemEffect* presetEffect;
-    std::thread::id editorThread;
+    std::atomic<std::thread::id> editorThread{};
 
 private:
     // Forwards to the dialogs given by setFileDialogs.
