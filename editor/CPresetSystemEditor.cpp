@@ -102,30 +102,30 @@ bool CPresetSystemEditor::open(void* parentWindow)
     stepRocker = new COrvRockerSwitch(CRect(220, b - 24, 251, b - 10), this, kStepRockerTag, kButtonImageHeight,
                                       rocker, CPoint(0, 0), kHorizontal);
     frame->addView(stepRocker);
+    rocker->forget();
 
     // Save buttons on the left, load buttons on the right; preset row above bank row.
-    auto* loadBankBitmap = new CBitmap(kLoadBankBitmap);
-    auto* saveBankBitmap = new CBitmap(kSaveBankBitmap);
-    loadBankButton = new CSaveLoadButton(CRect(71, b - 16, 84, b - 2), this, kLoadBankTag, kButtonImageHeight,
-                                         loadBankBitmap, CPoint(0, 0), 0);
-    frame->addView(loadBankButton);
-    saveBankButton = new CSaveLoadButton(CRect(8, b - 16, 20, b - 2), this, kSaveBankTag, kButtonImageHeight,
-                                         saveBankBitmap, CPoint(0, 0), 1);
-    frame->addView(saveBankButton);
-    rocker->forget();
-    loadBankBitmap->forget();
-    saveBankBitmap->forget();
-
-    auto* loadPresetBitmap = new CBitmap(kLoadPresetBitmap);
-    auto* savePresetBitmap = new CBitmap(kSavePresetBitmap);
-    loadPresetButton = new CSaveLoadButton(CRect(71, b - 31, 83, b - 17), this, kLoadPresetTag, kButtonImageHeight,
-                                           loadPresetBitmap, CPoint(0, 0), 2);
-    frame->addView(loadPresetButton);
-    savePresetButton = new CSaveLoadButton(CRect(8, b - 31, 20, b - 17), this, kSavePresetTag, kButtonImageHeight,
-                                           savePresetBitmap, CPoint(0, 0), 3);
-    frame->addView(savePresetButton);
-    loadPresetBitmap->forget();
-    savePresetBitmap->forget();
+    struct FileButton
+    {
+        CSaveLoadButton*& button;
+        long tag;
+        long bitmap;
+        CRect size;
+        long mode;
+    };
+    const FileButton fileButtons[] = {
+        {loadBankButton, kLoadBankTag, kLoadBankBitmap, CRect(71, b - 16, 84, b - 2), 0},
+        {saveBankButton, kSaveBankTag, kSaveBankBitmap, CRect(8, b - 16, 20, b - 2), 1},
+        {loadPresetButton, kLoadPresetTag, kLoadPresetBitmap, CRect(71, b - 31, 83, b - 17), 2},
+        {savePresetButton, kSavePresetTag, kSavePresetBitmap, CRect(8, b - 31, 20, b - 17), 3},
+    };
+    for (const FileButton& file : fileButtons)
+    {
+        auto* bitmap = new CBitmap(file.bitmap);
+        file.button = new CSaveLoadButton(file.size, this, file.tag, kButtonImageHeight, bitmap, CPoint(0, 0), file.mode);
+        frame->addView(file.button);
+        bitmap->forget();
+    }
 
     struct Memo
     {

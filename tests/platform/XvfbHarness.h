@@ -147,6 +147,16 @@ public:
         XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
         settle();
     }
+    // A press at (x, fromY), a move in steps of 10 pixels to (x, toY), a release.
+    void dragVertically(int x, int fromY, int toY)
+    {
+        moveTo(x, fromY);
+        button(true);
+        const int step = toY < fromY ? -10 : 10;
+        for (int y = fromY + step; step < 0 ? y >= toY : y <= toY; y += step)
+            moveTo(x, y);
+        button(false);
+    }
     void click(int x, int y)
     {
         moveTo(x, y);

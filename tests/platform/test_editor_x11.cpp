@@ -114,11 +114,7 @@ TEST(EditorWindow, HostOpensTheEditorAndRealInputArrivesAsAutomation)
     idleWhile(host, [&] {
         Driver driver(server.displayName(), hostWindow);
         // The Decay knob, 50 pixels up: a quarter of its range (linear knobs).
-        driver.moveTo(67, 70);
-        driver.button(true);
-        for (int y = 60; y >= 20; y -= 10)
-            driver.moveTo(67, y);
-        driver.button(false);
+        driver.dragVertically(67, 70, 20);
         driver.click(67, 215); // Power off
         driver.click(211, 277); // the program list...
         driver.click(static_cast<int>((entry.left + entry.right) / 2), static_cast<int>((entry.top + entry.bottom) / 2));

@@ -55,11 +55,7 @@ TEST(X11Window, RealInputDrivesTheControls)
     std::thread input([&] {
         Driver driver(server.displayName(), hostWindow);
         // Drag the Decay knob 50 pixels up: a quarter of its range in linear mode.
-        driver.moveTo(67, 70);
-        driver.button(true);
-        for (int y = 60; y >= 20; y -= 10)
-            driver.moveTo(67, y);
-        driver.button(false);
+        driver.dragVertically(67, 70, 20);
         driver.click(67, 215); // Power off
         driver.click(150, 12); // About open
         driver.click(67, 215); // ...a click on the picture closes it, the switch stays
