@@ -16,6 +16,7 @@
 #include "draw/ImageFiles.h"
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
 
 namespace
@@ -51,6 +52,14 @@ int childWindows(Display* display, Window window)
     if (children)
         XFree(children);
     return static_cast<int>(count);
+}
+
+long openDescriptors()
+{
+    long count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
 }
 
 // The host's user-interface thread: idles the editor while `input` runs on
@@ -152,10 +161,20 @@ TEST(EditorWindow, HostOpensTheEditorAndRealInputArrivesAsAutomation)
             different += (shown.at(x, y) & 0xFFFFFFu) != (panel.getPixels().at(x, y) & 0xFFFFFFu);
     EXPECT_EQ(different, 0);
 
-    // Closing removes the window; the editor opens again, and an effect
-    // closed with its editor open takes the window with it.
+    // Closing removes the window; opening and closing again and again keeps
+    // no window or server connection behind.
     EXPECT_EQ(host.dispatch(effEditClose), 0);
     EXPECT_EQ(childWindows(display, hostWindow), 0);
+    const long descriptors = openDescriptors();
+    for (int i = 0; i < 20; ++i)
+    {
+        ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(hostWindow)), 1);
+        host.dispatch(effEditIdle);
+        EXPECT_EQ(host.dispatch(effEditClose), 0);
+    }
+    EXPECT_EQ(childWindows(display, hostWindow), 0);
+    EXPECT_EQ(openDescriptors(), descriptors);
+    // An effect closed with its editor open takes the window with it.
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(hostWindow)), 1);
     host.dispatch(effEditIdle);
     EXPECT_EQ(childWindows(display, hostWindow), 1);
