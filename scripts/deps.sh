@@ -1,11 +1,15 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Sourced by scripts/demo and scripts/test.
 corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+# The Windows build and its tests under Wine (scripts/test): the mingw-w64
+# cross compiler, GoogleTest's sources, and Wine's 64-bit loader.
+corvanta_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
 
+# corvanta_install_deps [EXTRA_PACKAGE...]: corvanta_packages and the extras.
 corvanta_install_deps() {
   local missing=()
   local package
-  for package in "${corvanta_packages[@]}"; do
+  for package in "${corvanta_packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
   if [ ${#missing[@]} -gt 0 ]; then

@@ -10,19 +10,7 @@
 
 namespace
 {
-class Parameters : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
-
-    PluginModule module;
-    TestHost host;
-};
-
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+using Parameters = LoadedPlugin;
 } // namespace
 
 TEST_F(Parameters, NamesLabelsAndDefaults)
@@ -68,7 +56,7 @@ TEST_F(Parameters, TypeIsQuantisedAndOneMeansPlate)
 
 TEST(TypeFade, StartsOnlyWhenTheValueDiffersFromTheKeptOne)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     ReverbEngine& engine = effect.getEngine();
     // A new instance runs "Ambience" without fading in from a type change.
     EXPECT_EQ(engine.typeFadeCount, 0);
@@ -184,7 +172,7 @@ TEST_F(Parameters, ValuesOutsideTheRangeAreClampedAndNanIgnored)
 
 TEST(ParameterModelInternals, ClampReachesTheEngineAndTheStore)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     const ReverbEngine& engine = effect.getEngine();
     effect.setParameter(kDecay, 1.7f);
     EXPECT_EQ(engine.decay, 1.0f);
@@ -210,7 +198,7 @@ TEST(ParameterModelInternals, ClampReachesTheEngineAndTheStore)
 
 TEST(ParameterModelInternals, ChangesThatNeedAPrepareRaiseTheFlag)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     ReverbEngine& engine = effect.getEngine();
     for (VstInt32 index : {kPower, kDecay, kHighDamp, kLowFreq, kLowGain, kHighFreq, kHighGain, kDiffusion})
     {
@@ -252,7 +240,7 @@ TEST_F(Parameters, OnlyPowerHasProperties)
 
 TEST(PreDelay, ReadPositionTrailsTheWritePosition)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     ReverbEngine& engine = effect.getEngine();
     engine.internalRate = 48000.0;
     engine.inputPos = 1000;

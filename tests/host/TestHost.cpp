@@ -1,7 +1,18 @@
 #include "TestHost.h"
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -11,6 +22,31 @@ namespace
 TestHost* activeHost = nullptr;
 } // namespace
 
+#if defined(_WIN32)
+PluginModule::PluginModule(const std::string& path)
+{
+    // As a Windows host does; the loader wants backslashes.
+    std::string windowsPath = path;
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    handle = LoadLibraryA(windowsPath.c_str());
+}
+
+PluginModule::~PluginModule()
+{
+    if (handle)
+        FreeLibrary(static_cast<HMODULE>(handle));
+}
+
+PluginModule::EntryPoint PluginModule::entry(const char* name) const
+{
+    if (!handle)
+        return nullptr;
+    // GetProcAddress returns a generic function pointer; go through void*
+    // to give it the entry point's type.
+    FARPROC address = GetProcAddress(static_cast<HMODULE>(handle), name);
+    return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(address));
+}
+#else
 PluginModule::PluginModule(const std::string& path)
 {
     handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -22,14 +58,15 @@ PluginModule::~PluginModule()
         dlclose(handle);
 }
 
-std::string PluginModule::defaultPath()
-{
-    return CORVANTA_PLUGIN_PATH;
-}
-
 PluginModule::EntryPoint PluginModule::entry(const char* name) const
 {
     return handle ? reinterpret_cast<EntryPoint>(dlsym(handle, name)) : nullptr;
+}
+#endif
+
+std::string PluginModule::defaultPath()
+{
+    return CORVANTA_PLUGIN_PATH;
 }
 
 TestHost::TestHost()
@@ -148,4 +185,9 @@ VstIntPtr VSTCALLBACK TestHost::callback(AEffect*, VstInt32 opcode, VstInt32 ind
                                          float opt)
 {
     return activeHost ? activeHost->answer(opcode, index, value, opt) : 0;
+}
+
+VstIntPtr VSTCALLBACK silentHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
 }

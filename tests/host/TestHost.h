@@ -1,9 +1,12 @@
 // A small VST 2.4 host for tests: loads the built plug-in module the way a
-// host does (dlopen, VSTPluginMain), answers the plug-in's host callbacks
-// with configurable values and records every call it receives.
+// host does (dlopen, or LoadLibrary on Windows; VSTPluginMain), answers the
+// plug-in's host callbacks with configurable values and records every call
+// it receives.
 #pragma once
 
 #include "vst/VstInterface.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -83,4 +86,19 @@ private:
 
     AEffect* instance = nullptr;
     std::vector<HostCall> recorded;
+};
+
+// A host callback for effects constructed in-process that only needs to
+// answer the version query.
+VstIntPtr VSTCALLBACK silentHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                         void* ptr, float opt);
+
+// A fixture with one instance of the built module loaded through the host.
+class LoadedPlugin : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
+
+    PluginModule module;
+    TestHost host;
 };

@@ -9,11 +9,6 @@
 
 namespace
 {
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 std::string display(Corvanta& effect, VstInt32 index)
 {
     char text[64] = {};
@@ -34,7 +29,7 @@ TEST(FactoryBank, ANewInstanceRunsTheEditBuffer)
 
 TEST(FactoryBank, EveryProgramSelectsTheTypeItIsFiledUnder)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     const struct
     {
         int first, last;
@@ -60,7 +55,7 @@ TEST(FactoryBank, EveryProgramSelectsTheTypeItIsFiledUnder)
 
 TEST(FactoryBank, NamedExamples)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     effect.selectProgram(29);
     EXPECT_STREQ(effect.getStoredProgram(0)->name(), "Dark Reflections");
     EXPECT_EQ(display(effect, kType), "Arena");
@@ -89,7 +84,7 @@ TEST(FactoryBank, NamesFitAndFirstOfEachGroupIsBasic)
 
 TEST(FactoryBank, EditBufferAndDefaultHoldTheValuesOfANewProgram)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     const CProgram fresh;
     for (VstInt32 n : {0, 1})
         for (VstInt32 i = 0; i < 16; ++i)

@@ -8,14 +8,7 @@
 
 namespace
 {
-class Dispatcher : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
-
-    PluginModule module;
-    TestHost host;
-};
+using Dispatcher = LoadedPlugin;
 } // namespace
 
 TEST_F(Dispatcher, FixedAnswers)

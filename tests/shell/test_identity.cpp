@@ -8,26 +8,16 @@
 
 namespace
 {
-class Identity : public ::testing::Test
+class Identity : public LoadedPlugin
 {
 protected:
-    void SetUp() override { ASSERT_NE(host.load(module), nullptr); }
-
     VstIntPtr canDo(const char* text)
     {
         char buffer[128] = {};
         std::strncpy(buffer, text, sizeof(buffer) - 1);
         return host.dispatch(effCanDo, 0, 0, buffer);
     }
-
-    PluginModule module;
-    TestHost host;
 };
-
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 VstSpeakerArrangement arrangementOf(VstInt32 channels)
 {
@@ -96,7 +86,7 @@ TEST_F(Identity, SpeakerArrangementAnswersThroughTheDispatcher)
 
 TEST(SpeakerArrangement, SetsTheChannelLayoutFlags)
 {
-    Corvanta effect(silentHost);
+    Corvanta effect(silentHostCallback);
     const ReverbEngine& engine = effect.getEngine();
     struct Case
     {

@@ -1,0 +1,42 @@
+# Checks the Windows module the way a host's loader sees it: exactly the two
+# entry names exported, and only DLLs that every Windows system has imported
+# (the compiler's runtime must be linked in, not expected beside the module).
+# Run with -DOBJDUMP=... -DMODULE=... (cmake -P).
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE tables RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${MODULE}")
+endif()
+
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" name_table "${tables}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${name_table}")
+set(exported)
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+  list(APPEND exported "${name}")
+endforeach()
+list(SORT exported)
+if(NOT exported STREQUAL "VSTPluginMain;main")
+  list(LENGTH exported count)
+  list(SUBLIST exported 0 5 first)
+  message(FATAL_ERROR "${count} exports (${first}...), not VSTPluginMain and main")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" entries "${tables}")
+set(imported)
+foreach(entry IN LISTS entries)
+  string(REPLACE "DLL Name: " "" name "${entry}")
+  string(TOLOWER "${name}" name)
+  list(APPEND imported "${name}")
+endforeach()
+set(system_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll comdlg32.dll shell32.dll ole32.dll
+    msvcrt.dll ucrtbase.dll)
+if(NOT imported)
+  message(FATAL_ERROR "no imports found in ${MODULE}")
+endif()
+foreach(dll IN LISTS imported)
+  if(NOT dll IN_LIST system_dlls)
+    message(FATAL_ERROR "${MODULE} imports ${dll}, which is not a system DLL")
+  endif()
+endforeach()
+message(STATUS "exports: ${exported}; imports: ${imported}")
