@@ -51,17 +51,12 @@ double unitFactor(int32_t unit)
     return unit < 12 ? kQuarterTones[unit] : kDetunedQuarterTones[unit - 12];
 }
 
-// Units 0..11 alternate left, right from the left; 12..23 from the right.
-int32_t unitInput(int32_t unit)
-{
-    return (unit < 12 ? unit : unit + 1) & 1;
-}
-
-// Loop allpass form: A is the inverting allpass, B the allpass with -g on -y.
-bool unitIsFormA(int32_t unit)
-{
-    return (unit & 1) == 0;
-}
+// Input channel of each comb unit: 0..11 alternate left, right from the
+// left; 12..23 from the right. Even units close their loop through the
+// inverting allpass, odd ones through the allpass with -g on -y.
+constexpr int32_t kUnitInput[Plate::kCombUnits] = {kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight,
+                                                   kLeft,  kRight, kLeft,  kRight, kRight, kLeft,  kRight, kLeft,
+                                                   kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft};
 
 // The three comb units of each output group, in summation order.
 constexpr int32_t kGroupUnitList[2][Plate::kGroups][Plate::kGroupUnits] = {
@@ -284,14 +279,16 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
 
         const float loop = engine.loopGain;
         float unitOut[kCombUnits];
-        for (int32_t u = 0; u < kCombUnits; ++u)
-        {
-            const float y = combs[u][combTaps[u]];
-            const float o = unitIsFormA(u) ? invertingAllpass(loopAllpasses[u], loopAllpassTaps[u], pos, g, y)
-                                           : allpass(loopAllpasses[u], loopAllpassTaps[u], pos, -g, -y);
+        const auto closeLoop = [&](int32_t u, float o) {
             const float s = damping[u].process(o, damp, noise);
-            combs[u][pos] = s * loop + diffused[unitInput(u)];
+            combs[u][pos] = s * loop + diffused[kUnitInput[u]];
             unitOut[u] = o;
+        };
+        for (int32_t u = 0; u < kCombUnits; u += 2)
+        {
+            closeLoop(u, invertingAllpass(loopAllpasses[u], loopAllpassTaps[u], pos, g, combs[u][combTaps[u]]));
+            const int32_t b = u + 1;
+            closeLoop(b, allpass(loopAllpasses[b], loopAllpassTaps[b], pos, -g, -combs[b][combTaps[b]]));
         }
 
         float* wet[2] = {wetL, wetR};

@@ -1,0 +1,311 @@
+// Ambience, Room, Hall and Plate as a host hears them: golden renders at the
+// three decimation factors, the tail after Power off, stability at Decay 1
+// and switching between the types. The sleeping engine is checked on the
+// engine itself.
+#include "AlgorithmProbe.h"
+#include "GoldenRender.h"
+#include "TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr VstInt32 kTypes[] = {kAmbience, kRoom, kHall, kPlate};
+
+float typeValue(VstInt32 type)
+{
+    return (static_cast<float>(type) + 0.5f) / 9.0f;
+}
+
+// Deterministic full-scale white noise.
+class WhiteNoise
+{
+public:
+    float next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) * (2.0f / 16777216.0f) - 1.0f;
+    }
+
+    void fill(std::vector<float>& samples, float gain = 1.0f)
+    {
+        for (float& s : samples)
+            s = gain * next();
+    }
+
+private:
+    uint32_t state = 22222u;
+};
+
+// A loaded instance started at a rate, with a type chosen and its fade run
+// out on silence.
+struct Instance
+{
+    PluginModule module;
+    TestHost host;
+    VstInt32 block;
+
+    Instance(VstInt32 type, float rate, VstInt32 blockSize = 512) : block(blockSize)
+    {
+        EXPECT_NE(host.load(module), nullptr);
+        host.start(rate, block);
+        selectType(type);
+    }
+
+    void selectType(VstInt32 type)
+    {
+        host.setParameter(1, typeValue(type));
+        record(20000 + block);
+    }
+
+    // Processes whole blocks covering `samples`, of silence or of noise at
+    // `gain`, handing each block's input and output to `sink`.
+    template <typename Sink>
+    void run(int32_t samples, WhiteNoise* noise, float gain, Sink sink)
+    {
+        std::vector<float> inL, inR, outL, outR;
+        for (int32_t done = 0; done < samples; done += block)
+        {
+            inL.assign(static_cast<size_t>(block), 0.0f);
+            inR.assign(static_cast<size_t>(block), 0.0f);
+            if (noise)
+            {
+                noise->fill(inL, gain);
+                noise->fill(inR, gain);
+            }
+            const std::vector<float> dryL = inL;
+            const std::vector<float> dryR = inR;
+            host.process(inL, inR, outL, outR);
+            sink(dryL, dryR, outL, outR);
+        }
+    }
+
+    // The output, left and right interleaved.
+    std::vector<float> record(int32_t samples, WhiteNoise* noise = nullptr, float gain = 1.0f)
+    {
+        std::vector<float> output;
+        run(samples, noise, gain,
+            [&output](const std::vector<float>&, const std::vector<float>&, const std::vector<float>& outL,
+                      const std::vector<float>& outR) {
+                for (size_t i = 0; i < outL.size(); ++i)
+                {
+                    output.push_back(outL[i]);
+                    output.push_back(outR[i]);
+                }
+            });
+        return output;
+    }
+};
+
+float peak(const std::vector<float>& samples, size_t begin, size_t end)
+{
+    float p = 0.0f;
+    for (size_t i = begin; i < end && i < samples.size(); ++i)
+        p = std::max(p, std::fabs(samples[i]));
+    return p;
+}
+
+double rms(const std::vector<float>& samples, size_t begin, size_t end)
+{
+    double sum = 0.0;
+    for (size_t i = begin; i < end; ++i)
+        sum += static_cast<double>(samples[i]) * samples[i];
+    return std::sqrt(sum / static_cast<double>(end - begin));
+}
+
+class ReverbType : public ::testing::TestWithParam<VstInt32>
+{
+};
+
+std::string typeName(const ::testing::TestParamInfo<VstInt32>& info)
+{
+    const char* names[] = {"Ambience", "Room", "Chamber", "Club", "Hall", "Arena", "Cathedral", "Spring", "Plate"};
+    return names[info.param];
+}
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(FourTypes, ReverbType, ::testing::ValuesIn(kTypes), typeName);
+
+TEST_P(ReverbType, GoldenRenders)
+{
+    if (!goldenHashesApply())
+        GTEST_SKIP() << "golden hashes were taken with glibc's maths library";
+    struct Golden
+    {
+        VstInt32 type;
+        float rate;
+        const char* hash;
+    };
+    // Decimation 0, 1 and 3.
+    const Golden goldens[] = {
+        {kAmbience, 44100.0f, "c7996168323d8635"}, {kAmbience, 96000.0f, "13fc52d3098e8cdc"},
+        {kAmbience, 192000.0f, "a379784f8b611674"}, {kRoom, 44100.0f, "6e4096ce0a1aefb8"},
+        {kRoom, 96000.0f, "8a27a478ada0afd1"},      {kRoom, 192000.0f, "ececa2b43bc9bdcf"},
+        {kHall, 44100.0f, "3aa26f48a68c953f"},      {kHall, 96000.0f, "cd0c56b3a2b27e88"},
+        {kHall, 192000.0f, "01801de289bc1a5c"},     {kPlate, 44100.0f, "814032b5b7622752"},
+        {kPlate, 96000.0f, "e7f7ba781aff65a9"},     {kPlate, 192000.0f, "cf2fb9754d778b74"},
+    };
+    for (const Golden& golden : goldens)
+    {
+        if (golden.type != GetParam())
+            continue;
+        GoldenRenderSettings settings;
+        settings.type = golden.type;
+        settings.hostRate = golden.rate;
+        // Away from the defaults, so that every gain and coefficient counts.
+        settings.parameters = {{2, 0.1f}, {3, 0.7f}, {4, 0.3f}, {5, 0.4f}, {6, 0.6f},
+                               {7, 0.6f}, {8, 0.4f}, {9, 0.6f}, {17, 0.8f}};
+        const std::vector<float> output = renderGolden(settings);
+        ASSERT_FALSE(output.empty());
+        EXPECT_GT(peak(output, 0, output.size()), 0.01f);
+        EXPECT_EQ(hashSamples(output), golden.hash) << "host rate " << golden.rate;
+    }
+}
+
+TEST_P(ReverbType, PowerOffLetsTheTailRingOutWhileTheInputContinues)
+{
+    Instance plugin(GetParam(), 44100.0f);
+    WhiteNoise noise;
+    plugin.record(22050, &noise, 0.5f);
+    plugin.host.setParameter(0, 0.0f);
+
+    // At Mix 0.5 and Output 0 dB the output is the dry input times
+    // sqrt(0.5) plus the wet signal times sqrt(0.5); what remains after
+    // removing the dry part is the reverb.
+    const auto dryGain = static_cast<float>(std::sqrt(0.5));
+    std::vector<float> wet;
+    plugin.run(6 * 44100, &noise, 0.5f,
+               [&](const std::vector<float>& inL, const std::vector<float>& inR, const std::vector<float>& outL,
+                   const std::vector<float>& outR) {
+                   for (size_t i = 0; i < outL.size(); ++i)
+                       wet.push_back(std::max(std::fabs(outL[i] - inL[i] * dryGain),
+                                              std::fabs(outR[i] - inR[i] * dryGain)));
+               });
+    EXPECT_GT(peak(wet, 0, 4410), 0.01f) << "the tail plays on after Power off";
+    EXPECT_LT(peak(wet, wet.size() - 22050, wet.size()), 1e-6f) << "no new input reaches the reverb";
+}
+
+TEST_P(ReverbType, WithPowerOffAndSilenceTheEngineSleeps)
+{
+    ReverbEngine engine;
+    engine.suspend();
+    engine.resume(44100.0f, 512);
+    engine.pendingType = static_cast<float>(GetParam());
+    engine.startTypeFade();
+
+    const int32_t block = 512;
+    std::vector<float> inL(block), inR(block), outL(block), outR(block);
+    const float* inputs[2] = {inL.data(), inR.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    WhiteNoise noise;
+    const auto run = [&](int32_t blocks, bool withNoise) {
+        for (int32_t b = 0; b < blocks; ++b)
+        {
+            std::fill(inL.begin(), inL.end(), 0.0f);
+            std::fill(inR.begin(), inR.end(), 0.0f);
+            if (withNoise)
+            {
+                noise.fill(inL, 0.5f);
+                noise.fill(inR, 0.5f);
+            }
+            engine.process(inputs, outputs, block, PinConnections{});
+        }
+    };
+    run(60, false); // the type fade
+    ASSERT_EQ(engine.currentType, GetParam());
+    run(40, true);
+    engine.powerOn = 0;
+    engine.needsPrepare = 1;
+    run(40, true);
+    EXPECT_GT(engine.activityCount, 0);
+
+    // The tail decays below the silence threshold, then one second passes.
+    run(8 * 44100 / block, false);
+    EXPECT_LE(engine.activityCount, 0);
+    const int32_t asleepAt = engine.ringPos;
+    run(20, false);
+    EXPECT_EQ(engine.ringPos, asleepAt) << "a sleeping engine runs no kernel";
+}
+
+TEST_P(ReverbType, AtFullDecayFullScaleNoiseStaysBounded)
+{
+    // Sixty seconds of full-scale white noise at Decay 1, no damping, wet only.
+    Instance plugin(GetParam(), 44100.0f, 4096);
+    plugin.host.setParameter(3, 1.0f);
+    plugin.host.setParameter(4, 0.0f);
+    plugin.host.setParameter(9, 1.0f);
+    WhiteNoise noise;
+    constexpr int32_t kWindows = 6; // of ten seconds
+    float peaks[kWindows] = {};
+    double energy[kWindows] = {};
+    int64_t counted[kWindows] = {};
+    int64_t position = 0;
+    bool finite = true;
+    plugin.run(60 * 44100, &noise, 1.0f,
+               [&](const std::vector<float>&, const std::vector<float>&, const std::vector<float>& outL,
+                   const std::vector<float>& outR) {
+                   for (size_t i = 0; i < outL.size(); ++i, ++position)
+                   {
+                       const auto w = static_cast<size_t>(std::min<int64_t>(position / (10 * 44100), kWindows - 1));
+                       finite = finite && std::isfinite(outL[i]) && std::isfinite(outR[i]);
+                       peaks[w] = std::max({peaks[w], std::fabs(outL[i]), std::fabs(outR[i])});
+                       energy[w] += static_cast<double>(outL[i]) * outL[i] + static_cast<double>(outR[i]) * outR[i];
+                       counted[w] += 2;
+                   }
+               });
+    ASSERT_TRUE(finite);
+    const double firstRms = std::sqrt(energy[1] / static_cast<double>(counted[1]));
+    const double lastRms = std::sqrt(energy[kWindows - 1] / static_cast<double>(counted[kWindows - 1]));
+    EXPECT_GT(firstRms, 0.01);
+    // Steady state: the level neither grows nor runs away.
+    EXPECT_LT(lastRms, firstRms * 1.1);
+    for (int w = 0; w < kWindows; ++w)
+        EXPECT_LT(peaks[w], 16.0f) << "window " << w;
+}
+
+TEST_P(ReverbType, SwitchingFadesAndStartsFromClearedMemory)
+{
+    // The previous type in the cycle, so that each of the four follows another.
+    const VstInt32 type = GetParam();
+    const VstInt32 other = kTypes[(std::find(std::begin(kTypes), std::end(kTypes), type) - std::begin(kTypes) + 3) % 4];
+
+    // One instance runs this type, then the other, each on noise, and then
+    // comes back to this type.
+    Instance used(type, 44100.0f);
+    WhiteNoise noise;
+    used.record(22050, &noise, 0.5f);
+    used.host.setParameter(1, typeValue(other));
+    used.record(44100, &noise, 0.5f);
+    const std::vector<float> before = used.record(4096, &noise, 0.5f);
+    used.host.setParameter(1, typeValue(type));
+    // The fade, on silence: the old type fades out over 5000 samples, the
+    // engine is muted until 10000 + n, then the new type fades in.
+    const std::vector<float> fade = used.record(20000 + used.block);
+
+    Instance fresh(type, 44100.0f);
+
+    // The same probe through both: a stereo burst and its tail.
+    WhiteNoise burstA, burstB;
+    std::vector<float> afterSwitch = used.record(2048, &burstA, 0.5f);
+    std::vector<float> reference = fresh.record(2048, &burstB, 0.5f);
+    const std::vector<float> tailA = used.record(44100);
+    const std::vector<float> tailB = fresh.record(44100);
+    afterSwitch.insert(afterSwitch.end(), tailA.begin(), tailA.end());
+    reference.insert(reference.end(), tailB.begin(), tailB.end());
+
+    const double loud = rms(before, 0, before.size());
+    EXPECT_GT(loud, 0.01);
+    // Only the DC blocker's own decay remains while the engine is muted.
+    EXPECT_LT(rms(fade, 2 * 6000, 2 * 10000), loud * 1e-2) << "muted in the middle of the fade";
+    float difference = 0.0f;
+    for (size_t i = 0; i < reference.size(); ++i)
+        difference = std::max(difference, std::fabs(afterSwitch[i] - reference[i]));
+    EXPECT_LT(difference, 1e-5f) << "the type starts from cleared memory";
+}
