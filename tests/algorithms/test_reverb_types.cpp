@@ -309,3 +309,27 @@ TEST_P(ReverbType, SwitchingFadesAndStartsFromClearedMemory)
         difference = std::max(difference, std::fabs(afterSwitch[i] - reference[i]));
     EXPECT_LT(difference, 1e-5f) << "the type starts from cleared memory";
 }
+
+TEST_P(ReverbType, DecayLengthensAndHighDampDarkensTheTail)
+{
+    // Energy of the impulse response late in its course: after the last
+    // group of the Ambience, after many loop round trips of the others.
+    const auto type = static_cast<AlgorithmType>(GetParam());
+    const bool ambience = type == kAmbience;
+    const size_t begin = ambience ? 5000 : 20000;
+    const size_t end = ambience ? 10000 : 40000;
+    const auto lateEnergy = [&](float decay, float highDamp) {
+        ProbeSettings settings;
+        settings.decay = decay;
+        settings.highDamp = highDamp;
+        const ImpulseResponse response = impulseResponse(type, settings, true, true, static_cast<int32_t>(end));
+        return rms(response.left, begin, end) + rms(response.right, begin, end);
+    };
+    const double shortTail = lateEnergy(0.0f, 0.1f);
+    const double longTail = lateEnergy(1.0f, 0.1f);
+    const double bright = lateEnergy(1.0f, 0.0f);
+    const double dark = lateEnergy(1.0f, 1.0f);
+    EXPECT_GT(longTail, shortTail * 3.0);
+    EXPECT_GT(bright, dark * 1.5);
+    EXPECT_GT(dark, 0.0);
+}
