@@ -53,12 +53,11 @@ constexpr RingRow kRows[Hall::kRings] = {
     {kRight, 216.8442692179894, 219.9983417430476, 699.2, 703.8499998569489},
 };
 
-// Output diffusers: lengths in samples, stages in signal order, gain sign per stage.
-constexpr double kDiffuserLength[2][Hall::kDiffuserStages] = {
+// Output diffusers: lengths in samples, stages in signal order.
+constexpr double kDiffuserLength[2][OutputDiffuser::kStages] = {
     {715.3600100622778, 278.9699400090025, 555.8876416564859, 210.2111846487051},
     {744.5941747562817, 243.8889423761977, 538.3471428400835, 233.59851640390832},
 };
-constexpr float kDiffuserSign[Hall::kDiffuserStages] = {1.0f, -1.0f, 1.0f, -1.0f};
 
 // Pool layout: loop rings 0..23, echo rings 24..47, diffuser rings 48..55.
 float* loopRing(ReverbEngine& engine, int32_t row)
@@ -73,7 +72,7 @@ float* echoRing(ReverbEngine& engine, int32_t row)
 
 float* diffuserRing(ReverbEngine& engine, int32_t channel, int32_t stage)
 {
-    return engine.pool.shortRing(2 * Hall::kRings + channel * Hall::kDiffuserStages + stage);
+    return engine.pool.shortRing(2 * Hall::kRings + channel * OutputDiffuser::kStages + stage);
 }
 } // namespace
 
@@ -97,9 +96,8 @@ void Hall::prepare(ReverbEngine& engine)
         leftTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].leftOutHz));
         rightTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].rightOutHz));
     }
-    for (int32_t ch = 0; ch < 2; ++ch)
-        for (int32_t st = 0; st < kDiffuserStages; ++st)
-            diffuserTaps[ch][st] = placeTap(pos, kDiffuserLength[ch][st]);
+    diffusers[kLeft].place(pos, kDiffuserLength[kLeft]);
+    diffusers[kRight].place(pos, kDiffuserLength[kRight]);
 }
 
 void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -111,13 +109,11 @@ void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         loops[r] = loopRing(engine, r);
         echoes[r] = echoRing(engine, r);
     }
-    float* diffusers[2][kDiffuserStages];
-    float stageGain[kDiffuserStages];
-    for (int32_t st = 0; st < kDiffuserStages; ++st)
+    float* diffuserRings[2][OutputDiffuser::kStages];
+    for (int32_t st = 0; st < OutputDiffuser::kStages; ++st)
     {
-        diffusers[kLeft][st] = diffuserRing(engine, kLeft, st);
-        diffusers[kRight][st] = diffuserRing(engine, kRight, st);
-        stageGain[st] = kDiffuserSign[st] * apGain;
+        diffuserRings[kLeft][st] = diffuserRing(engine, kLeft, st);
+        diffuserRings[kRight][st] = diffuserRing(engine, kRight, st);
     }
     const float gain = loopGain;
     const float damp = dampCoef;
@@ -151,10 +147,8 @@ void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         const float sums[2] = {sumL, sumR};
         for (int32_t ch = 0; ch < 2; ++ch)
         {
-            float v = static_cast<float>(static_cast<double>(sums[ch]) * kOutputScale);
-            for (int32_t st = 0; st < kDiffuserStages; ++st)
-                v = latticeAllpass(diffusers[ch][st], diffuserTaps[ch][st], pos, stageGain[st], v);
-            out[ch][i] = v;
+            const auto scaled = static_cast<float>(static_cast<double>(sums[ch]) * kOutputScale);
+            out[ch][i] = diffusers[ch].process(diffuserRings[ch], pos, apGain, scaled);
         }
 
         engine.advancePositions();
@@ -165,9 +159,8 @@ void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
             leftTaps[r] = advanceTap(leftTaps[r]);
             rightTaps[r] = advanceTap(rightTaps[r]);
         }
-        for (auto& taps : diffuserTaps)
-            for (int32_t& tap : taps)
-                tap = advanceTap(tap);
+        diffusers[kLeft].advance();
+        diffusers[kRight].advance();
     }
 }
 

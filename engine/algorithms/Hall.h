@@ -10,11 +10,11 @@
 #pragma once
 
 #include "Algorithm.h"
+#include "OutputDiffuser.h"
 
 struct Hall
 {
     static constexpr int32_t kRings = 24;
-    static constexpr int32_t kDiffuserStages = 4;
 
     // Computed by prepare.
     float sizeFactor = 0.0f; // s
@@ -25,7 +25,7 @@ struct Hall
     int32_t secondTaps[kRings] = {};   // on the loop rings, feeding the echo rings
     int32_t leftTaps[kRings] = {};     // on the loop rings
     int32_t rightTaps[kRings] = {};    // on the echo rings
-    int32_t diffuserTaps[2][kDiffuserStages] = {};
+    OutputDiffuser diffusers[2]; // left, right
 
     // Per-sample state: the damping of each feedback and each second tap.
     float feedbackDamped[kRings] = {};

@@ -49,13 +49,12 @@ constexpr EarlyTap kEarly[2][Room::kEarlyTaps] = {
      {kB, 2.6, 5.33}, {kA, 2.7, 4.75}, {kB, 2.8, 7.39}, {kA, 2.9, 7.31}, {kB, 3, 10.57}, {kA, 3.1, 10.72}},
 };
 
-// Output diffusers: length u * ms * 0.75 samples, gain sign per stage.
-constexpr double kDiffuserMs[2][Room::kDiffuserStages] = {
+// Output diffusers: length u * ms * 0.75 samples.
+constexpr double kDiffuserMs[2][OutputDiffuser::kStages] = {
     {12.735, 4.7713, 9.3075, 3.5953},
     {12.235, 5.2713, 9.5075, 3.3953},
 };
 constexpr double kDiffuserSpread = 0.75;
-constexpr float kDiffuserSign[Room::kDiffuserStages] = {1.0f, -1.0f, 1.0f, -1.0f};
 
 // Pool layout: comb rings 0..23 (bank A, then B), diffuser rings 24..31.
 float* combRing(ReverbEngine& engine, int32_t bank, int32_t comb)
@@ -65,7 +64,7 @@ float* combRing(ReverbEngine& engine, int32_t bank, int32_t comb)
 
 float* diffuserRing(ReverbEngine& engine, int32_t channel, int32_t stage)
 {
-    return engine.pool.shortRing(Room::kBanks * Room::kCombs + channel * Room::kDiffuserStages + stage);
+    return engine.pool.shortRing(Room::kBanks * Room::kCombs + channel * OutputDiffuser::kStages + stage);
 }
 } // namespace
 
@@ -95,8 +94,10 @@ void Room::prepare(ReverbEngine& engine)
     {
         for (int32_t t = 0; t < kEarlyTaps; ++t)
             earlyTaps[ch][t] = placeTap(pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
-        for (int32_t s = 0; s < kDiffuserStages; ++s)
-            diffuserTaps[ch][s] = placeTap(pos, static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread);
+        double lengths[OutputDiffuser::kStages];
+        for (int32_t s = 0; s < OutputDiffuser::kStages; ++s)
+            lengths[s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
+        diffusers[ch].place(pos, lengths);
     }
 }
 
@@ -106,13 +107,11 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
     for (int32_t b = 0; b < kBanks; ++b)
         for (int32_t c = 0; c < kCombs; ++c)
             combs[b][c] = combRing(engine, b, c);
-    float* diffusers[2][kDiffuserStages];
-    float stageGain[kDiffuserStages];
-    for (int32_t s = 0; s < kDiffuserStages; ++s)
+    float* diffuserRings[2][OutputDiffuser::kStages];
+    for (int32_t s = 0; s < OutputDiffuser::kStages; ++s)
     {
-        diffusers[kLeft][s] = diffuserRing(engine, kLeft, s);
-        diffusers[kRight][s] = diffuserRing(engine, kRight, s);
-        stageGain[s] = kDiffuserSign[s] * apGain;
+        diffuserRings[kLeft][s] = diffuserRing(engine, kLeft, s);
+        diffuserRings[kRight][s] = diffuserRing(engine, kRight, s);
     }
     const float gain = combGain;
     const float damp = dampCoef;
@@ -126,9 +125,8 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         for (auto& taps : earlyTaps)
             for (int32_t& tap : taps)
                 tap = advanceTap(tap);
-        for (auto& taps : diffuserTaps)
-            for (int32_t& tap : taps)
-                tap = advanceTap(tap);
+        diffusers[kLeft].advance();
+        diffusers[kRight].advance();
 
         const float noise = engine.noise.next();
         const PreDelayed x = engine.preDelay(inL[i], inR[i]);
@@ -150,10 +148,8 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
             float sum = combs[kEarly[ch][0].bank][0][earlyTaps[ch][0]];
             for (int32_t t = 1; t < kEarlyTaps; ++t)
                 sum = sum + combs[kEarly[ch][t].bank][t][earlyTaps[ch][t]];
-            float v = static_cast<float>(kEarlyScale * static_cast<double>(sum));
-            for (int32_t s = 0; s < kDiffuserStages; ++s)
-                v = latticeAllpass(diffusers[ch][s], diffuserTaps[ch][s], pos, stageGain[s], v);
-            out[ch][i] = v;
+            const auto scaled = static_cast<float>(kEarlyScale * static_cast<double>(sum));
+            out[ch][i] = diffusers[ch].process(diffuserRings[ch], pos, apGain, scaled);
         }
     }
 }

@@ -10,13 +10,13 @@
 #pragma once
 
 #include "Algorithm.h"
+#include "OutputDiffuser.h"
 
 struct Room
 {
     static constexpr int32_t kBanks = 2; // A, B
     static constexpr int32_t kCombs = 12;
     static constexpr int32_t kEarlyTaps = 12;
-    static constexpr int32_t kDiffuserStages = 4;
 
     // Computed by prepare.
     float sizeFactor = 0.0f; // c
@@ -26,7 +26,7 @@ struct Room
     float dampCoef = 0.0f;
     int32_t combTaps[kBanks][kCombs] = {};
     int32_t earlyTaps[2][kEarlyTaps] = {}; // left, right
-    int32_t diffuserTaps[2][kDiffuserStages] = {};
+    OutputDiffuser diffusers[2]; // left, right
 
     // Per-sample state.
     DampingLowpass damping[kBanks][kCombs];

@@ -31,7 +31,7 @@ void expectDistances(const ReverbEngine& engine)
     }
     for (int ch = 0; ch < 2; ++ch)
         for (int s = 0; s < 4; ++s)
-            EXPECT_EQ(distanceBehind(pos, hall.diffuserTaps[ch][s], kShortRingMask), kDiffuserDistances[ch][s]);
+            EXPECT_EQ(distanceBehind(pos, hall.diffusers[ch].taps[s], kShortRingMask), kDiffuserDistances[ch][s]);
 }
 } // namespace
 

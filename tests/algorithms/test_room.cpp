@@ -32,7 +32,7 @@ void expectDistances(const ReverbEngine& engine)
             EXPECT_EQ(distanceBehind(engine.ringPos, room.earlyTaps[ch][t], kShortRingMask), kEarlyDistances[ch][t])
                 << "channel " << ch << " early tap " << t;
         for (int s = 0; s < 4; ++s)
-            EXPECT_EQ(distanceBehind(engine.ringPos, room.diffuserTaps[ch][s], kShortRingMask),
+            EXPECT_EQ(distanceBehind(engine.ringPos, room.diffusers[ch].taps[s], kShortRingMask),
                       kDiffuserDistances[ch][s])
                 << "channel " << ch << " stage " << s;
     }
