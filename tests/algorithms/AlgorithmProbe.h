@@ -5,7 +5,10 @@
 
 #include "ReverbEngine.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -24,6 +27,24 @@ std::unique_ptr<ReverbEngine> preparedEngine(AlgorithmType type, const ProbeSett
 void prepareAlgorithm(ReverbEngine& engine, AlgorithmType type);
 void runKernel(ReverbEngine& engine, AlgorithmType type, const std::vector<float>& inL,
                const std::vector<float>& inR, std::vector<float>& outL, std::vector<float>& outR);
+
+// Prepares the type at each host rate and runs `check` on the engine, then
+// again after a few thousand kernel samples have moved the positions on.
+template <typename Check>
+void checkAtHostRates(AlgorithmType type, std::initializer_list<float> hostRates, Check check)
+{
+    for (float hostRate : hostRates)
+    {
+        SCOPED_TRACE(hostRate);
+        ProbeSettings settings;
+        settings.hostRate = hostRate;
+        auto engine = preparedEngine(type, settings);
+        check(*engine);
+        std::vector<float> in(3000, 0.0f), outL, outR;
+        runKernel(*engine, type, in, in, outL, outR);
+        check(*engine);
+    }
+}
 
 // How far behind the write position a tap reads.
 inline int32_t distanceBehind(int32_t writePos, int32_t tap, int32_t mask)

@@ -60,18 +60,7 @@ TEST(Hall, PreparedValues)
 
 TEST(Hall, TapDistancesDoNotFollowTheInternalRate)
 {
-    for (float hostRate : {44100.0f, 48000.0f, 192000.0f})
-    {
-        SCOPED_TRACE(hostRate);
-        ProbeSettings settings;
-        settings.hostRate = hostRate;
-        auto engine = preparedEngine(kHall, settings);
-        expectDistances(*engine);
-
-        std::vector<float> in(3000, 0.0f), outL, outR;
-        runKernel(*engine, kHall, in, in, outL, outR);
-        expectDistances(*engine);
-    }
+    checkAtHostRates(kHall, {44100.0f, 48000.0f, 192000.0f}, expectDistances);
 }
 
 TEST(Hall, ImpulseArrivals)

@@ -71,18 +71,7 @@ TEST(Plate, PreparedValues)
 
 TEST(Plate, TapDistancesDoNotFollowTheInternalRate)
 {
-    for (float hostRate : {44100.0f, 48000.0f, 96000.0f})
-    {
-        SCOPED_TRACE(hostRate);
-        ProbeSettings settings;
-        settings.hostRate = hostRate;
-        auto engine = preparedEngine(kPlate, settings);
-        expectDistances(*engine);
-
-        std::vector<float> in(3000, 0.0f), outL, outR;
-        runKernel(*engine, kPlate, in, in, outL, outR);
-        expectDistances(*engine);
-    }
+    checkAtHostRates(kPlate, {44100.0f, 48000.0f, 96000.0f}, expectDistances);
 }
 
 TEST(Plate, UsesTheEnginesAllpassBiquadsAtTheirFrequencies)
