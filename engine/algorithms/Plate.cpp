@@ -80,8 +80,9 @@ constexpr EarlyTap kEarlyTapTable[2][Plate::kEarlyTaps] = {
 };
 constexpr double kJitterDepth = 3.351e-10;
 
-// Inputs of the early allpasses: terms summed in this order, each a tap of
-// the channel's own tone ring or of the other channel's.
+// Inputs of the early allpasses: terms summed in this order, each read at one
+// of the channel's own early taps, on its own tone ring or on the other
+// channel's (E1's tap 5 and all of E4's cross over).
 struct EarlyTerm
 {
     bool otherSide;
