@@ -103,18 +103,8 @@ void ReverbEngine::suspend()
     wetDcBlockerR.clear();
     for (Biquad& filter : allpassBiquads)
         filter.clear();
-
-    pool.clear();
     clearBlockBuffers(true);
-    wetCarry = 0;
-    resampler.reset();
-
-    toneStageL = ToneStage();
-    toneStageR = ToneStage();
-    clearAlgorithms(StateClear::Suspend);
-    levelFollowerL.env = 0.1f;
-    levelFollowerR.env = 0.1f;
-    needsPrepare = 1;
+    clearSignalState(StateClear::Suspend, 0.1f);
     internalRate = 44100.0;
     meterHoldBlocks = 100;
     peakL = 0.0f;
@@ -124,28 +114,31 @@ void ReverbEngine::suspend()
 
 void ReverbEngine::resetEngine()
 {
-    resampler.reset();
     // The dry copies are left alone: the rest of the current host block is
     // still read from them, and every block rewrites them before reading.
     clearBlockBuffers(false);
-    wetCarry = 0;
     wetDiscarded = true;
-    pool.clear();
-
     for (Biquad& filter : allpassBiquads)
     {
         filter.recompute();
         filter.clear();
     }
-    toneStageL = ToneStage();
-    toneStageR = ToneStage();
-    clearAlgorithms(StateClear::Reset);
-
-    levelFollowerL.env = 0.01f;
-    levelFollowerR.env = 0.01f;
+    clearSignalState(StateClear::Reset, 0.01f);
     loopGain = 0.8f;
     levelGainL = 0.64f;
     levelGainR = 0.64f;
+}
+
+void ReverbEngine::clearSignalState(StateClear when, float followerLevel)
+{
+    pool.clear();
+    resampler.reset();
+    wetCarry = 0;
+    toneStageL = ToneStage();
+    toneStageR = ToneStage();
+    clearAlgorithms(when);
+    levelFollowerL.env = followerLevel;
+    levelFollowerR.env = followerLevel;
     needsPrepare = 1;
 }
 

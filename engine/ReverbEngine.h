@@ -203,7 +203,12 @@ public:
     }
 
 private:
+    friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
+
     void clearBlockBuffers(bool includingDry);
+    // What suspend and the reset both clear: rings, resampler, tone stages and
+    // the algorithms' states; the spring's level followers restart at followerLevel.
+    void clearSignalState(StateClear when, float followerLevel);
     void clearAlgorithms(StateClear when);
     void runAlgorithm(int32_t m);
     void updateActivityReload();

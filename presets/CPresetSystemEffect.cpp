@@ -1,6 +1,7 @@
 #include "CPresetSystemEffect.h"
 
 #include "AEffEditor.h"
+#include "CMemoSlots.h"
 
 #include <cstring>
 #include <new>
@@ -97,6 +98,26 @@ void CPresetSystemEffect::selectProgram(VstInt32 n)
     programs[0].setName(name);
     loading = 0;
     updateDisplay();
+}
+
+VstInt32 CPresetSystemEffect::storeMemoA()
+{
+    return CMemoSlots().store(*this, MemoSlot::A);
+}
+
+VstInt32 CPresetSystemEffect::storeMemoB()
+{
+    return CMemoSlots().store(*this, MemoSlot::B);
+}
+
+VstInt32 CPresetSystemEffect::recallMemoA()
+{
+    return CMemoSlots().recall(*this, MemoSlot::A);
+}
+
+VstInt32 CPresetSystemEffect::recallMemoB()
+{
+    return CMemoSlots().recall(*this, MemoSlot::B);
 }
 
 void CPresetSystemEffect::setParameterAndAnnounce(VstInt32 index, float value)

@@ -38,6 +38,11 @@ public:
     // Runs every value of program n through setParameter, announcing each
     // to the host, and makes n the current program.
     virtual void selectProgram(VstInt32 n);
+    // The memo slots (CMemoSlots): each returns 0 or the registry's error.
+    virtual VstInt32 storeMemoA();
+    virtual VstInt32 storeMemoB();
+    virtual VstInt32 recallMemoA();
+    virtual VstInt32 recallMemoB();
     virtual void setParameterAndAnnounce(VstInt32 index, float value);
     virtual void loadFactoryPrograms();
 

@@ -20,7 +20,7 @@
 //               float* wetL, float* wetR, int32_t m);
 //     Reads m decimated input samples per channel, writes m fully wet ones.
 //     Per sample: engine.noise.next(); engine.preDelay(inL[i], inR[i]);
-//     engine.toneL/toneR on the pre-delayed pair; the network; then
+//     engine.toneLeft/toneRight on the pre-delayed pair; the network; then
 //     engine.advancePositions() (Ambience: advancePositionsWide()) and every
 //     tap of the algorithm with advanceTap / advanceLongTap.
 //

@@ -122,18 +122,6 @@ TEST(PreDelayLine, SleepHoldCoversThePreDelay)
     EXPECT_EQ(engine.activityReload, 48000);
 }
 
-TEST(EngineMemory, RingPoolAndBuffersAreAllocatedOnce)
-{
-    // 8 rings of 65536 and 64 of 16384 samples, plus six block buffers: about 7.5 MB.
-    EXPECT_EQ(RingPool::kTotalSamples * sizeof(float), 6u * 1024u * 1024u);
-    ReverbEngine engine;
-    EXPECT_EQ(engine.kernelInR - engine.kernelInL, ReverbEngine::kBlockCapacity);
-    // Distinct rings do not overlap.
-    EXPECT_EQ(engine.pool.shortRing(1) - engine.pool.shortRing(0), kShortRingSize);
-    EXPECT_EQ(engine.pool.shortRing(0) - engine.pool.longBlock(3), kLongRingSize);
-    EXPECT_EQ(engine.pool.longBlockRing(2, 3) - engine.pool.longBlock(2), 3 * kShortRingSize);
-}
-
 TEST(EngineLifecycle, SuspendClearsRingsFiltersAndMeters)
 {
     ReverbEngine engine;

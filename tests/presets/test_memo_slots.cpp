@@ -1,0 +1,240 @@
+// Memo slots A and B: through the loaded plug-in where the host sees the
+// effect, and on an in-process effect for the registry's corner cases.
+#include "CMemoSlots.h"
+#include "Corvanta.h"
+#include "LittleEndian.h"
+#include "Registry.h"
+#include "TempDirectory.h"
+#include "TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace
+{
+CPresetSystemEffect* presetEffect(AEffect* effect)
+{
+    return static_cast<CPresetSystemEffect*>(static_cast<AudioEffect*>(effect->object));
+}
+
+HKEY openSlot(HKEY root, MemoSlot slot, REGSAM access = KEY_READ)
+{
+    HKEY key = nullptr;
+    RegOpenKeyExA(root, CMemoSlots::keyPath(slot).c_str(), 0, access, &key);
+    return key;
+}
+
+HKEY createSlot(HKEY root, MemoSlot slot)
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(root, CMemoSlots::keyPath(slot).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    return key;
+}
+
+void putParam(HKEY key, int32_t index, float value)
+{
+    char name[CMemoSlots::kValueNameCapacity];
+    CMemoSlots::valueName(index, name);
+    BYTE bytes[4];
+    putFloatLE(value, bytes);
+    RegSetValueExA(key, name, 0, REG_BINARY, bytes, 4);
+}
+
+std::string programName(CPresetSystemEffect& effect)
+{
+    char name[64] = {};
+    effect.getProgramName(name);
+    return name;
+}
+
+// A registry whose machine-wide root refuses writes, as for an ordinary user on Windows.
+bool refuseUserRootToo = false;
+LSTATUS refusingCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
+                       LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition)
+{
+    if (root == HKEY_LOCAL_MACHINE || refuseUserRootToo)
+        return ERROR_ACCESS_DENIED;
+    return RegCreateKeyExA(root, path, reserved, type, options, access, security, result, disposition);
+}
+const RegistryCalls kRefusingRegistry{&refusingCreate, &RegOpenKeyExA, &RegSetValueExA, &RegQueryValueExA,
+                                      &RegCloseKey};
+} // namespace
+
+TEST(MemoSlots, NamesOfKeysAndValues)
+{
+    char name[CMemoSlots::kValueNameCapacity];
+    CMemoSlots::valueName(0, name);
+    EXPECT_STREQ(name, "param  0");
+    CMemoSlots::valueName(15, name);
+    EXPECT_STREQ(name, "param 15");
+    EXPECT_EQ(CMemoSlots::keyPath(MemoSlot::A), "SOFTWARE\\ORV-soundlab\\ORVcv15\\MemoA");
+    EXPECT_EQ(CMemoSlots::keyPath(MemoSlot::B), "SOFTWARE\\ORV-soundlab\\ORVcv15\\MemoB");
+}
+
+TEST(MemoSlots, StoreChangeRecallAsTheHostSeesIt)
+{
+    ScopedConfigHome home;
+    PluginModule module;
+    TestHost host;
+    ASSERT_NE(host.load(module), nullptr);
+    CPresetSystemEffect* effect = presetEffect(host.effect());
+
+    // A never-stored slot changes nothing and tells the host nothing.
+    float before[kNumHostParameters];
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+        before[i] = host.getParameter(i);
+    host.clearCalls();
+    EXPECT_EQ(effect->recallMemoA(), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(host.calls().empty());
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+        EXPECT_EQ(host.getParameter(i), before[i]);
+    EXPECT_EQ(host.programName(), "Current");
+
+    host.setParameter(kType, 0.47f); // Hall, kept as its quantised value
+    host.setParameter(kDecay, 0.8f);
+    host.setParameter(kPreDelay, 0.25f);
+    char name[] = "Parked settings";
+    host.dispatch(effSetProgramName, 0, 0, name);
+    float stored[kNumHostParameters];
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+        stored[i] = host.getParameter(i);
+    EXPECT_EQ(effect->storeMemoA(), ERROR_SUCCESS);
+
+    // What the slot holds: 16 little-endian floats as the model keeps them, and the name.
+    HKEY key = openSlot(HKEY_LOCAL_MACHINE, MemoSlot::A);
+    ASSERT_NE(key, nullptr);
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+    {
+        char valueName[CMemoSlots::kValueNameCapacity];
+        CMemoSlots::valueName(i, valueName);
+        BYTE bytes[8] = {};
+        DWORD size = sizeof(bytes);
+        DWORD type = 0;
+        ASSERT_EQ(RegQueryValueExA(key, valueName, nullptr, &type, bytes, &size), ERROR_SUCCESS) << valueName;
+        EXPECT_EQ(type, REG_BINARY);
+        EXPECT_EQ(size, 4u);
+        EXPECT_EQ(getFloatLE(bytes), stored[i]) << valueName;
+    }
+    EXPECT_EQ(stored[kType], typeNormalizedValue(4));
+    EXPECT_NEAR(stored[kType], 0.4544444f, 1e-7f);
+    char text[64] = {};
+    DWORD size = sizeof(text);
+    EXPECT_EQ(RegQueryValueExA(key, "name", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size), 0);
+    EXPECT_STREQ(text, "Parked settings");
+    EXPECT_EQ(size, sizeof("Parked settings"));
+    RegCloseKey(key);
+
+    host.setParameter(kDecay, 0.2f);
+    host.setParameter(kType, 0.9f);
+    char other[] = "Something else";
+    host.dispatch(effSetProgramName, 0, 0, other);
+    host.clearCalls();
+    EXPECT_EQ(effect->recallMemoA(), ERROR_SUCCESS);
+
+    const auto automation = host.callsWith(audioMasterAutomate);
+    ASSERT_EQ(automation.size(), 16u);
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+    {
+        EXPECT_EQ(automation[static_cast<size_t>(i)].index, i);
+        EXPECT_EQ(automation[static_cast<size_t>(i)].opt, stored[i]);
+        EXPECT_EQ(host.getParameter(i), stored[i]) << i;
+    }
+    EXPECT_EQ(host.parameterDisplay(kType), "Hall");
+    EXPECT_EQ(host.programName(), "Parked settings");
+    EXPECT_FALSE(host.callsWith(audioMasterUpdateDisplay).empty());
+    // The recall edited the current program (the edit buffer) in the store.
+    EXPECT_EQ(effect->getStoredProgram(0)->getParameter(kDecay), 0.8f);
+}
+
+TEST(MemoSlots, TwoInstancesSeeEachOthersMemos)
+{
+    ScopedConfigHome home;
+    PluginModule module;
+    TestHost firstHost;
+    ASSERT_NE(firstHost.load(module), nullptr);
+    TestHost secondHost;
+    ASSERT_NE(secondHost.load(module), nullptr);
+
+    firstHost.setParameter(kDecay, 0.65f);
+    firstHost.setParameter(kHighGain, 0.125f);
+    presetEffect(firstHost.effect())->selectProgram(29); // "Dark Reflections", Arena
+    firstHost.setParameter(kHighDamp, 0.4f);
+    EXPECT_EQ(presetEffect(firstHost.effect())->storeMemoB(), ERROR_SUCCESS);
+
+    EXPECT_EQ(presetEffect(secondHost.effect())->recallMemoB(), ERROR_SUCCESS);
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+        EXPECT_EQ(secondHost.getParameter(i), firstHost.getParameter(i)) << i;
+    EXPECT_EQ(secondHost.programName(), "Dark Reflections");
+    EXPECT_EQ(secondHost.parameterDisplay(kType), "Arena");
+    EXPECT_EQ(presetEffect(secondHost.effect())->recallMemoA(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(MemoSlots, RecallSkipsMissingOrMisSizedValuesAndCutsLongNames)
+{
+    ScopedConfigHome home;
+    TestHost host;
+    Corvanta effect(TestHost::callback);
+
+    HKEY key = createSlot(HKEY_LOCAL_MACHINE, MemoSlot::A);
+    for (int32_t i = 0; i < kNumHostParameters; ++i)
+        if (i != kDecay)
+            putParam(key, i, 0.25f);
+    const BYTE eight[8] = {0, 0, 0x80, 0x3F, 0, 0, 0, 0};
+    RegSetValueExA(key, "param  4", 0, REG_BINARY, eight, 8); // HighDamp: too long
+    RegSetValueExA(key, "param  5", 0, REG_BINARY, eight, 2); // LowFreq: too short
+    const std::string longName(100, 'x');
+    RegSetValueExA(key, "name", 0, REG_SZ, reinterpret_cast<const BYTE*>(longName.data()), 100); // no terminator
+    RegCloseKey(key);
+
+    const float keptDecay = effect.getParameter(kDecay);
+    const float keptDamp = effect.getParameter(kHighDamp);
+    const float keptLowFreq = effect.getParameter(kLowFreq);
+    host.clearCalls();
+    EXPECT_EQ(effect.recallMemoA(), ERROR_SUCCESS);
+    EXPECT_EQ(effect.getParameter(kDecay), keptDecay);
+    EXPECT_EQ(effect.getParameter(kHighDamp), keptDamp);
+    EXPECT_EQ(effect.getParameter(kLowFreq), keptLowFreq);
+    EXPECT_EQ(effect.getParameter(kMix), 0.25f);
+    EXPECT_EQ(host.callsWith(audioMasterAutomate).size(), 13u);
+    EXPECT_EQ(programName(effect), std::string(24, 'x'));
+
+    // A slot without a name keeps the program's name.
+    key = createSlot(HKEY_LOCAL_MACHINE, MemoSlot::B);
+    putParam(key, kDecay, 0.75f);
+    RegCloseKey(key);
+    EXPECT_EQ(effect.recallMemoB(), ERROR_SUCCESS);
+    EXPECT_EQ(effect.getParameter(kDecay), 0.75f);
+    EXPECT_EQ(programName(effect), std::string(24, 'x'));
+}
+
+TEST(MemoSlots, UserKeyTakesOverWhenTheMachineKeyIsRefused)
+{
+    ScopedConfigHome home;
+    TestHost host;
+    Corvanta effect(TestHost::callback);
+    const CMemoSlots refused(kRefusingRegistry);
+
+    effect.setParameter(kDecay, 0.3f);
+    refuseUserRootToo = true;
+    EXPECT_EQ(refused.store(effect, MemoSlot::A), ERROR_ACCESS_DENIED);
+    refuseUserRootToo = false;
+    EXPECT_EQ(openSlot(HKEY_CURRENT_USER, MemoSlot::A), nullptr) << "nothing written";
+
+    EXPECT_EQ(refused.store(effect, MemoSlot::A), ERROR_SUCCESS);
+    EXPECT_EQ(openSlot(HKEY_LOCAL_MACHINE, MemoSlot::A), nullptr);
+    HKEY user = openSlot(HKEY_CURRENT_USER, MemoSlot::A);
+    ASSERT_NE(user, nullptr);
+    RegCloseKey(user);
+
+    // An older machine-wide memo is shadowed by the user's own.
+    HKEY machine = createSlot(HKEY_LOCAL_MACHINE, MemoSlot::A);
+    putParam(machine, kDecay, 0.9f);
+    RegCloseKey(machine);
+    effect.setParameter(kDecay, 0.6f);
+    EXPECT_EQ(effect.recallMemoA(), ERROR_SUCCESS);
+    EXPECT_EQ(effect.getParameter(kDecay), 0.3f);
+}
