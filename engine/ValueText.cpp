@@ -31,47 +31,54 @@ void formatFixed(double value, int32_t decimals, char* text)
 {
     if (!text)
         return;
-    if (decimals < 0)
-        decimals = 0;
+    // More decimals than the eight-character field can show are never asked for.
+    decimals = decimals < 0 ? 0 : decimals > 7 ? 7 : decimals;
     const double x = value;
     const double scaled = x * powerOfTen(decimals);
-    const double fraction = scaled - std::trunc(scaled);
+    const double truncated = std::trunc(scaled);
+    const double fraction = scaled - truncated;
+    // Half a unit of the last decimal or more (with a little slack for the
+    // binary representation) goes away from zero; the rest is cut.
     double r = x;
+    double units = truncated;
     if (fraction >= 0.49999)
+    {
         r = (scaled + 1.0) * powerOfTen(-decimals);
+        units = truncated + 1.0;
+    }
     else if (fraction <= -0.49999)
+    {
         r = (scaled - 1.0) * powerOfTen(-decimals);
-
+        units = truncated - 1.0;
+    }
     if (std::isnan(r) || (r >= 0.0 && r > 99999999.0) || (r < 0.0 && -r > 9999999.0))
         return;
 
-    constexpr int kIntegerField = 8; // sign, integer digits and point
-    char digits[kIntegerField + 2] = {};
-    const double magnitude = std::fabs(r);
-    const double integerPart = std::floor(magnitude);
-    int used = std::snprintf(digits, sizeof(digits), "%s%.0f.", r < 0.0 ? "-" : "", integerPart);
-    if (used < 0 || used > kIntegerField)
+    // The digits come from the whole number of units rather than from the
+    // binary fraction, whose expansion can sit just below the decimal shown.
+    const auto magnitude = static_cast<uint64_t>(std::fabs(units));
+    const auto unitsPerOne = static_cast<uint64_t>(powerOfTen(decimals));
+    char integerDigits[24] = {};
+    char fractionDigits[24] = {};
+    std::snprintf(integerDigits, sizeof(integerDigits), "%s%llu", units < 0.0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / unitsPerOne));
+    std::snprintf(fractionDigits, sizeof(fractionDigits), "%0*llu", static_cast<int>(decimals),
+                  static_cast<unsigned long long>(magnitude % unitsPerOne));
+
+    // Sign, integer digits and point take at most eight characters, and the
+    // decimals only what is left of them.
+    constexpr int kField = 8;
+    const int used = static_cast<int>(std::strlen(integerDigits)) + 1;
+    if (used > kField)
         return;
-
-    char out[kIntegerField + 2] = {};
-    std::memcpy(out, digits, static_cast<size_t>(used));
-    double rest = magnitude - integerPart;
-    int length = used;
-    for (; length < kIntegerField; ++length)
+    if (decimals == 0)
     {
-        rest *= 10.0;
-        const int digit = static_cast<int>(rest);
-        out[length] = static_cast<char>('0' + (digit < 0 ? 0 : digit > 9 ? 9 : digit));
-        rest -= digit;
+        std::strcpy(text, integerDigits);
+        return;
     }
-    out[length] = 0;
-
-    // Cut after the requested decimals; with none the point goes too.
-    const int point = used - 1;
-    const int end = decimals == 0 ? point : point + 1 + decimals;
-    if (end < length)
-        out[end] = 0;
-    std::strcpy(text, out);
+    const int shown = decimals < kField - used ? decimals : kField - used;
+    fractionDigits[shown] = 0;
+    std::snprintf(text, kValueTextCapacity, "%s.%s", integerDigits, fractionDigits);
 }
 
 void formatFrequency(float hz, char* text)

@@ -45,6 +45,34 @@ TEST(FormatFixed, RoundsHalfAwayFromZeroAndCutsTheRest)
     EXPECT_EQ(fixed(123456.0, 0), "123456");
 }
 
+TEST(FormatFixed, DecimalsAreTheOnesOfTheNumberNotOfItsBinaryExpansion)
+{
+    // Each of these lies just below or above its decimal in binary; the text
+    // shows the decimal, not a unit less.
+    EXPECT_EQ(fixed(1.76, 2), "1.76");
+    EXPECT_EQ(fixed(0.29, 2), "0.29");
+    EXPECT_EQ(fixed(7.01, 2), "7.01");
+    EXPECT_EQ(fixed(0.3, 2), "0.30");
+    EXPECT_EQ(fixed(4.35, 2), "4.35");
+    EXPECT_EQ(frequency(1760.0f), "1.76kHz");
+    EXPECT_EQ(frequency(7010.0f), "7.01kHz");
+}
+
+TEST(FormatFixed, NoMinusSignOnZero)
+{
+    EXPECT_EQ(fixed(-0.04, 1), "0.0");
+    EXPECT_EQ(fixed(-0.0, 0), "0");
+    EXPECT_EQ(decibels(0.999f), "0.0dB");
+    EXPECT_EQ(fixed(-0.06, 1), "-0.1");
+}
+
+TEST(FormatFixed, DecimalsShareTheEightCharacterField)
+{
+    EXPECT_EQ(fixed(123456.789, 3), "123456.7");
+    EXPECT_EQ(fixed(-12345.678, 3), "-12345.6");
+    EXPECT_EQ(fixed(1234567.0, 2), "1234567.");
+}
+
 TEST(FormatFixed, KeepsTheBufferForNumbersTooLarge)
 {
     char text[kValueTextCapacity] = "kept";

@@ -1,0 +1,316 @@
+#include "ParameterText.h"
+
+#include "Parameters.h"
+#include "ValueText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+enum class Unit
+{
+    Switch,
+    Type,
+    Milliseconds,
+    Percent,
+    Frequency,
+    Decibels,
+};
+
+// The range of each parameter in display units, as the editor's value
+// fields clamp them; Diffusion has no field and takes a percentage too.
+struct DisplayRange
+{
+    int32_t index;
+    Unit unit;
+    double minimum;
+    double maximum;
+};
+
+constexpr DisplayRange kRanges[] = {
+    {kPower, Unit::Switch, 0, 1},          {kType, Unit::Type, 0, 8},
+    {kPreDelay, Unit::Milliseconds, 0, 1000}, {kDecay, Unit::Percent, 0, 100},
+    {kHighDamp, Unit::Percent, 0, 100},    {kLowFreq, Unit::Frequency, 25, 10000},
+    {kLowGain, Unit::Decibels, -200, 6},   {kHighFreq, Unit::Frequency, 50, 20000},
+    {kHighGain, Unit::Decibels, -200, 6},  {kMix, Unit::Percent, 0, 100},
+    {kOutput, Unit::Decibels, -120, 12},   {kDiffusion, Unit::Percent, 0, 100},
+};
+
+// Below this a typed level means silence, as in the editor's fields.
+constexpr double kSilenceDecibels = -100.0;
+
+const DisplayRange* rangeOf(int32_t index)
+{
+    for (const DisplayRange& range : kRanges)
+        if (range.index == index)
+            return &range;
+    return nullptr;
+}
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// Removes a trailing unit if present; the number before it must be whole.
+std::string_view stripUnit(std::string_view text, std::string_view unit)
+{
+    return endsWithIgnoringCase(text, unit) ? trim(text.substr(0, text.size() - unit.size())) : text;
+}
+
+// The text in single quotes, for messages.
+std::string quoted(std::string_view text)
+{
+    std::string result(1, '\'');
+    result.append(text);
+    result.push_back('\'');
+    return result;
+}
+
+std::string formatNumber(double value)
+{
+    char text[32] = {};
+    std::snprintf(text, sizeof(text), "%g", value);
+    return text;
+}
+
+// Factor of a level in decibels, at 6 dB per doubling like the display.
+double gainOfDecibels(double decibels)
+{
+    return std::pow(10.0, std::log10(2.0) * decibels / 6.0);
+}
+
+// The typed value t (already in range) as the normalised parameter value.
+double normalizedOf(int32_t index, double t)
+{
+    switch (index)
+    {
+    case kPreDelay:
+        return std::sqrt(t * 0.001);
+    case kLowFreq:
+        return std::log10(t / 25.0) / std::log10(400.0);
+    case kHighFreq:
+        return std::log10(t / 50.0) / std::log10(400.0);
+    case kLowGain:
+    case kHighGain:
+        return t >= kSilenceDecibels ? gainOfDecibels(t) * 0.5 : 0.0;
+    case kOutput:
+        return t >= kSilenceDecibels ? std::sqrt(gainOfDecibels(t) * 0.25) : 0.0;
+    default: // percentages
+        return t * 0.01;
+    }
+}
+
+bool isSilenceWord(std::string_view text)
+{
+    for (std::string_view word : {"-oo", "-inf", "-oodB", "-infdB", "-oo dB", "-inf dB"})
+        if (equalsIgnoringCase(text, word))
+            return true;
+    return false;
+}
+
+bool parseWord(const DisplayRange& range, std::string_view text, double& normalized)
+{
+    switch (range.unit)
+    {
+    case Unit::Switch:
+        if (equalsIgnoringCase(text, "On"))
+            normalized = 1.0;
+        else if (equalsIgnoringCase(text, "Off"))
+            normalized = 0.0;
+        else
+            return false;
+        return true;
+    case Unit::Type:
+        for (int32_t type = 0; type < 9; ++type)
+            if (equalsIgnoringCase(text, typeName(type)))
+            {
+                normalized = typeNormalizedValue(type);
+                return true;
+            }
+        return false;
+    case Unit::Percent:
+        if (range.index != kMix)
+            return false;
+        if (equalsIgnoringCase(text, "Wet"))
+            normalized = 1.0;
+        else if (equalsIgnoringCase(text, "Dry"))
+            normalized = 0.0;
+        else
+            return false;
+        return true;
+    case Unit::Decibels:
+        normalized = 0.0;
+        return isSilenceWord(text);
+    default:
+        return false;
+    }
+}
+
+// The number and its scale to the display unit, after removing the unit.
+bool splitNumber(const DisplayRange& range, std::string_view text, double& t)
+{
+    double scale = 1.0;
+    switch (range.unit)
+    {
+    case Unit::Milliseconds:
+        text = stripUnit(text, "ms");
+        break;
+    case Unit::Percent:
+        text = stripUnit(text, "%");
+        break;
+    case Unit::Frequency:
+        if (endsWithIgnoringCase(text, "kHz"))
+        {
+            text = stripUnit(text, "kHz");
+            scale = 1000.0;
+        }
+        else
+            text = stripUnit(text, "Hz");
+        break;
+    case Unit::Decibels:
+        text = stripUnit(text, "dB");
+        break;
+    default:
+        break;
+    }
+    if (!parseNumber(text, t))
+        return false;
+    t *= scale;
+    return true;
+}
+} // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+bool parseNumber(std::string_view text, double& value)
+{
+    text = trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.size() > 40)
+        return false;
+    // Comma and point both separate decimals, as in the editor's fields.
+    char buffer[48] = {};
+    for (size_t i = 0; i < text.size(); ++i)
+        buffer[i] = text[i] == ',' ? '.' : text[i];
+    const char* end = buffer + text.size();
+    const auto result = std::from_chars(buffer, end, value, std::chars_format::fixed);
+    return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+}
+
+int32_t findParameter(std::string_view name)
+{
+    for (const DisplayRange& range : kRanges)
+        if (equalsIgnoringCase(name, parameterInfo(range.index).name))
+            return range.index;
+    return -1;
+}
+
+std::string valueSyntax(int32_t index)
+{
+    const DisplayRange* range = rangeOf(index);
+    if (!range)
+        return "";
+    const std::string span = formatNumber(range->minimum) + ".." + formatNumber(range->maximum);
+    switch (range->unit)
+    {
+    case Unit::Switch:
+        return "On or Off";
+    case Unit::Type:
+        return "Ambience, Room, Chamber, Club, Hall, Arena, Cathedral, Spring, Plate or 0..8";
+    case Unit::Milliseconds:
+        return span + " ms";
+    case Unit::Percent:
+        return span + " %" + (index == kMix ? ", Wet or Dry" : "");
+    case Unit::Frequency:
+        return span + " Hz, or kHz";
+    case Unit::Decibels:
+        return span + " dB or -oo";
+    }
+    return "";
+}
+
+bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, std::string& error)
+{
+    const DisplayRange* range = rangeOf(index);
+    if (!range)
+    {
+        error = "no parameter has index " + std::to_string(index);
+        return false;
+    }
+    const std::string name = parameterInfo(index).name;
+    text = trim(text);
+    double x = 0.0;
+    if (parseWord(*range, text, x))
+    {
+        normalized = static_cast<float>(x);
+        return true;
+    }
+    double t = 0.0;
+    if (!splitNumber(*range, text, t))
+    {
+        error = quoted(text) + " is not a value of " + name + " (" + valueSyntax(index) + ")";
+        return false;
+    }
+    if (t < range->minimum || t > range->maximum)
+    {
+        error = name + " = " + quoted(text) + " is out of range (" + valueSyntax(index) + ")";
+        return false;
+    }
+    switch (range->unit)
+    {
+    case Unit::Switch:
+    case Unit::Type:
+        if (t != std::trunc(t))
+        {
+            error = name + " takes " + valueSyntax(index) + ", not " + quoted(text);
+            return false;
+        }
+        x = range->unit == Unit::Type ? typeNormalizedValue(static_cast<int32_t>(t)) : t;
+        break;
+    default:
+        x = normalizedOf(index, t);
+        break;
+    }
+    // The top of a range may come out a hair above 1 from the logarithms.
+    x = x < 0.0 ? 0.0 : x > 1.0 ? 1.0 : x;
+    normalized = static_cast<float>(x);
+    return true;
+}
+
+bool parseNormalizedValue(std::string_view text, float& normalized, std::string& error)
+{
+    double x = 0.0;
+    if (!parseNumber(text, x) || x < 0.0 || x > 1.0)
+    {
+        error = quoted(trim(text)) + " is not a normalised value 0..1";
+        return false;
+    }
+    normalized = static_cast<float>(x);
+    return true;
+}
