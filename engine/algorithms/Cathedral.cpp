@@ -1,17 +1,160 @@
 #include "Cathedral.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr int32_t kPerChannel = Cathedral::kRingsPerChannel;
+static_assert(kPerChannel == kLadderSteps, "one ladder step per ring of a bank");
+
+// Output tap of ring k (left and right bank alike): base b_k and jitter
+// weight w_k, in units of 44100 * 0.9 * sizeFactor * 0.125 samples.
+constexpr JitteredTap kOutputTable[kPerChannel] = {
+    {0.025, 0.0}, {0.05, 0.1}, {0.1, 0.2}, {0.2, 0.4}, {0.3, 0.8}, {0.4, 1.0}, {0.5, 1.0}, {0.6, 1.0},
+    {0.7, 1.0},   {0.8, 1.0},  {0.9, 1.0}, {1.0, 1.0}, {1.1, 1.0}, {1.2, 1.0}, {1.3, 1.0}, {1.4, 1.0},
+    {1.5, 1.0},   {1.6, 1.0},  {1.7, 1.0}, {1.8, 1.0}, {1.9, 1.0}, {2.0, 1.0}, {2.1, 1.0}, {2.2, 1.0},
+};
+
+// Feedback pitch of right ring k in Hz, 44100 * 2^(k/24): the right bank's
+// lengths take no jitter.
+constexpr double kRightPitchHz[kPerChannel] = {
+    44100.0,
+    45392.228635978,
+    46722.32246124493,
+    48091.39101053787,
+    49500.57633044335,
+    50951.05393206724,
+    52444.033771619994,
+    53980.7612597353,
+    55562.51830036391,
+    57190.62436010953,
+    58866.43756889852,
+    60591.35585290173,
+    62366.818100653494,
+    64194.305363340456,
+    66075.34209026165,
+    68011.49740049019,
+    70004.3863917976,
+    72055.6714879325,
+    74167.06382537761,
+    76340.32468074182,
+    78577.26693997793,
+    80879.756610652,
+    83249.71437852537,
+    85689.11720974803,
+};
+
+// The four input mixtures of the tone-shaped channels tL and tR.
+enum Mixture : uint8_t
+{
+    kLeft,         // 0.75 tL
+    kRight,        // 0.75 tR
+    kLeftHeavy,    // 0.5 tL + 0.25 tR
+    kRightHeavy,   // 0.25 tL + 0.5 tR
+    kMixtures,
+};
+
+// Ring k of a bank takes mixture k mod 4: the left bank left, right,
+// left-heavy, right-heavy; the right bank its mirror image.
+constexpr Mixture kBankMixture[2][4] = {
+    {kLeft, kRight, kLeftHeavy, kRightHeavy},
+    {kRight, kLeft, kRightHeavy, kLeftHeavy},
+};
+
+// Output allpass lengths in samples, stages in signal order, left then right.
+constexpr double kDiffuserLengths[2][LatticeDiffuser::kStages] = {
+    {744.5941747562817, 278.9699400090025, 544.1939757788844, 210.2111846487051},
+    {715.3600100622778, 243.8889423761977, 555.8876416564859, 233.59851640390832},
+};
+
+constexpr double kOutputJitter = 0.0351;     // jitter width of the output taps
+constexpr double kFeedbackJitter = 0.005351; // jitter width of the left feedback pitch factors
+constexpr double kReferenceRate = 44100.0;   // lengths are samples at this rate, whatever the internal rate
+constexpr float kOutputReach = 0.9f;         // the output taps span 0.9 of the base ladder (single precision)
+constexpr double kOutputScale = 0.0891;
+} // namespace
 
 void Cathedral::prepare(ReverbEngine& engine)
 {
-    engine.beginPrepare();
+    if (!engine.beginPrepare())
+        return;
+
+    sizeFactor = static_cast<float>(std::pow(4.0, 0.41) * 0.125);
+    const double size = sizeFactor;
+    loopGain = ladderLoopGain(engine.decay, size * 64.0);
+    apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
+    dampCoef = dampingCoefficient(engine.highDamp);
+
+    const int32_t writePos = engine.ringPos;
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos);
+
+    // One draw per output tap (left bank, then right), then one per left
+    // feedback tap; the right feedback taps take none.
+    TapJitter jitter;
+    jitter.seed();
+    for (int32_t ring = 0; ring < kRings; ++ring)
+    {
+        const double length = jitteredLength(jitter, kOutputJitter, kOutputTable[ring % kPerChannel]) *
+                              kReferenceRate * static_cast<double>(kOutputReach) * size * 0.125;
+        outputTaps.place(ring, writePos, length);
+    }
+    for (int32_t k = 0; k < kPerChannel; ++k)
+    {
+        // Every left feedback pitch factor takes the full jitter width.
+        const JitteredTap pitch = {kQuarterToneLadder[k], 1.0};
+        const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
+        loops[k].feedbackTap = placeTap(writePos, length);
+    }
+    for (int32_t k = 0; k < kPerChannel; ++k)
+        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
+    for (int32_t ring = 0; ring < kRings; ++ring)
+        loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
 }
 
-void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m)
 {
-    runSilentNetwork(engine, inL, inR, wetL, wetR, m);
+    for (int32_t i = 0; i < m; ++i)
+    {
+        const float noise = engine.noise.next();
+        const PreDelayed x = engine.preDelay(inL[i], inR[i]);
+        const double tL = engine.toneLeft(x.left);
+        const double tR = engine.toneRight(x.right);
+
+        // Every ring is read before any is written.
+        for (DampedLoopRing& loop : loops)
+            loop.readDamped(dampCoef, noise);
+
+        const double mixtures[kMixtures] = {0.75 * tL, 0.75 * tR, 0.5 * tL + 0.25 * tR, 0.25 * tL + 0.5 * tR};
+        const int32_t writePos = engine.ringPos;
+        for (int32_t ring = 0; ring < kRings; ++ring)
+        {
+            const Mixture input = kBankMixture[ring / kPerChannel][ring & 3];
+            const double fed = static_cast<double>(loopGain * loops[ring].damping.y) + mixtures[input];
+            loops[ring].ring[writePos] = static_cast<float>(fed);
+        }
+
+        float sums[2] = {0.0f, 0.0f};
+        for (int32_t channel = 0; channel < 2; ++channel)
+            for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
+                sums[channel] += loops[ring].ring[outputTaps.at[ring]];
+        wetL[i] = diffusers[0].process(scaleInDouble(sums[0], kOutputScale), apGain, writePos);
+        wetR[i] = diffusers[1].process(scaleInDouble(sums[1], kOutputScale), apGain, writePos);
+
+        engine.advancePositions();
+        for (DampedLoopRing& loop : loops)
+            loop.advance();
+        outputTaps.advance();
+        diffusers[0].advance();
+        diffusers[1].advance();
+    }
 }
 
 void Cathedral::clear(ReverbEngine&, StateClear)
 {
+    for (DampedLoopRing& loop : loops)
+        loop.damping = DampingLowpass();
 }

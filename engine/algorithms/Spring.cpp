@@ -2,16 +2,136 @@
 
 #include "ReverbEngine.h"
 
+#include <cmath>
+
+namespace
+{
+// Per loop: main and inner ring length in milliseconds at the reference rate
+// (timeUnit samples each), then the input, transfer and return allpass
+// lengths in allpass units (timeUnit * 2.31 samples each).
+struct LoopRow
+{
+    double ring;
+    double inputAllpass;
+    double transferAllpass;
+    double returnAllpass;
+};
+
+constexpr LoopRow kLoopTable[Spring::kLoops] = {
+    {29.0, 0.92, 0.5683208, 1.4883208},  // L1
+    {34.0, 1.08, 0.6671592, 1.7471592},  // L2
+    {38.0, 1.21, 0.7474654, 1.9574654},  // L3
+    {29.2, 0.93, 0.5744982, 1.5044982},  // R1
+    {33.7, 1.06, 0.6548044, 1.7148044},  // R2
+    {38.1, 1.22, 0.7536428, 1.9736428},  // R3
+};
+
+constexpr double kOutputScale = 0.2968;
+constexpr double kAttackHz = 1000.0;
+constexpr double kReleaseHz = 10.0;
+} // namespace
+
+float Spring::feedbackGain(float env, float loopGain)
+{
+    const float q = std::sqrt(std::sqrt(env));
+    const auto k = static_cast<float>(std::sqrt(std::sqrt(1.0 / (static_cast<double>(q) + 1.0))));
+    const double kd = k;
+    return static_cast<float>(((0.95 - kd) * 0.3 + kd) * static_cast<double>(loopGain));
+}
+
 void Spring::prepare(ReverbEngine& engine)
 {
-    engine.beginPrepare();
+    if (!engine.beginPrepare())
+        return;
+
+    const double size = std::pow(4.0, 0.5) * 0.5;
+    timeUnit = static_cast<float>(size * 44100.0 * 0.001);
+    apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
+    engine.loopGain =
+        static_cast<float>(std::pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+    dampCoef = dampingCoefficient(engine.highDamp);
+    for (EnvelopeFollower* follower : {&engine.levelFollowerL, &engine.levelFollowerR})
+    {
+        follower->attack = static_cast<float>(engine.pole(kAttackHz));
+        follower->release = static_cast<float>(engine.pole(kReleaseHz));
+    }
+    allpassUnit = static_cast<float>(static_cast<double>(timeUnit) * 2.31);
+
+    const double u = timeUnit;
+    const double v = allpassUnit;
+    const int32_t ringPos = engine.ringPos;
+    for (int32_t l = 0; l < kLoops; ++l)
+    {
+        Loop& loop = loops[l];
+        const LoopRow& row = kLoopTable[l];
+        for (int32_t role = 0; role < kRoles; ++role)
+            loop.ring[role] = engine.pool.shortRing(l * kRoles + role);
+        loop.taps.place(kMain, ringPos, u * row.ring);
+        loop.taps.place(kInputAllpass, ringPos, v * row.inputAllpass);
+        loop.taps.place(kTransferAllpass, ringPos, v * row.transferAllpass);
+        loop.taps.place(kInner, ringPos, u * row.ring);
+        loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass);
+    }
 }
 
 void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    runSilentNetwork(engine, inL, inR, wetL, wetR, m);
+    const float g = apGain;
+    for (int32_t i = 0; i < m; ++i)
+    {
+        const float noise = engine.noise.next();
+        const PreDelayed x = engine.preDelay(inL[i], inR[i]);
+        const float t[2] = {engine.toneLeft(x.left), engine.toneRight(x.right)};
+
+        // Level of each channel's loops, before this sample's writes.
+        float level[2];
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const Loop* own = loops + channel * kLoopsPerChannel;
+            level[channel] = std::fabs(own[0].ring[kMain][own[0].taps.at[kMain]]) +
+                             std::fabs(own[1].ring[kMain][own[1].taps.at[kMain]]) +
+                             std::fabs(own[2].ring[kMain][own[2].taps.at[kMain]]);
+        }
+        const float envL = engine.levelFollowerL.process(level[0]);
+        const float envR = engine.levelFollowerR.process(level[1]);
+        engine.levelGainL = feedbackGain(envL, engine.loopGain);
+        engine.levelGainR = feedbackGain(envR, engine.loopGain);
+        const float fb[2] = {engine.levelGainL, engine.levelGainR};
+
+        float damped[kLoops];
+        float inner[kLoops];
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            Loop& loop = loops[l];
+            damped[l] = loop.damping.process(loop.ring[kMain][loop.taps.at[kMain]], dampCoef, noise);
+            inner[l] = loop.ring[kInner][loop.taps.at[kInner]];
+        }
+
+        const int32_t ringPos = engine.ringPos;
+        float o[kLoops];
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            Loop& loop = loops[l];
+            const int32_t channel = l / kLoopsPerChannel;
+            o[l] = invertingAllpass(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], ringPos, g, damped[l]);
+            // The transfer allpass's output goes into the inner ring.
+            loop.ring[kInner][ringPos] =
+                allpass(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], ringPos, g, o[l]);
+            const float r = allpass(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], ringPos, g, inner[l]);
+            loop.ring[kMain][ringPos] = r * fb[channel] + t[channel];
+        }
+
+        wetL[i] = scaleInDouble(o[1] + o[0] + o[2], kOutputScale);
+        wetR[i] = scaleInDouble(o[3] + o[4] + o[5], kOutputScale);
+
+        engine.advancePositions();
+        for (Loop& loop : loops)
+            loop.taps.advance();
+    }
 }
 
 void Spring::clear(ReverbEngine&, StateClear)
 {
+    for (Loop& loop : loops)
+        loop.damping = DampingLowpass();
 }

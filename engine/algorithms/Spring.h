@@ -1,11 +1,60 @@
-// The Spring algorithm. Its network is not written yet: the common input path
-// runs and the wet output is silent.
+// The Spring: no early reflections. Each channel's tone-shaped input feeds
+// three parallel feedback loops of its own (the right loops slightly detuned
+// from the left, no cross-coupling). A loop reads its main ring through the
+// damping low-pass into an inverting allpass, whose output is the loop's wet
+// contribution and continues through a transfer allpass into the inner ring;
+// the inner ring's delayed sample passes a return allpass and goes back into
+// the main ring, scaled by the channel's feedback gain, together with the
+// input. A level follower on the three main rings of a channel lowers that
+// gain while the loops carry a loud signal, so loud material decays faster.
+// Lengths are fixed in samples at the 44.1 kHz reference (main and inner
+// rings 1279 to 1681 samples).
+//
+// The loop gain, the two level-dependent feedback gains and the two level
+// followers are the engine's shared fields (loopGain, levelGainL/R,
+// levelFollowerL/R), which suspend and the engine reset preset.
+//
+// Threads: prepare and kernel run on the audio thread, clear as the engine's
+// lifecycle says (Algorithm.h).
 #pragma once
 
 #include "Algorithm.h"
+#include "ReverbSkeleton.h"
 
 struct Spring
 {
+    static constexpr int32_t kLoops = 6; // L1, L2, L3, R1, R2, R3
+    static constexpr int32_t kLoopsPerChannel = 3;
+
+    // The rings of one loop, in the order they take from the pool.
+    enum Role : int32_t
+    {
+        kMain,
+        kInputAllpass,
+        kTransferAllpass,
+        kInner,
+        kReturnAllpass,
+        kRoles,
+    };
+
+    struct Loop
+    {
+        float* ring[kRoles] = {};
+        ShortTaps<kRoles> taps;
+        DampingLowpass damping;
+    };
+
+    // Computed by prepare.
+    float timeUnit = 0.0f;    // samples per millisecond at the reference rate
+    float allpassUnit = 0.0f; // timeUnit * 2.31
+    float apGain = 0.0f;
+    float dampCoef = 0.0f;
+    Loop loops[kLoops];
+
+    // The level-dependent feedback gain for a follower level `env` and the
+    // loop gain: 0.985 of it for a silent loop, towards 0.285 of it when loud.
+    static float feedbackGain(float env, float loopGain);
+
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);

@@ -1,0 +1,21 @@
+#include "LadderBank.h"
+
+#include <cmath>
+
+float ladderLoopGain(float decay, double exponent)
+{
+    return static_cast<float>(std::pow(std::pow(1.0198, std::sqrt(static_cast<double>(decay))) / 1.0205, exponent));
+}
+
+void attachLatticeDiffusers(LatticeDiffuser (&diffusers)[2], RingPool& pool, int32_t firstRing,
+                            const double (&lengths)[2][LatticeDiffuser::kStages], int32_t writePos)
+{
+    for (int32_t channel = 0; channel < 2; ++channel)
+    {
+        for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
+        {
+            diffusers[channel].ring[stage] = pool.shortRing(firstRing + channel * LatticeDiffuser::kStages + stage);
+            diffusers[channel].taps.place(stage, writePos, lengths[channel][stage]);
+        }
+    }
+}
