@@ -66,6 +66,7 @@ constexpr MixTerm kRightMix[Ambience::kWeights] = {{1, kL2}, {0, kR1}, {2, kR3},
 
 constexpr double kWetScale = 0.25;
 constexpr double kDiffusionScale = 0.65;
+constexpr double kSizeSpread = 5.0; // the smoothing exponent is the size factor over this
 
 // Pool layout: X and Y on the first two long blocks, the 36 allpass rings on
 // the first short rings, three per group.
@@ -79,7 +80,7 @@ float mix(const MixTerm (&terms)[Ambience::kWeights], const float* weights, cons
     float sum = weights[terms[0].weight] * groupOut[terms[0].group];
     for (int32_t i = 1; i < Ambience::kWeights; ++i)
         sum = sum + weights[terms[i].weight] * groupOut[terms[i].group];
-    return static_cast<float>(kWetScale * static_cast<double>(sum));
+    return scaleInDouble(sum, kWetScale);
 }
 } // namespace
 
@@ -90,12 +91,14 @@ void Ambience::prepare(ReverbEngine& engine)
 
     sizeFactor = static_cast<float>(std::pow(8.0, 0.52) * 0.5 * 1.25);
     allpassScale = static_cast<float>(2.0 * std::sqrt(sizeFactor * 0.5));
-    apGain = static_cast<float>(engine.diffusion * kDiffusionScale);
-    damping = static_cast<float>(std::pow((1.0f - engine.highDamp) * 0.5 + 0.5, sizeFactor / 5));
+    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
+    damping = static_cast<float>(std::pow(brightness, sizeFactor / kSizeSpread));
+    const double weightExponent = 1.0 - static_cast<double>(engine.decay);
     for (int32_t i = 0; i < kWeights; ++i)
     {
         smoothing[i] = static_cast<float>(std::pow(damping, i + 1));
-        weights[i] = static_cast<float>(std::pow(kWeightsAtDecay0[i], 1.0f - engine.decay));
+        weights[i] = static_cast<float>(std::pow(kWeightsAtDecay0[i], weightExponent));
     }
 
     const double rate = engine.internalRate;
@@ -103,11 +106,11 @@ void Ambience::prepare(ReverbEngine& engine)
     for (int32_t g = 0; g < kGroups; ++g)
     {
         for (int32_t t = 0; t < kGroupTaps; ++t)
-            groupTaps[g][t] = placeLongTap(engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor);
+            groupTaps[g].place(t, engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor);
 
         const double bases[kStages] = {base, base / kSecondDivisor, base / kChains[g].thirdDivisor};
         for (int32_t s = 0; s < kStages; ++s)
-            allpassTaps[g][s] = placeTap(engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale);
+            allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale);
     }
 }
 
@@ -131,9 +134,9 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
 
         for (int32_t k = 0; k < kGroups; ++k)
         {
-            const float a = tone[kTapTable[k][0].side][groupTaps[k][0]] +
-                            tone[kTapTable[k][1].side][groupTaps[k][1]] +
-                            tone[kTapTable[k][2].side][groupTaps[k][2]];
+            const float a = tone[kTapTable[k][0].side][groupTaps[k].at[0]] +
+                            tone[kTapTable[k][1].side][groupTaps[k].at[1]] +
+                            tone[kTapTable[k][2].side][groupTaps[k].at[2]];
             smoothed[k] = (a - smoothed[k]) * smoothing[k % kWeights] + noise + smoothed[k];
         }
 
@@ -144,7 +147,7 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
             for (int32_t s = 0; s < kStages; ++s)
             {
                 float* ring = rings[k][s];
-                const float out = ring[allpassTaps[k][s]] - g * v + noise;
+                const float out = ring[allpassTaps[k].at[s]] - g * v + noise;
                 ring[shortPos] = v + g * out;
                 v = out;
             }
@@ -155,12 +158,10 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
         wetR[i] = mix(kRightMix, weights, groupOut);
 
         engine.advancePositionsWide();
-        for (auto& taps : groupTaps)
-            for (int32_t& tap : taps)
-                tap = advanceLongTap(tap);
-        for (auto& taps : allpassTaps)
-            for (int32_t& tap : taps)
-                tap = advanceTap(tap);
+        for (LongTaps<kGroupTaps>& taps : groupTaps)
+            taps.advance();
+        for (ShortTaps<kStages>& taps : allpassTaps)
+            taps.advance();
     }
 }
 

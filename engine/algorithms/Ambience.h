@@ -10,6 +10,7 @@
 #pragma once
 
 #include "Algorithm.h"
+#include "ReverbSkeleton.h"
 
 struct Ambience
 {
@@ -25,8 +26,8 @@ struct Ambience
     float damping = 0.0f; // g: smoothing coefficient of the first group pair
     float smoothing[kWeights] = {};
     float weights[kWeights] = {};
-    int32_t groupTaps[kGroups][kGroupTaps] = {};  // 16-bit positions on X or Y
-    int32_t allpassTaps[kGroups][kStages] = {};   // 14-bit positions
+    LongTaps<kGroupTaps> groupTaps[kGroups]; // on X or Y
+    ShortTaps<kStages> allpassTaps[kGroups];
 
     // Per-sample state: one smoother per group.
     float smoothed[kGroups] = {};

@@ -1,5 +1,6 @@
 #include "Hall.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
 
 #include <cmath>
@@ -13,6 +14,9 @@ constexpr double kReferenceRate = 44100.0; // Hz; a tap of pitch f lies 44100 / 
 // apGain = diffusion * kDiffusionDepth * kDiffusionLimit, in that order.
 constexpr double kDiffusionDepth = 0.9;
 constexpr double kDiffusionLimit = 0.7;
+// Short rings of the pool: loop rings, echo rings, then the diffusers.
+constexpr int32_t kFirstEchoRing = 24;
+constexpr int32_t kFirstDiffuserRing = 48;
 constexpr double kOutputScale = 0.08625;
 
 // One row per loop ring and its echo ring: the channel feeding the loop ring
@@ -54,26 +58,11 @@ constexpr RingRow kRows[Hall::kRings] = {
 };
 
 // Output diffusers: lengths in samples, stages in signal order.
-constexpr double kDiffuserLength[2][OutputDiffuser::kStages] = {
+constexpr double kDiffuserLength[2][LatticeDiffuser::kStages] = {
     {715.3600100622778, 278.9699400090025, 555.8876416564859, 210.2111846487051},
     {744.5941747562817, 243.8889423761977, 538.3471428400835, 233.59851640390832},
 };
 
-// Pool layout: loop rings 0..23, echo rings 24..47, diffuser rings 48..55.
-float* loopRing(ReverbEngine& engine, int32_t row)
-{
-    return engine.pool.shortRing(row);
-}
-
-float* echoRing(ReverbEngine& engine, int32_t row)
-{
-    return engine.pool.shortRing(Hall::kRings + row);
-}
-
-float* diffuserRing(ReverbEngine& engine, int32_t channel, int32_t stage)
-{
-    return engine.pool.shortRing(2 * Hall::kRings + channel * OutputDiffuser::kStages + stage);
-}
 } // namespace
 
 void Hall::prepare(ReverbEngine& engine)
@@ -82,39 +71,26 @@ void Hall::prepare(ReverbEngine& engine)
         return;
 
     sizeFactor = static_cast<float>(std::pow(4.0, 0.515) * 0.0625);
-    loopGain = static_cast<float>(std::pow(std::pow(1.0198, std::sqrt(static_cast<double>(engine.decay))) / 1.0205,
-                                           1 / (sizeFactor * 0.25)));
-    apGain = static_cast<float>(engine.diffusion * kDiffusionDepth * kDiffusionLimit);
-    dampCoef = static_cast<float>((1.0f - engine.highDamp) * 0.8 + 0.2);
+    loopGain = ladderLoopGain(engine.decay, 1 / (sizeFactor * 0.25));
+    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    dampCoef = dampingCoefficient(engine.highDamp);
 
     const int32_t pos = engine.ringPos;
     const double s = sizeFactor;
     for (int32_t r = 0; r < kRings; ++r)
     {
-        feedbackTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].feedbackHz));
-        secondTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].secondHz));
-        leftTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].leftOutHz));
-        rightTaps[r] = placeTap(pos, kReferenceRate / (s * kRows[r].rightOutHz));
+        loops[r] = engine.pool.shortRing(r);
+        echoes[r] = engine.pool.shortRing(kFirstEchoRing + r);
+        feedbackTaps.place(r, pos, kReferenceRate / (s * kRows[r].feedbackHz));
+        secondTaps.place(r, pos, kReferenceRate / (s * kRows[r].secondHz));
+        leftTaps.place(r, pos, kReferenceRate / (s * kRows[r].leftOutHz));
+        rightTaps.place(r, pos, kReferenceRate / (s * kRows[r].rightOutHz));
     }
-    diffusers[kLeft].place(pos, kDiffuserLength[kLeft]);
-    diffusers[kRight].place(pos, kDiffuserLength[kRight]);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLength, pos);
 }
 
 void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    float* loops[kRings];
-    float* echoes[kRings];
-    for (int32_t r = 0; r < kRings; ++r)
-    {
-        loops[r] = loopRing(engine, r);
-        echoes[r] = echoRing(engine, r);
-    }
-    float* diffuserRings[2][OutputDiffuser::kStages];
-    for (int32_t st = 0; st < OutputDiffuser::kStages; ++st)
-    {
-        diffuserRings[kLeft][st] = diffuserRing(engine, kLeft, st);
-        diffuserRings[kRight][st] = diffuserRing(engine, kRight, st);
-    }
     const float gain = loopGain;
     const float damp = dampCoef;
 
@@ -127,38 +103,29 @@ void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
 
         // Every read of the loop rings comes before any write of this sample.
         for (int32_t r = 0; r < kRings; ++r)
-            feedbackDamped[r] = feedbackDamped[r] + (loops[r][feedbackTaps[r]] - feedbackDamped[r]) * damp + noise;
+            feedbackDamped[r] = feedbackDamped[r] + (loops[r][feedbackTaps.at[r]] - feedbackDamped[r]) * damp + noise;
         for (int32_t r = 0; r < kRings; ++r)
-            secondDamped[r] = secondDamped[r] + (loops[r][secondTaps[r]] - secondDamped[r]) * damp + noise;
+            secondDamped[r] = secondDamped[r] + (loops[r][secondTaps.at[r]] - secondDamped[r]) * damp + noise;
         for (int32_t r = 0; r < kRings; ++r)
             loops[r][pos] = gain * feedbackDamped[r] + tone[kRows[r].loopInput];
         for (int32_t r = 0; r < kRings; ++r)
             echoes[r][pos] = gain * secondDamped[r] + tone[kRows[r].loopInput ^ 1];
 
-        float sumL = loops[0][leftTaps[0]];
-        float sumR = echoes[0][rightTaps[0]];
+        float sumL = loops[0][leftTaps.at[0]];
+        float sumR = echoes[0][rightTaps.at[0]];
         for (int32_t r = 1; r < kRings; ++r)
         {
-            sumL = sumL + loops[r][leftTaps[r]];
-            sumR = sumR + echoes[r][rightTaps[r]];
+            sumL = sumL + loops[r][leftTaps.at[r]];
+            sumR = sumR + echoes[r][rightTaps.at[r]];
         }
-
-        float* out[2] = {wetL, wetR};
-        const float sums[2] = {sumL, sumR};
-        for (int32_t ch = 0; ch < 2; ++ch)
-        {
-            const auto scaled = static_cast<float>(static_cast<double>(sums[ch]) * kOutputScale);
-            out[ch][i] = diffusers[ch].process(diffuserRings[ch], pos, apGain, scaled);
-        }
+        wetL[i] = diffusers[kLeft].process(scaleInDouble(sumL, kOutputScale), apGain, pos);
+        wetR[i] = diffusers[kRight].process(scaleInDouble(sumR, kOutputScale), apGain, pos);
 
         engine.advancePositions();
-        for (int32_t r = 0; r < kRings; ++r)
-        {
-            feedbackTaps[r] = advanceTap(feedbackTaps[r]);
-            secondTaps[r] = advanceTap(secondTaps[r]);
-            leftTaps[r] = advanceTap(leftTaps[r]);
-            rightTaps[r] = advanceTap(rightTaps[r]);
-        }
+        feedbackTaps.advance();
+        secondTaps.advance();
+        leftTaps.advance();
+        rightTaps.advance();
         diffusers[kLeft].advance();
         diffusers[kRight].advance();
     }

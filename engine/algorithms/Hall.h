@@ -10,7 +10,7 @@
 #pragma once
 
 #include "Algorithm.h"
-#include "OutputDiffuser.h"
+#include "ReverbSkeleton.h"
 
 struct Hall
 {
@@ -21,11 +21,13 @@ struct Hall
     float loopGain = 0.0f;
     float apGain = 0.0f;
     float dampCoef = 0.0f;
-    int32_t feedbackTaps[kRings] = {}; // on the loop rings
-    int32_t secondTaps[kRings] = {};   // on the loop rings, feeding the echo rings
-    int32_t leftTaps[kRings] = {};     // on the loop rings
-    int32_t rightTaps[kRings] = {};    // on the echo rings
-    OutputDiffuser diffusers[2]; // left, right
+    ShortTaps<kRings> feedbackTaps; // on the loop rings
+    ShortTaps<kRings> secondTaps;   // on the loop rings, feeding the echo rings
+    ShortTaps<kRings> leftTaps;     // on the loop rings
+    ShortTaps<kRings> rightTaps;    // on the echo rings
+    LatticeDiffuser diffusers[2];   // left, right
+    float* loops[kRings] = {};
+    float* echoes[kRings] = {};
 
     // Per-sample state: the damping of each feedback and each second tap.
     float feedbackDamped[kRings] = {};

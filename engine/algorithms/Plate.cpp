@@ -1,5 +1,6 @@
 #include "Plate.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
 
 #include <cmath>
@@ -15,22 +16,8 @@ constexpr float kUnitFraction = 0.2f;
 constexpr double kCombSpan = 60.0;               // comb unit 0 is 60 * P * 0.2 samples
 constexpr double kLoopAllpassSpread = 1.5811388300841898; // sqrt(2.5)
 
-// 2^(j/24) for the units 0..11 and the same factors alternately raised and
-// lowered by 0.01 for the units 12..23.
-constexpr double kQuarterTones[12] = {
-    1.0,
-    1.029302236643492,
-    1.0594630943592953,
-    1.0905077326652577,
-    1.122462048309373,
-    1.155352696872273,
-    1.189207115002721,
-    1.2240535433046553,
-    1.2599210498948732,
-    1.2968395546510096,
-    1.3348398541700344,
-    1.3739536474580891,
-};
+// The units 0..11 step by quarter tones from 1 (kQuarterToneLadder); 12..23
+// take the same factors alternately raised and lowered by 0.01.
 constexpr double kDetunedQuarterTones[12] = {
     1.01,
     1.019302236643492,
@@ -48,7 +35,7 @@ constexpr double kDetunedQuarterTones[12] = {
 
 double unitFactor(int32_t unit)
 {
-    return unit < 12 ? kQuarterTones[unit] : kDetunedQuarterTones[unit - 12];
+    return unit < 12 ? kQuarterToneLadder[unit] : kDetunedQuarterTones[unit - 12];
 }
 
 // Input channel of each comb unit: 0..11 alternate left, right from the
@@ -66,13 +53,7 @@ constexpr int32_t kGroupUnitList[2][Plate::kGroups][Plate::kGroupUnits] = {
 
 // Early taps on the tone ring: base b (length b * P * 0.2 samples) and the
 // weight of the (negligible) jitter term.
-struct EarlyTap
-{
-    double base;
-    double jitterWeight;
-};
-
-constexpr EarlyTap kEarlyTapTable[2][Plate::kEarlyTaps] = {
+constexpr JitteredTap kEarlyTapTable[2][Plate::kEarlyTaps] = {
     {{21.4, 0}, {30.25, 0.1}, {38.65, 0.2}, {40.945, 0.4}, {55, 0.6}, {28, 0.9}, {40.615, 1.1}, {41.5, 1.2},
      {43, 1.4}, {43.75, 1.6}, {47.5, 1.8}, {52, 2}},
     {{21.4, 0}, {30.235, 0.1}, {38.665, 0.2}, {40.915, 0.4}, {55.03, 0.6}, {27.925, 0.9}, {40.69, 1.1},
@@ -123,32 +104,13 @@ constexpr float kDiffuserGain = 0.5f;
 // apGain = diffusion * kDiffusionDepth * kDiffusionLimit, in that order.
 constexpr double kDiffusionDepth = 0.6;
 constexpr double kDiffusionLimit = 0.7;
+// Short rings of the pool: comb delay rings, loop allpass rings, early
+// allpass rings (left, then right), then the diffusers.
+constexpr int32_t kFirstLoopAllpassRing = Plate::kCombUnits;
+constexpr int32_t kFirstEarlyAllpassRing = 2 * Plate::kCombUnits;
+constexpr int32_t kFirstDiffuserRing = kFirstEarlyAllpassRing + 2 * Plate::kEarlyAllpasses;
 constexpr double kEarlyMix = 3.0;
 constexpr double kWetScale = 0.07268;
-
-// Pool layout: comb delay rings 0..23, loop allpass rings 24..47, early
-// allpass rings 48..55 (left, then right), diffuser rings 56..61; the tone
-// rings are used within their first 16384 samples.
-float* combRing(ReverbEngine& engine, int32_t unit)
-{
-    return engine.pool.shortRing(unit);
-}
-
-float* loopAllpassRing(ReverbEngine& engine, int32_t unit)
-{
-    return engine.pool.shortRing(Plate::kCombUnits + unit);
-}
-
-float* earlyAllpassRing(ReverbEngine& engine, int32_t channel, int32_t index)
-{
-    return engine.pool.shortRing(2 * Plate::kCombUnits + channel * Plate::kEarlyAllpasses + index);
-}
-
-float* diffuserRing(ReverbEngine& engine, int32_t channel, int32_t stage)
-{
-    return engine.pool.shortRing(2 * Plate::kCombUnits + 2 * Plate::kEarlyAllpasses +
-                                 channel * Plate::kDiffuserStages + stage);
-}
 
 // The early allpass in double precision: the ring keeps v, the output is
 // formed with v as stored. A negative gain gives the form with the signs of
@@ -168,64 +130,52 @@ void Plate::prepare(ReverbEngine& engine)
         return;
 
     sizeFactor = static_cast<float>(std::pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
-    apGain = static_cast<float>(engine.diffusion * kDiffusionDepth * kDiffusionLimit);
-    dampCoef = static_cast<float>((1.0f - engine.highDamp) * 0.8 + 0.2);
+    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    dampCoef = dampingCoefficient(engine.highDamp);
     loopGain = static_cast<float>(
         std::pow(std::pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
     plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
 
+    RingPool& pool = engine.pool;
     const int32_t pos = engine.ringPos;
     const double unit = plateUnit;
     const double combBase = static_cast<double>(plateUnit * kUnitFraction) * kCombSpan;
     for (int32_t u = 0; u < kCombUnits; ++u)
-        combTaps[u] = placeTap(pos, combBase * unitFactor(u));
-
-    jitter.seed();
-    for (int32_t ch = 0; ch < 2; ++ch)
     {
-        for (int32_t t = 0; t < kEarlyTaps; ++t)
-        {
-            const EarlyTap& e = kEarlyTapTable[ch][t];
-            const double r = jitter.next();
-            const double jittered = (2 * r / 32767 - 1) * kJitterDepth * e.jitterWeight + e.base;
-            earlyTaps[ch][t] = placeTap(pos, jittered * kUnitFraction * unit);
-        }
+        combs[u] = pool.shortRing(u);
+        loopAllpasses[u] = pool.shortRing(kFirstLoopAllpassRing + u);
+        combTaps.place(u, pos, combBase * unitFactor(u));
     }
 
+    TapJitter jitter;
+    jitter.seed();
+    for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit);
+
     for (int32_t u = 0; u < kCombUnits; ++u)
-        loopAllpassTaps[u] = placeTap(pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction);
+        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction);
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kDiffuserTaps; ++t)
-            diffuserTaps[ch][t] = placeTap(pos, unit * kDiffuserUnits[ch][t] * kUnitFraction);
+            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction);
+        for (int32_t s = 0; s < kDiffuserStages; ++s)
+            diffusers[ch][s] = pool.shortRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
-            earlyAllpassTaps[ch][e] = placeTap(pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
+        {
+            earlyRings[ch][e] = pool.shortRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
+            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
+        }
     }
 }
 
 void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
-    float* combs[kCombUnits];
-    float* loopAllpasses[kCombUnits];
-    for (int32_t u = 0; u < kCombUnits; ++u)
-    {
-        combs[u] = combRing(engine, u);
-        loopAllpasses[u] = loopAllpassRing(engine, u);
-    }
-    float* earlyRings[2][kEarlyAllpasses];
     double earlyGains[2][kEarlyAllpasses];
-    float* diffusers[2][kDiffuserStages];
     for (int32_t ch = 0; ch < 2; ++ch)
-    {
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
-        {
-            earlyRings[ch][e] = earlyAllpassRing(engine, ch, e);
             earlyGains[ch][e] = kEarlyAllpassTable[ch][e].gainScale * static_cast<double>(apGain);
-        }
-        for (int32_t s = 0; s < kDiffuserStages; ++s)
-            diffusers[ch][s] = diffuserRing(engine, ch, s);
-    }
     Biquad* const biquads = engine.allpassBiquads;
     const float g = apGain;
     const float damp = dampCoef;
@@ -260,10 +210,10 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
                 {
                     const EarlyTerm& term = unit.term[t];
                     const float* ring = term.otherSide ? other : own;
-                    const double product = term.weight * static_cast<double>(ring[earlyTaps[ch][term.tap]]);
+                    const double product = term.weight * static_cast<double>(ring[earlyTaps[ch].at[term.tap]]);
                     in = t == 0 ? product : in + product;
                 }
-                out[e] = earlyAllpass(earlyRings[ch][e], earlyAllpassTaps[ch][e], pos, earlyGains[ch][e],
+                out[e] = earlyAllpass(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], pos, earlyGains[ch][e],
                                       static_cast<float>(in));
             }
             early[ch] = out[1] + out[0] + out[2] + out[3];
@@ -274,7 +224,7 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
         {
             float v = dispersed[ch];
             for (int32_t s = 0; s < kDiffuserStages; ++s)
-                v = latticeAllpass(diffusers[ch][s], diffuserTaps[ch][s], pos, kDiffuserGain, v);
+                v = latticeAllpass(diffusers[ch][s], diffuserTaps[ch].at[s], pos, kDiffuserGain, v);
             diffused[ch] = v;
         }
 
@@ -287,9 +237,9 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
         };
         for (int32_t u = 0; u < kCombUnits; u += 2)
         {
-            closeLoop(u, invertingAllpass(loopAllpasses[u], loopAllpassTaps[u], pos, g, combs[u][combTaps[u]]));
+            closeLoop(u, invertingAllpass(loopAllpasses[u], loopAllpassTaps.at[u], pos, g, combs[u][combTaps.at[u]]));
             const int32_t b = u + 1;
-            closeLoop(b, allpass(loopAllpasses[b], loopAllpassTaps[b], pos, -g, -combs[b][combTaps[b]]));
+            closeLoop(b, allpass(loopAllpasses[b], loopAllpassTaps.at[b], pos, -g, -combs[b][combTaps.at[b]]));
         }
 
         float* wet[2] = {wetL, wetR};
@@ -306,19 +256,13 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
         }
 
         engine.advancePositions();
-        for (int32_t u = 0; u < kCombUnits; ++u)
-        {
-            combTaps[u] = advanceTap(combTaps[u]);
-            loopAllpassTaps[u] = advanceTap(loopAllpassTaps[u]);
-        }
+        combTaps.advance();
+        loopAllpassTaps.advance();
         for (int32_t ch = 0; ch < 2; ++ch)
         {
-            for (int32_t& tap : earlyAllpassTaps[ch])
-                tap = advanceTap(tap);
-            for (int32_t& tap : earlyTaps[ch])
-                tap = advanceTap(tap);
-            for (int32_t& tap : diffuserTaps[ch])
-                tap = advanceTap(tap);
+            earlyAllpassTaps[ch].advance();
+            earlyTaps[ch].advance();
+            diffuserTaps[ch].advance();
         }
     }
 }

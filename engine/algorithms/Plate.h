@@ -11,6 +11,7 @@
 #pragma once
 
 #include "Algorithm.h"
+#include "ReverbSkeleton.h"
 
 struct Plate
 {
@@ -33,12 +34,15 @@ struct Plate
     float apGain = 0.0f;
     float loopGain = 0.0f;
     float dampCoef = 0.0f;
-    int32_t combTaps[kCombUnits] = {};
-    int32_t loopAllpassTaps[kCombUnits] = {};
-    int32_t earlyAllpassTaps[2][kEarlyAllpasses] = {};
-    int32_t earlyTaps[2][kEarlyTaps] = {}; // on the tone ring
-    int32_t diffuserTaps[2][kDiffuserTaps] = {};
-    TapJitter jitter;
+    ShortTaps<kCombUnits> combTaps;
+    ShortTaps<kCombUnits> loopAllpassTaps;
+    ShortTaps<kEarlyAllpasses> earlyAllpassTaps[2];
+    ShortTaps<kEarlyTaps> earlyTaps[2]; // on the tone ring, within its first 16384 samples
+    ShortTaps<kDiffuserTaps> diffuserTaps[2];
+    float* combs[kCombUnits] = {};
+    float* loopAllpasses[kCombUnits] = {};
+    float* earlyRings[2][kEarlyAllpasses] = {};
+    float* diffusers[2][kDiffuserStages] = {};
 
     // Per-sample state: the damping inside each comb unit.
     DampingLowpass damping[kCombUnits];

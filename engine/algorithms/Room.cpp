@@ -1,5 +1,6 @@
 #include "Room.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
 
 #include <cmath>
@@ -15,12 +16,8 @@ constexpr float kReferenceRate = 44100.0f; // Hz; lengths do not follow internal
 constexpr double kDiffusionScale = 0.7;
 constexpr double kEarlyScale = 0.14875;
 
-// 2^(k/24) for k = 12..23: the comb lengths step by quarter tones.
-constexpr double kQuarterTones[Room::kCombs] = {
-    1.4142135623730951, 1.4556531828421873, 1.4983070768766815, 1.5422108254079407,
-    1.5874010519681996, 1.6339154532410998, 1.681792830507429,  1.7310731220122861,
-    1.7817974362806785, 1.8340080864093424, 1.887748625363387,  1.9430638823072117,
-};
+// The combs step by quarter tones from 2^(12/24).
+constexpr int32_t kFirstStep = 12;
 
 // Base lengths in milliseconds of bank A: even combs use kCombMsEven, odd ones
 // kCombMsOdd times kCombOddStretch; bank B uses kCombMsB for both.
@@ -50,22 +47,14 @@ constexpr EarlyTap kEarly[2][Room::kEarlyTaps] = {
 };
 
 // Output diffusers: length u * ms * 0.75 samples.
-constexpr double kDiffuserMs[2][OutputDiffuser::kStages] = {
+constexpr double kDiffuserMs[2][LatticeDiffuser::kStages] = {
     {12.735, 4.7713, 9.3075, 3.5953},
     {12.235, 5.2713, 9.5075, 3.3953},
 };
 constexpr double kDiffuserSpread = 0.75;
 
-// Pool layout: comb rings 0..23 (bank A, then B), diffuser rings 24..31.
-float* combRing(ReverbEngine& engine, int32_t bank, int32_t comb)
-{
-    return engine.pool.shortRing(bank * Room::kCombs + comb);
-}
-
-float* diffuserRing(ReverbEngine& engine, int32_t channel, int32_t stage)
-{
-    return engine.pool.shortRing(Room::kBanks * Room::kCombs + channel * OutputDiffuser::kStages + stage);
-}
+// Short rings of the pool: bank A, bank B, then the diffusers.
+constexpr int32_t kFirstDiffuserRing = Room::kBanks * Room::kCombs;
 } // namespace
 
 void Room::prepare(ReverbEngine& engine)
@@ -77,8 +66,8 @@ void Room::prepare(ReverbEngine& engine)
     msUnit = static_cast<float>(sizeFactor * kReferenceRate * 0.001);
     combGain = static_cast<float>(
         std::pow(std::pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
-    apGain = static_cast<float>(engine.diffusion * kDiffusionScale);
-    dampCoef = static_cast<float>((1.0f - engine.highDamp) * 0.8 + 0.2);
+    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    dampCoef = dampingCoefficient(engine.highDamp);
 
     const int32_t pos = engine.ringPos;
     const float u = msUnit;
@@ -87,44 +76,35 @@ void Room::prepare(ReverbEngine& engine)
     const double lengthsB[2] = {evenB, evenB * kCombOddStretch};
     for (int32_t c = 0; c < kCombs; ++c)
     {
-        combTaps[kA][c] = placeTap(pos, lengthsA[c & 1] * kQuarterTones[c]);
-        combTaps[kB][c] = placeTap(pos, lengthsB[c & 1] * kQuarterTones[c]);
+        const double step = kQuarterToneLadder[kFirstStep + c];
+        combs[kA][c] = engine.pool.shortRing(c);
+        combs[kB][c] = engine.pool.shortRing(kCombs + c);
+        combTaps[kA].place(c, pos, lengthsA[c & 1] * step);
+        combTaps[kB].place(c, pos, lengthsB[c & 1] * step);
     }
+    double diffuserLengths[2][LatticeDiffuser::kStages];
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            earlyTaps[ch][t] = placeTap(pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
-        double lengths[OutputDiffuser::kStages];
-        for (int32_t s = 0; s < OutputDiffuser::kStages; ++s)
-            lengths[s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
-        diffusers[ch].place(pos, lengths);
+            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
+        for (int32_t s = 0; s < LatticeDiffuser::kStages; ++s)
+            diffuserLengths[ch][s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
     }
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos);
 }
 
 void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    float* combs[kBanks][kCombs];
-    for (int32_t b = 0; b < kBanks; ++b)
-        for (int32_t c = 0; c < kCombs; ++c)
-            combs[b][c] = combRing(engine, b, c);
-    float* diffuserRings[2][OutputDiffuser::kStages];
-    for (int32_t s = 0; s < OutputDiffuser::kStages; ++s)
-    {
-        diffuserRings[kLeft][s] = diffuserRing(engine, kLeft, s);
-        diffuserRings[kRight][s] = diffuserRing(engine, kRight, s);
-    }
     const float gain = combGain;
     const float damp = dampCoef;
 
     for (int32_t i = 0; i < m; ++i)
     {
         engine.advancePositions();
-        for (auto& bank : combTaps)
-            for (int32_t& tap : bank)
-                tap = advanceTap(tap);
-        for (auto& taps : earlyTaps)
-            for (int32_t& tap : taps)
-                tap = advanceTap(tap);
+        for (ShortTaps<kCombs>& taps : combTaps)
+            taps.advance();
+        for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
+            taps.advance();
         diffusers[kLeft].advance();
         diffusers[kRight].advance();
 
@@ -137,7 +117,7 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         {
             float damped[kCombs];
             for (int32_t c = 0; c < kCombs; ++c)
-                damped[c] = damping[b][c].process(combs[b][c][combTaps[b][c]], damp, noise);
+                damped[c] = damping[b][c].process(combs[b][c][combTaps[b].at[c]], damp, noise);
             for (int32_t c = 0; c < kCombs; ++c)
                 combs[b][c][pos] = gain * damped[c] + tone[kBankAInput[c] ^ b];
         }
@@ -145,11 +125,10 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         float* out[2] = {wetL, wetR};
         for (int32_t ch = 0; ch < 2; ++ch)
         {
-            float sum = combs[kEarly[ch][0].bank][0][earlyTaps[ch][0]];
+            float sum = combs[kEarly[ch][0].bank][0][earlyTaps[ch].at[0]];
             for (int32_t t = 1; t < kEarlyTaps; ++t)
-                sum = sum + combs[kEarly[ch][t].bank][t][earlyTaps[ch][t]];
-            const auto scaled = static_cast<float>(kEarlyScale * static_cast<double>(sum));
-            out[ch][i] = diffusers[ch].process(diffuserRings[ch], pos, apGain, scaled);
+                sum = sum + combs[kEarly[ch][t].bank][t][earlyTaps[ch].at[t]];
+            out[ch][i] = diffusers[ch].process(scaleInDouble(sum, kEarlyScale), apGain, pos);
         }
     }
 }

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "Algorithm.h"
-#include "OutputDiffuser.h"
+#include "ReverbSkeleton.h"
 
 struct Room
 {
@@ -24,9 +24,10 @@ struct Room
     float combGain = 0.0f;   // G
     float apGain = 0.0f;
     float dampCoef = 0.0f;
-    int32_t combTaps[kBanks][kCombs] = {};
-    int32_t earlyTaps[2][kEarlyTaps] = {}; // left, right
-    OutputDiffuser diffusers[2]; // left, right
+    ShortTaps<kCombs> combTaps[kBanks];
+    ShortTaps<kEarlyTaps> earlyTaps[2]; // left, right
+    LatticeDiffuser diffusers[2];
+    float* combs[kBanks][kCombs] = {};
 
     // Per-sample state.
     DampingLowpass damping[kBanks][kCombs];

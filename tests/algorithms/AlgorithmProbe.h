@@ -1,9 +1,10 @@
-// Runs one algorithm's prepare and kernel on an engine without a host, so
-// that tests can read the values and taps it prepared and its output at the
-// internal rate, sample for sample.
+// The Ambience, Room, Hall and Plate on the kernel rig, chosen by type, with
+// the parameters their prepares read; and the impulse response of a network
+// as the difference an impulse makes against silence from the same state,
+// which leaves the engine's denormal-guard noise out.
 #pragma once
 
-#include "ReverbEngine.h"
+#include "KernelRig.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +21,13 @@ struct ProbeSettings
     float diffusion = 1.0f;
 };
 
-// A suspended and resumed engine with the settings applied and the
+// A rig at the settings' host rate with the parameters set and the
 // algorithm's prepare run once.
-std::unique_ptr<ReverbEngine> preparedEngine(AlgorithmType type, const ProbeSettings& settings);
+std::unique_ptr<KernelRig> preparedRig(AlgorithmType type, const ProbeSettings& settings);
 
-void prepareAlgorithm(ReverbEngine& engine, AlgorithmType type);
-void runKernel(ReverbEngine& engine, AlgorithmType type, const std::vector<float>& inL,
-               const std::vector<float>& inR, std::vector<float>& outL, std::vector<float>& outR);
+void prepareAlgorithm(KernelRig& rig, AlgorithmType type);
+WetPair runAlgorithm(KernelRig& rig, AlgorithmType type, const std::vector<float>& inL,
+                     const std::vector<float>& inR);
 
 // Prepares the type at each host rate and runs `check` on the engine, then
 // again after a few thousand kernel samples have moved the positions on.
@@ -38,31 +39,18 @@ void checkAtHostRates(AlgorithmType type, std::initializer_list<float> hostRates
         SCOPED_TRACE(hostRate);
         ProbeSettings settings;
         settings.hostRate = hostRate;
-        auto engine = preparedEngine(type, settings);
-        check(*engine);
-        std::vector<float> in(3000, 0.0f), outL, outR;
-        runKernel(*engine, type, in, in, outL, outR);
-        check(*engine);
+        auto rig = preparedRig(type, settings);
+        check(rig->engine);
+        const std::vector<float> silence(3000, 0.0f);
+        runAlgorithm(*rig, type, silence, silence);
+        check(rig->engine);
     }
 }
 
-// How far behind the write position a tap reads.
-inline int32_t distanceBehind(int32_t writePos, int32_t tap, int32_t mask)
-{
-    return (writePos - tap) & mask;
-}
+// The output with an impulse at sample 0 on the chosen inputs minus the
+// output of the same engine state without it.
+WetPair impulseResponse(AlgorithmType type, const ProbeSettings& settings, bool impulseLeft, bool impulseRight,
+                        int32_t length);
 
-// The part of the output that an impulse at sample 0 causes: the output with
-// the impulse minus the output of the same engine state without it.
-struct ImpulseResponse
-{
-    std::vector<float> left;
-    std::vector<float> right;
-};
-
-ImpulseResponse impulseResponse(AlgorithmType type, const ProbeSettings& settings, bool impulseLeft,
-                                bool impulseRight, int32_t length);
-
-// First and last sample whose magnitude exceeds the threshold; -1 if none.
-int32_t firstAbove(const std::vector<float>& samples, float threshold = 1e-6f);
-int32_t lastAbove(const std::vector<float>& samples, float threshold = 1e-6f);
+// Index of the last sample whose magnitude exceeds `threshold`, or -1.
+int32_t lastAbove(const std::vector<float>& samples, float threshold = kAudible);

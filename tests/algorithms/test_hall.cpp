@@ -24,14 +24,14 @@ void expectDistances(const ReverbEngine& engine)
     const int32_t pos = engine.ringPos;
     for (int r = 0; r < 24; ++r)
     {
-        EXPECT_EQ(distanceBehind(pos, hall.feedbackTaps[r], kShortRingMask), kRowDistances[r][0]) << "row " << r;
-        EXPECT_EQ(distanceBehind(pos, hall.secondTaps[r], kShortRingMask), kRowDistances[r][1]) << "row " << r;
-        EXPECT_EQ(distanceBehind(pos, hall.leftTaps[r], kShortRingMask), kRowDistances[r][2]) << "row " << r;
-        EXPECT_EQ(distanceBehind(pos, hall.rightTaps[r], kShortRingMask), kRowDistances[r][3]) << "row " << r;
+        EXPECT_EQ(hall.feedbackTaps.distance(r, pos), kRowDistances[r][0]) << "row " << r;
+        EXPECT_EQ(hall.secondTaps.distance(r, pos), kRowDistances[r][1]) << "row " << r;
+        EXPECT_EQ(hall.leftTaps.distance(r, pos), kRowDistances[r][2]) << "row " << r;
+        EXPECT_EQ(hall.rightTaps.distance(r, pos), kRowDistances[r][3]) << "row " << r;
     }
     for (int ch = 0; ch < 2; ++ch)
         for (int s = 0; s < 4; ++s)
-            EXPECT_EQ(distanceBehind(pos, hall.diffusers[ch].taps[s], kShortRingMask), kDiffuserDistances[ch][s]);
+            EXPECT_EQ(hall.diffusers[ch].taps.distance(s, pos), kDiffuserDistances[ch][s]);
 }
 } // namespace
 
@@ -40,22 +40,22 @@ TEST(Hall, PreparedValues)
     ProbeSettings settings;
     settings.decay = 0.0f;
     settings.highDamp = 0.0f;
-    const auto low = preparedEngine(kHall, settings);
-    EXPECT_FLOAT_EQ(low->hall.sizeFactor, 0.1276265f);
-    EXPECT_FLOAT_EQ(low->hall.loopGain, 0.5294043f);
-    EXPECT_FLOAT_EQ(low->hall.apGain, 0.63f);
-    EXPECT_EQ(low->hall.dampCoef, 1.0f);
+    const auto low = preparedRig(kHall, settings);
+    EXPECT_FLOAT_EQ(low->engine.hall.sizeFactor, 0.1276265f);
+    EXPECT_FLOAT_EQ(low->engine.hall.loopGain, 0.5294043f);
+    EXPECT_FLOAT_EQ(low->engine.hall.apGain, 0.63f);
+    EXPECT_EQ(low->engine.hall.dampCoef, 1.0f);
 
     settings.decay = 0.5f;
-    EXPECT_FLOAT_EQ(preparedEngine(kHall, settings)->hall.loopGain, 0.8175136f);
+    EXPECT_FLOAT_EQ(preparedRig(kHall, settings)->engine.hall.loopGain, 0.8175136f);
 
     settings.decay = 1.0f;
     settings.highDamp = 1.0f;
     settings.diffusion = 0.0f;
-    const auto high = preparedEngine(kHall, settings);
-    EXPECT_FLOAT_EQ(high->hall.loopGain, 0.9787239f);
-    EXPECT_FLOAT_EQ(high->hall.dampCoef, 0.2f);
-    EXPECT_EQ(high->hall.apGain, 0.0f);
+    const auto high = preparedRig(kHall, settings);
+    EXPECT_FLOAT_EQ(high->engine.hall.loopGain, 0.9787239f);
+    EXPECT_FLOAT_EQ(high->engine.hall.dampCoef, 0.2f);
+    EXPECT_EQ(high->engine.hall.apGain, 0.0f);
 }
 
 TEST(Hall, TapDistancesDoNotFollowTheInternalRate)
@@ -67,17 +67,17 @@ TEST(Hall, ImpulseArrivals)
 {
     // Row 23's output taps: 495 on its loop ring (left output), 491 on its
     // echo ring (right output).
-    const ImpulseResponse both = impulseResponse(kHall, {}, true, true, 3000);
+    const WetPair both = impulseResponse(kHall, {}, true, true, 3000);
     EXPECT_EQ(firstAbove(both.left), 495);
     EXPECT_EQ(firstAbove(both.right), 491);
     EXPECT_NEAR(both.left[495], 0.08625f * 0.63f * 0.63f * 0.63f * 0.63f, 1e-4f);
 
     // The left output hears only loop rings, the right only echo rings: the
     // left input feeds row 22's loop ring (533) and row 23's echo ring (491).
-    const ImpulseResponse left = impulseResponse(kHall, {}, true, false, 3000);
+    const WetPair left = impulseResponse(kHall, {}, true, false, 3000);
     EXPECT_EQ(firstAbove(left.left), 533);
     EXPECT_EQ(firstAbove(left.right), 491);
-    const ImpulseResponse right = impulseResponse(kHall, {}, false, true, 3000);
+    const WetPair right = impulseResponse(kHall, {}, false, true, 3000);
     EXPECT_EQ(firstAbove(right.left), 495);
     EXPECT_EQ(firstAbove(right.right), 536);
 }
@@ -86,7 +86,7 @@ TEST(Hall, WithoutDiffusionTheDiffusersArePureDelays)
 {
     ProbeSettings settings;
     settings.diffusion = 0.0f;
-    const ImpulseResponse both = impulseResponse(kHall, settings, true, true, 3000);
+    const WetPair both = impulseResponse(kHall, settings, true, true, 3000);
     EXPECT_EQ(firstAbove(both.left), 495 + kDiffuserTotal);
     EXPECT_EQ(firstAbove(both.right), 491 + kDiffuserTotal);
     EXPECT_NEAR(both.left[495 + kDiffuserTotal], 0.08625f, 1e-5f);

@@ -24,20 +24,20 @@ void expectDistances(const ReverbEngine& engine)
     const int32_t pos = engine.ringPos;
     for (int u = 0; u < 24; ++u)
     {
-        EXPECT_EQ(distanceBehind(pos, plate.combTaps[u], kShortRingMask), kCombDistances[u]) << "unit " << u;
-        EXPECT_EQ(distanceBehind(pos, plate.loopAllpassTaps[u], kShortRingMask), kLoopAllpassDistances[u])
+        EXPECT_EQ(plate.combTaps.distance(u, pos), kCombDistances[u]) << "unit " << u;
+        EXPECT_EQ(plate.loopAllpassTaps.distance(u, pos), kLoopAllpassDistances[u])
             << "unit " << u;
     }
     for (int ch = 0; ch < 2; ++ch)
     {
         for (int t = 0; t < 12; ++t)
-            EXPECT_EQ(distanceBehind(pos, plate.earlyTaps[ch][t], kShortRingMask), kEarlyDistances[ch][t])
+            EXPECT_EQ(plate.earlyTaps[ch].distance(t, pos), kEarlyDistances[ch][t])
                 << "channel " << ch << " early tap " << t;
         for (int t = 0; t < 4; ++t)
         {
-            EXPECT_EQ(distanceBehind(pos, plate.diffuserTaps[ch][t], kShortRingMask), kDiffuserDistances[ch][t])
+            EXPECT_EQ(plate.diffuserTaps[ch].distance(t, pos), kDiffuserDistances[ch][t])
                 << "channel " << ch << " diffuser " << t;
-            EXPECT_EQ(distanceBehind(pos, plate.earlyAllpassTaps[ch][t], kShortRingMask),
+            EXPECT_EQ(plate.earlyAllpassTaps[ch].distance(t, pos),
                       kEarlyAllpassDistances[ch][t])
                 << "channel " << ch << " early allpass " << t;
         }
@@ -50,23 +50,23 @@ TEST(Plate, PreparedValues)
     ProbeSettings settings;
     settings.decay = 0.0f;
     settings.highDamp = 0.0f;
-    const auto low = preparedEngine(kPlate, settings);
-    EXPECT_FLOAT_EQ(low->plate.sizeFactor, 0.8331459f);
-    EXPECT_FLOAT_EQ(low->plate.plateUnit, 73.483467f);
-    EXPECT_FLOAT_EQ(low->plate.apGain, 0.42f);
-    EXPECT_FLOAT_EQ(low->plate.loopGain, 0.8016803f);
-    EXPECT_EQ(low->plate.dampCoef, 1.0f);
+    const auto low = preparedRig(kPlate, settings);
+    EXPECT_FLOAT_EQ(low->engine.plate.sizeFactor, 0.8331459f);
+    EXPECT_FLOAT_EQ(low->engine.plate.plateUnit, 73.483467f);
+    EXPECT_FLOAT_EQ(low->engine.plate.apGain, 0.42f);
+    EXPECT_FLOAT_EQ(low->engine.plate.loopGain, 0.8016803f);
+    EXPECT_EQ(low->engine.plate.dampCoef, 1.0f);
 
     settings.decay = 0.5f;
-    EXPECT_FLOAT_EQ(preparedEngine(kPlate, settings)->plate.loopGain, 0.9291025f);
+    EXPECT_FLOAT_EQ(preparedRig(kPlate, settings)->engine.plate.loopGain, 0.9291025f);
 
     settings.decay = 1.0f;
     settings.highDamp = 1.0f;
     settings.diffusion = 0.0f;
-    const auto high = preparedEngine(kPlate, settings);
-    EXPECT_FLOAT_EQ(high->plate.loopGain, 0.9876411f);
-    EXPECT_FLOAT_EQ(high->plate.dampCoef, 0.2f);
-    EXPECT_EQ(high->plate.apGain, 0.0f);
+    const auto high = preparedRig(kPlate, settings);
+    EXPECT_FLOAT_EQ(high->engine.plate.loopGain, 0.9876411f);
+    EXPECT_FLOAT_EQ(high->engine.plate.dampCoef, 0.2f);
+    EXPECT_EQ(high->engine.plate.apGain, 0.0f);
 }
 
 TEST(Plate, TapDistancesDoNotFollowTheInternalRate)
@@ -95,10 +95,10 @@ TEST(Plate, ImpulseArrivals)
 {
     // Each output first hears tap 0 of its own tone ring (315) through E1;
     // the other input arrives through E1's tap 5 on the other ring.
-    const ImpulseResponse left = impulseResponse(kPlate, {}, true, false, 1500);
+    const WetPair left = impulseResponse(kPlate, {}, true, false, 1500);
     EXPECT_EQ(firstAbove(left.left), 315);
     EXPECT_EQ(firstAbove(left.right), 411);
-    const ImpulseResponse right = impulseResponse(kPlate, {}, false, true, 1500);
+    const WetPair right = impulseResponse(kPlate, {}, false, true, 1500);
     EXPECT_EQ(firstAbove(right.left), 412);
     EXPECT_EQ(firstAbove(right.right), 315);
 }
@@ -108,10 +108,10 @@ TEST(Plate, WithoutDiffusionTheAllpassesArePureDelays)
     // E1 delays by 29 samples on both sides.
     ProbeSettings settings;
     settings.diffusion = 0.0f;
-    const ImpulseResponse left = impulseResponse(kPlate, settings, true, false, 1500);
+    const WetPair left = impulseResponse(kPlate, settings, true, false, 1500);
     EXPECT_EQ(firstAbove(left.left), 315 + 29);
     EXPECT_EQ(firstAbove(left.right), 411 + 29);
-    const ImpulseResponse right = impulseResponse(kPlate, settings, false, true, 1500);
+    const WetPair right = impulseResponse(kPlate, settings, false, true, 1500);
     EXPECT_EQ(firstAbove(right.left), 412 + 29);
     EXPECT_EQ(firstAbove(right.right), 315 + 29);
 }
@@ -120,9 +120,9 @@ TEST(Plate, CopiesItsLoopGainIntoTheEngine)
 {
     ProbeSettings settings;
     settings.decay = 1.0f;
-    auto engine = preparedEngine(kPlate, settings);
-    EXPECT_EQ(engine->loopGain, 0.8f); // as the reset left it
-    std::vector<float> in(16, 0.0f), outL, outR;
-    runKernel(*engine, kPlate, in, in, outL, outR);
-    EXPECT_EQ(engine->loopGain, engine->plate.loopGain);
+    auto rig = preparedRig(kPlate, settings);
+    EXPECT_EQ(rig->engine.loopGain, 0.8f); // as the reset left it
+    const std::vector<float> in(16, 0.0f);
+    runAlgorithm(*rig, kPlate, in, in);
+    EXPECT_EQ(rig->engine.loopGain, rig->engine.plate.loopGain);
 }

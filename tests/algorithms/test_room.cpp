@@ -24,15 +24,15 @@ void expectDistances(const ReverbEngine& engine)
     const Room& room = engine.room;
     for (int b = 0; b < 2; ++b)
         for (int c = 0; c < 12; ++c)
-            EXPECT_EQ(distanceBehind(engine.ringPos, room.combTaps[b][c], kShortRingMask), kCombDistances[b][c])
+            EXPECT_EQ(room.combTaps[b].distance(c, engine.ringPos), kCombDistances[b][c])
                 << "bank " << b << " comb " << c;
     for (int ch = 0; ch < 2; ++ch)
     {
         for (int t = 0; t < 12; ++t)
-            EXPECT_EQ(distanceBehind(engine.ringPos, room.earlyTaps[ch][t], kShortRingMask), kEarlyDistances[ch][t])
+            EXPECT_EQ(room.earlyTaps[ch].distance(t, engine.ringPos), kEarlyDistances[ch][t])
                 << "channel " << ch << " early tap " << t;
         for (int s = 0; s < 4; ++s)
-            EXPECT_EQ(distanceBehind(engine.ringPos, room.diffusers[ch].taps[s], kShortRingMask),
+            EXPECT_EQ(room.diffusers[ch].taps.distance(s, engine.ringPos),
                       kDiffuserDistances[ch][s])
                 << "channel " << ch << " stage " << s;
     }
@@ -49,30 +49,30 @@ ProbeSettings plainDelays()
 
 TEST(Room, PreparedValues)
 {
-    const auto engine = preparedEngine(kRoom, {});
-    EXPECT_FLOAT_EQ(engine->room.sizeFactor, 0.92658806f);
-    EXPECT_FLOAT_EQ(engine->room.msUnit, 40.862534f);
-    EXPECT_FLOAT_EQ(engine->room.apGain, 0.7f);
-    EXPECT_FLOAT_EQ(engine->room.dampCoef, 0.92f);
+    const auto rig = preparedRig(kRoom, {});
+    EXPECT_FLOAT_EQ(rig->engine.room.sizeFactor, 0.92658806f);
+    EXPECT_FLOAT_EQ(rig->engine.room.msUnit, 40.862534f);
+    EXPECT_FLOAT_EQ(rig->engine.room.apGain, 0.7f);
+    EXPECT_FLOAT_EQ(rig->engine.room.dampCoef, 0.92f);
 
     ProbeSettings settings;
     settings.decay = 0.0f;
     settings.highDamp = 0.0f;
-    const auto low = preparedEngine(kRoom, settings);
-    EXPECT_NEAR(low->room.combGain, 0.548f, 5e-4f);
-    EXPECT_EQ(low->room.dampCoef, 1.0f);
+    const auto low = preparedRig(kRoom, settings);
+    EXPECT_NEAR(low->engine.room.combGain, 0.548f, 5e-4f);
+    EXPECT_EQ(low->engine.room.dampCoef, 1.0f);
 
     settings.decay = 0.5f;
-    const auto half = preparedEngine(kRoom, settings);
+    const auto half = preparedRig(kRoom, settings);
     // (1.0195^sqrt(0.5) / 1.0205)^(32 c)
-    EXPECT_NEAR(half->room.combGain, 0.821365f, 1e-6f);
+    EXPECT_NEAR(half->engine.room.combGain, 0.821365f, 1e-6f);
 
     settings.decay = 1.0f;
     settings.highDamp = 1.0f;
-    const auto high = preparedEngine(kRoom, settings);
-    EXPECT_NEAR(high->room.combGain, 0.971f, 5e-4f);
-    EXPECT_LT(high->room.combGain, 1.0f);
-    EXPECT_FLOAT_EQ(high->room.dampCoef, 0.2f);
+    const auto high = preparedRig(kRoom, settings);
+    EXPECT_NEAR(high->engine.room.combGain, 0.971f, 5e-4f);
+    EXPECT_LT(high->engine.room.combGain, 1.0f);
+    EXPECT_FLOAT_EQ(high->engine.room.dampCoef, 0.2f);
 }
 
 TEST(Room, TapDistancesDoNotFollowTheInternalRate)
@@ -84,11 +84,11 @@ TEST(Room, ImpulseArrivals)
 {
     // Left input: the left output hears the early tap on A1 first, the right
     // output the tap on A2.
-    const ImpulseResponse left = impulseResponse(kRoom, {}, true, false, 1500);
+    const WetPair left = impulseResponse(kRoom, {}, true, false, 1500);
     EXPECT_EQ(firstAbove(left.left), 193);
     EXPECT_EQ(firstAbove(left.right), 236);
     // Right input: B1 (193) on the right, B2 (236) on the left.
-    const ImpulseResponse right = impulseResponse(kRoom, {}, false, true, 1500);
+    const WetPair right = impulseResponse(kRoom, {}, false, true, 1500);
     EXPECT_EQ(firstAbove(right.right), 193);
     EXPECT_EQ(firstAbove(right.left), 236);
 }
@@ -96,7 +96,7 @@ TEST(Room, ImpulseArrivals)
 TEST(Room, WithoutDiffusionTheDiffusersArePureDelays)
 {
     // 391 + 147 + 286 + 111 = 935 on the left, 375 + 162 + 292 + 105 = 934 on the right.
-    const ImpulseResponse left = impulseResponse(kRoom, plainDelays(), true, false, 2500);
+    const WetPair left = impulseResponse(kRoom, plainDelays(), true, false, 2500);
     EXPECT_EQ(firstAbove(left.left), 193 + 935);
     EXPECT_EQ(firstAbove(left.right), 236 + 934);
 }
@@ -105,7 +105,7 @@ TEST(Room, LeftInputFeedsSixEarlyTapsOfEachOutput)
 {
     // Before any comb recirculates (A1 after 1158 + 193 samples), each output
     // holds one echo of 0.14875 per early tap fed by the left input.
-    const ImpulseResponse left = impulseResponse(kRoom, plainDelays(), true, false, 2300);
+    const WetPair left = impulseResponse(kRoom, plainDelays(), true, false, 2300);
     const int32_t fedLeft[6] = {193, 268, 388, 528, 843, 1358};  // A1, B4, A5, B8, A9, B12
     const int32_t notFedLeft[6] = {236, 312, 424, 566, 870, 1293}; // B2, A3, B6, A7, B10, A11
     const int32_t fedRight[6] = {236, 312, 423, 567, 867, 1296};   // A2, B3, A6, B7, A10, B11
