@@ -1,0 +1,61 @@
+#include "CBitmap.h"
+
+#include "BitmapResources.h"
+#include "CDrawContext.h"
+#include "draw/ImageFiles.h"
+
+#include <atomic>
+
+namespace
+{
+std::atomic<long> liveBitmaps{0};
+}
+
+CBitmap::CBitmap(long id) : resourceId(id)
+{
+    ++liveBitmaps;
+    const EmbeddedData data = findBitmapResource(id);
+    decodeBitmap(data.begin, data.size, image);
+}
+
+CBitmap::CBitmap(long width, long height) : image(static_cast<int>(width), static_cast<int>(height))
+{
+    ++liveBitmaps;
+}
+
+CBitmap::CBitmap(PixelBuffer pixels) : image(std::move(pixels))
+{
+    ++liveBitmaps;
+}
+
+CBitmap::~CBitmap()
+{
+    --liveBitmaps;
+}
+
+long CBitmap::liveCount()
+{
+    return liveBitmaps.load();
+}
+
+void CBitmap::blit(CDrawContext* context, const CRect& dest, const CPoint& offset, bool keyed, unsigned char alpha)
+{
+    if (!context || image.empty())
+        return;
+    context->drawPixmap(image, dest, offset, keyed, alpha, transparentColor.toPixel());
+}
+
+void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset)
+{
+    blit(context, dest, offset, false, 255);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, const CRect& dest, const CPoint& offset)
+{
+    blit(context, dest, offset, true, 255);
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& dest, const CPoint& offset, unsigned char alpha)
+{
+    blit(context, dest, offset, true, alpha);
+}

@@ -1,0 +1,19 @@
+// Image encodings: 24-bit Windows bitmaps (the form of the module's bitmap
+// resources) and PNG files for screenshots and previews.
+#pragma once
+
+#include "PixelBuffer.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Decodes a 24- or 32-bit uncompressed bitmap, given either as a whole .bmp
+// file or as a packed DIB (header and pixels, as a resource holds it).
+// Answers false, leaving `image` untouched, for anything else or truncated data.
+bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image);
+
+// The image as a 24-bit .bmp file (alpha dropped).
+std::vector<unsigned char> encodeBitmap24(const PixelBuffer& image);
+
+bool writePng(const PixelBuffer& image, const std::string& path);
