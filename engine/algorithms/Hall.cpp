@@ -102,10 +102,11 @@ void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
         const int32_t pos = engine.ringPos;
 
         // Every read of the loop rings comes before any write of this sample.
+        // The damping is the common damping lowpass, in its order of sums.
         for (int32_t r = 0; r < kRings; ++r)
-            feedbackDamped[r] = feedbackDamped[r] + (loops[r][feedbackTaps.at[r]] - feedbackDamped[r]) * damp + noise;
+            feedbackDamped[r] = (loops[r][feedbackTaps.at[r]] - feedbackDamped[r]) * damp + noise + feedbackDamped[r];
         for (int32_t r = 0; r < kRings; ++r)
-            secondDamped[r] = secondDamped[r] + (loops[r][secondTaps.at[r]] - secondDamped[r]) * damp + noise;
+            secondDamped[r] = (loops[r][secondTaps.at[r]] - secondDamped[r]) * damp + noise + secondDamped[r];
         for (int32_t r = 0; r < kRings; ++r)
             loops[r][pos] = gain * feedbackDamped[r] + tone[kRows[r].loopInput];
         for (int32_t r = 0; r < kRings; ++r)
