@@ -1,17 +1,274 @@
 #include "Plate.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr int32_t kLeft = 0;
+constexpr int32_t kRight = 1;
+
+// Lengths are multiples of the unit P = sizeFactor * 44100 * 0.001 * 2
+// samples, most of them of P times the single-precision 0.2.
+constexpr float kUnitFraction = 0.2f;
+constexpr double kCombSpan = 60.0;               // comb unit 0 is 60 * P * 0.2 samples
+constexpr double kLoopAllpassSpread = 1.5811388300841898; // sqrt(2.5)
+
+// The units 0..11 step by quarter tones from 1 (kQuarterToneLadder); 12..23
+// take the same factors alternately raised and lowered by 0.01.
+constexpr double kDetunedQuarterTones[12] = {
+    1.01,
+    1.019302236643492,
+    1.0694630943592953,
+    1.0805077326652577,
+    1.132462048309373,
+    1.145352696872273,
+    1.199207115002721,
+    1.2140535433046553,
+    1.2699210498948732,
+    1.2868395546510096,
+    1.3448398541700344,
+    1.3639536474580891,
+};
+
+double unitFactor(int32_t unit)
+{
+    return unit < 12 ? kQuarterToneLadder[unit] : kDetunedQuarterTones[unit - 12];
+}
+
+// Input channel of each comb unit: 0..11 alternate left, right from the
+// left; 12..23 from the right. Even units close their loop through the
+// inverting allpass, odd ones through the allpass with -g on -y.
+constexpr int32_t kUnitInput[Plate::kCombUnits] = {kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight,
+                                                   kLeft,  kRight, kLeft,  kRight, kRight, kLeft,  kRight, kLeft,
+                                                   kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft};
+
+// The three comb units of each output group, in summation order.
+constexpr int32_t kGroupUnitList[2][Plate::kGroups][Plate::kGroupUnits] = {
+    {{1, 0, 14}, {15, 4, 5}, {19, 18, 8}, {22, 9, 23}},
+    {{13, 12, 2}, {16, 3, 17}, {7, 6, 20}, {21, 10, 11}},
+};
+
+// Early taps on the tone ring: base b (length b * P * 0.2 samples) and the
+// weight of the (negligible) jitter term.
+constexpr JitteredTap kEarlyTapTable[2][Plate::kEarlyTaps] = {
+    {{21.4, 0}, {30.25, 0.1}, {38.65, 0.2}, {40.945, 0.4}, {55, 0.6}, {28, 0.9}, {40.615, 1.1}, {41.5, 1.2},
+     {43, 1.4}, {43.75, 1.6}, {47.5, 1.8}, {52, 2}},
+    {{21.4, 0}, {30.235, 0.1}, {38.665, 0.2}, {40.915, 0.4}, {55.03, 0.6}, {27.925, 0.9}, {40.69, 1.1},
+     {41.395, 1.2}, {43.105, 1.4}, {43.6, 1.6}, {47.65, 1.8}, {52.105, 2}},
+};
+constexpr double kJitterDepth = 3.351e-10;
+
+// Inputs of the early allpasses: terms summed in this order, each read at one
+// of the channel's own early taps, on its own tone ring or on the other
+// channel's (E1's tap 5 and all of E4's cross over).
+struct EarlyTerm
+{
+    bool otherSide;
+    int32_t tap;
+    double weight;
+};
+
+struct EarlyAllpass
+{
+    double lengthUnits; // times P
+    double gainScale;   // times apGain; the sign selects the allpass form
+    int32_t terms;
+    EarlyTerm term[4];
+};
+
+constexpr EarlyAllpass kEarlyAllpassTable[2][Plate::kEarlyAllpasses] = {
+    {
+        {0.39300000585615635, -0.7, 2, {{true, 5, 0.5}, {false, 0, 0.5}}},
+        {0.4350000064820051, 0.79, 1, {{false, 1, 0.4}}},
+        {0.6630000098794698, -0.84, 3, {{false, 3, 0.32}, {false, 2, 0.35}, {false, 4, 0.2}}},
+        {0.7710000114887952, 0.92, 4, {{true, 6, 0.31}, {true, 7, 0.29}, {true, 8, 0.28}, {true, 9, 0.27}}},
+    },
+    {
+        {0.3900000058114529, -0.7, 2, {{true, 5, 0.5}, {false, 0, 0.5}}},
+        {0.4380000065267086, 0.79, 1, {{false, 1, 0.4}}},
+        {0.6690000099688768, -0.84, 3, {{false, 2, 0.35}, {false, 3, 0.32}, {false, 4, 0.2}}},
+        {0.7650000113993882, 0.92, 4, {{true, 6, 0.31}, {true, 7, 0.29}, {true, 8, 0.28}, {true, 9, 0.27}}},
+    },
+};
+
+// Input diffusers: lengths in P * 0.2, lattice gain.
+constexpr double kDiffuserUnits[2][Plate::kDiffuserTaps] = {
+    {3.364663430419156, 4.983749592425366, 8.120729031312399, 12.117847993765231},
+    {3.314066987856462, 5.009047813706713, 8.146027252593747, 12.092549772483885},
+};
+constexpr float kDiffuserGain = 0.5f;
+
+// apGain = diffusion * kDiffusionDepth * kDiffusionLimit, in that order.
+constexpr double kDiffusionDepth = 0.6;
+constexpr double kDiffusionLimit = 0.7;
+// Short rings of the pool: comb delay rings, loop allpass rings, early
+// allpass rings (left, then right), then the diffusers.
+constexpr int32_t kFirstLoopAllpassRing = Plate::kCombUnits;
+constexpr int32_t kFirstEarlyAllpassRing = 2 * Plate::kCombUnits;
+constexpr int32_t kFirstDiffuserRing = kFirstEarlyAllpassRing + 2 * Plate::kEarlyAllpasses;
+constexpr double kEarlyMix = 3.0;
+constexpr double kWetScale = 0.07268;
+
+// The early allpass in double precision: the ring keeps v, the output is
+// formed with v as stored. A negative gain gives the form with the signs of
+// the feedback and the feed-forward swapped.
+float earlyAllpass(float* ring, int32_t tap, int32_t pos, double gain, float x)
+{
+    const float delayed = ring[tap];
+    const auto v = static_cast<float>(static_cast<double>(x) + gain * static_cast<double>(delayed));
+    ring[pos] = v;
+    return static_cast<float>(static_cast<double>(delayed) - gain * static_cast<double>(v));
+}
+} // namespace
 
 void Plate::prepare(ReverbEngine& engine)
 {
-    engine.beginPrepare();
+    if (!engine.beginPrepare())
+        return;
+
+    sizeFactor = static_cast<float>(std::pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
+    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    dampCoef = dampingCoefficient(engine.highDamp);
+    loopGain = static_cast<float>(
+        std::pow(std::pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+    plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
+
+    RingPool& pool = engine.pool;
+    const int32_t pos = engine.ringPos;
+    const double unit = plateUnit;
+    const double combBase = static_cast<double>(plateUnit * kUnitFraction) * kCombSpan;
+    for (int32_t u = 0; u < kCombUnits; ++u)
+    {
+        combs[u] = pool.shortRing(u);
+        loopAllpasses[u] = pool.shortRing(kFirstLoopAllpassRing + u);
+        combTaps.place(u, pos, combBase * unitFactor(u));
+    }
+
+    TapJitter jitter;
+    jitter.seed();
+    for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit);
+
+    for (int32_t u = 0; u < kCombUnits; ++u)
+        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction);
+    for (int32_t ch = 0; ch < 2; ++ch)
+    {
+        for (int32_t t = 0; t < kDiffuserTaps; ++t)
+            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction);
+        for (int32_t s = 0; s < kDiffuserStages; ++s)
+            diffusers[ch][s] = pool.shortRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
+        for (int32_t e = 0; e < kEarlyAllpasses; ++e)
+        {
+            earlyRings[ch][e] = pool.shortRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
+            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
+        }
+    }
 }
 
 void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    runSilentNetwork(engine, inL, inR, wetL, wetR, m);
+    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    double earlyGains[2][kEarlyAllpasses];
+    for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t e = 0; e < kEarlyAllpasses; ++e)
+            earlyGains[ch][e] = kEarlyAllpassTable[ch][e].gainScale * static_cast<double>(apGain);
+    Biquad* const biquads = engine.allpassBiquads;
+    const float g = apGain;
+    const float damp = dampCoef;
+
+    for (int32_t i = 0; i < m; ++i)
+    {
+        const float noise = engine.noise.next();
+        const PreDelayed x = engine.preDelay(inL[i], inR[i]);
+        engine.loopGain = loopGain;
+        const float toned[2] = {engine.toneLeft(x.left), engine.toneRight(x.right)};
+        const int32_t pos = engine.ringPos;
+
+        float dispersed[2];
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            const double a = biquads[kInputLowBiquad[ch]].process(static_cast<double>(toned[ch]));
+            dispersed[ch] = static_cast<float>(biquads[kInputHighBiquad[ch]].process(a + noise) + noise);
+            tone[ch][pos] = dispersed[ch];
+        }
+
+        float early[2];
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            const float* own = tone[ch];
+            const float* other = tone[ch ^ 1];
+            float out[kEarlyAllpasses];
+            for (int32_t e = 0; e < kEarlyAllpasses; ++e)
+            {
+                const EarlyAllpass& unit = kEarlyAllpassTable[ch][e];
+                double in = 0.0;
+                for (int32_t t = 0; t < unit.terms; ++t)
+                {
+                    const EarlyTerm& term = unit.term[t];
+                    const float* ring = term.otherSide ? other : own;
+                    const double product = term.weight * static_cast<double>(ring[earlyTaps[ch].at[term.tap]]);
+                    in = t == 0 ? product : in + product;
+                }
+                out[e] = earlyAllpass(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], pos, earlyGains[ch][e],
+                                      static_cast<float>(in));
+            }
+            early[ch] = out[1] + out[0] + out[2] + out[3];
+        }
+
+        float diffused[2];
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            float v = dispersed[ch];
+            for (int32_t s = 0; s < kDiffuserStages; ++s)
+                v = latticeAllpass(diffusers[ch][s], diffuserTaps[ch].at[s], pos, kDiffuserGain, v);
+            diffused[ch] = v;
+        }
+
+        const float loop = engine.loopGain;
+        float unitOut[kCombUnits];
+        const auto closeLoop = [&](int32_t u, float o) {
+            const float s = damping[u].process(o, damp, noise);
+            combs[u][pos] = s * loop + diffused[kUnitInput[u]];
+            unitOut[u] = o;
+        };
+        for (int32_t u = 0; u < kCombUnits; u += 2)
+        {
+            closeLoop(u, invertingAllpass(loopAllpasses[u], loopAllpassTaps.at[u], pos, g, combs[u][combTaps.at[u]]));
+            const int32_t b = u + 1;
+            closeLoop(b, allpass(loopAllpasses[b], loopAllpassTaps.at[b], pos, -g, -combs[b][combTaps.at[b]]));
+        }
+
+        float* wet[2] = {wetL, wetR};
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            double sum = kEarlyMix * static_cast<double>(early[ch]);
+            for (int32_t k = 0; k < kGroups; ++k)
+            {
+                const int32_t* units = kGroupUnitList[ch][k];
+                const float group = unitOut[units[0]] + unitOut[units[1]] + unitOut[units[2]];
+                sum = biquads[kGroupBiquad[ch][k]].process(static_cast<double>(group)) + sum;
+            }
+            wet[ch][i] = static_cast<float>(sum * kWetScale);
+        }
+
+        engine.advancePositions();
+        combTaps.advance();
+        loopAllpassTaps.advance();
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            earlyAllpassTaps[ch].advance();
+            earlyTaps[ch].advance();
+            diffuserTaps[ch].advance();
+        }
+    }
 }
 
 void Plate::clear(ReverbEngine&, StateClear)
 {
+    for (DampingLowpass& d : damping)
+        d = DampingLowpass();
 }

@@ -1,11 +1,52 @@
-// The Plate algorithm. Its network is not written yet: the common input path
-// runs and the wet output is silent.
+// Plate: the tone-shaped input of each channel passes two allpass Biquads
+// (low and mid frequency phase dispersion) and is written into the tone ring.
+// Each output channel takes ten weighted taps of the tone ring into four
+// early allpasses. In parallel each channel's signal passes an input diffuser
+// of three lattice allpasses and feeds twelve of 24 comb units; a comb unit
+// is a delay ring closed through an allpass, a damping low-pass and the loop
+// gain. The comb units' allpass outputs are summed in groups of three, each
+// group passes one more allpass Biquad, and four groups plus three times the
+// early allpasses make each wet channel. All lengths are multiples of one
+// unit in samples at the 44.1 kHz reference, independent of the internal rate.
 #pragma once
 
 #include "Algorithm.h"
+#include "ReverbSkeleton.h"
 
 struct Plate
 {
+    static constexpr int32_t kCombUnits = 24;
+    static constexpr int32_t kEarlyAllpasses = 4; // per channel
+    static constexpr int32_t kEarlyTaps = 12;     // per channel; the last two are placed but not read
+    static constexpr int32_t kDiffuserTaps = 4;   // per channel; the last one is placed but not read
+    static constexpr int32_t kDiffuserStages = 3;
+    static constexpr int32_t kGroups = 4;         // per channel
+    static constexpr int32_t kGroupUnits = 3;
+
+    // Which of the engine's allpass Biquads each use takes, per channel.
+    static constexpr int32_t kInputLowBiquad[2] = {0, 1};  // 100 Hz, 105 Hz
+    static constexpr int32_t kInputHighBiquad[2] = {2, 3}; // 1600 Hz, 1603 Hz
+    static constexpr int32_t kGroupBiquad[2][kGroups] = {{4, 5, 6, 7}, {8, 9, 10, 11}};
+
+    // Computed by prepare.
+    float sizeFactor = 0.0f;
+    float plateUnit = 0.0f; // P, samples
+    float apGain = 0.0f;
+    float loopGain = 0.0f;
+    float dampCoef = 0.0f;
+    ShortTaps<kCombUnits> combTaps;
+    ShortTaps<kCombUnits> loopAllpassTaps;
+    ShortTaps<kEarlyAllpasses> earlyAllpassTaps[2];
+    ShortTaps<kEarlyTaps> earlyTaps[2]; // on the tone ring, within its first 16384 samples
+    ShortTaps<kDiffuserTaps> diffuserTaps[2];
+    float* combs[kCombUnits] = {};
+    float* loopAllpasses[kCombUnits] = {};
+    float* earlyRings[2][kEarlyAllpasses] = {};
+    float* diffusers[2][kDiffuserStages] = {};
+
+    // Per-sample state: the damping inside each comb unit.
+    DampingLowpass damping[kCombUnits];
+
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);

@@ -1,17 +1,141 @@
 #include "Room.h"
 
+#include "LadderBank.h"
 #include "ReverbEngine.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr int32_t kA = 0;
+constexpr int32_t kB = 1;
+constexpr int32_t kLeft = 0;
+constexpr int32_t kRight = 1;
+
+constexpr float kReferenceRate = 44100.0f; // Hz; lengths do not follow internalRate
+constexpr double kDiffusionScale = 0.7;
+constexpr double kEarlyScale = 0.14875;
+
+// The combs step by quarter tones from 2^(12/24).
+constexpr int32_t kFirstStep = 12;
+
+// Base lengths in milliseconds of bank A: even combs use kCombMsEven, odd ones
+// kCombMsOdd times kCombOddStretch; bank B uses kCombMsB for both.
+constexpr float kCombMsEven = 20.03f;
+constexpr float kCombMsOdd = 19.97f;
+constexpr float kCombMsB = 20.0f;
+constexpr double kCombOddStretch = 1.41421;
+
+// Input channel of each comb, in comb order; bank B takes the other channel.
+constexpr int32_t kBankAInput[Room::kCombs] = {kLeft, kLeft, kRight, kRight, kLeft, kLeft,
+                                              kRight, kRight, kLeft, kLeft, kRight, kRight};
+
+// Early taps: the bank each reads (comb index = tap index) and its length
+// u * spread * ms in samples.
+struct EarlyTap
+{
+    int32_t bank;
+    double spread;
+    double ms;
+};
+
+constexpr EarlyTap kEarly[2][Room::kEarlyTaps] = {
+    {{kA, 2, 2.36}, {kB, 2.1, 2.75}, {kA, 2.2, 3.46}, {kB, 2.3, 2.85}, {kA, 2.4, 3.95}, {kB, 2.5, 4.15},
+     {kA, 2.6, 5.32}, {kB, 2.7, 4.78}, {kA, 2.8, 7.36}, {kB, 2.9, 7.34}, {kA, 3, 10.54}, {kB, 3.1, 10.72}},
+    {{kB, 2, 2.36}, {kA, 2.1, 2.74}, {kB, 2.2, 3.47}, {kA, 2.3, 2.83}, {kB, 2.4, 3.97}, {kA, 2.5, 4.14},
+     {kB, 2.6, 5.33}, {kA, 2.7, 4.75}, {kB, 2.8, 7.39}, {kA, 2.9, 7.31}, {kB, 3, 10.57}, {kA, 3.1, 10.72}},
+};
+
+// Output diffusers: length u * ms * 0.75 samples.
+constexpr double kDiffuserMs[2][LatticeDiffuser::kStages] = {
+    {12.735, 4.7713, 9.3075, 3.5953},
+    {12.235, 5.2713, 9.5075, 3.3953},
+};
+constexpr double kDiffuserSpread = 0.75;
+
+// Short rings of the pool: bank A, bank B, then the diffusers.
+constexpr int32_t kFirstDiffuserRing = Room::kBanks * Room::kCombs;
+} // namespace
 
 void Room::prepare(ReverbEngine& engine)
 {
-    engine.beginPrepare();
+    if (!engine.beginPrepare())
+        return;
+
+    sizeFactor = static_cast<float>(std::pow(4.0, 0.445) * 0.5);
+    msUnit = static_cast<float>(sizeFactor * kReferenceRate * 0.001);
+    combGain = static_cast<float>(
+        std::pow(std::pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
+    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    dampCoef = dampingCoefficient(engine.highDamp);
+
+    const int32_t pos = engine.ringPos;
+    const float u = msUnit;
+    const double lengthsA[2] = {u * kCombMsEven, static_cast<double>(u * kCombMsOdd) * kCombOddStretch};
+    const float evenB = u * kCombMsB;
+    const double lengthsB[2] = {evenB, evenB * kCombOddStretch};
+    for (int32_t c = 0; c < kCombs; ++c)
+    {
+        const double step = kQuarterToneLadder[kFirstStep + c];
+        combs[kA][c] = engine.pool.shortRing(c);
+        combs[kB][c] = engine.pool.shortRing(kCombs + c);
+        combTaps[kA].place(c, pos, lengthsA[c & 1] * step);
+        combTaps[kB].place(c, pos, lengthsB[c & 1] * step);
+    }
+    double diffuserLengths[2][LatticeDiffuser::kStages];
+    for (int32_t ch = 0; ch < 2; ++ch)
+    {
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
+        for (int32_t s = 0; s < LatticeDiffuser::kStages; ++s)
+            diffuserLengths[ch][s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
+    }
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos);
 }
 
 void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    runSilentNetwork(engine, inL, inR, wetL, wetR, m);
+    const float gain = combGain;
+    const float damp = dampCoef;
+
+    for (int32_t i = 0; i < m; ++i)
+    {
+        engine.advancePositions();
+        for (ShortTaps<kCombs>& taps : combTaps)
+            taps.advance();
+        for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
+            taps.advance();
+        diffusers[kLeft].advance();
+        diffusers[kRight].advance();
+
+        const float noise = engine.noise.next();
+        const PreDelayed x = engine.preDelay(inL[i], inR[i]);
+        const float tone[2] = {engine.toneLeft(x.left), engine.toneRight(x.right)};
+        const int32_t pos = engine.ringPos;
+
+        for (int32_t b = 0; b < kBanks; ++b)
+        {
+            float damped[kCombs];
+            for (int32_t c = 0; c < kCombs; ++c)
+                damped[c] = damping[b][c].process(combs[b][c][combTaps[b].at[c]], damp, noise);
+            for (int32_t c = 0; c < kCombs; ++c)
+                combs[b][c][pos] = gain * damped[c] + tone[kBankAInput[c] ^ b];
+        }
+
+        float* out[2] = {wetL, wetR};
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            float sum = combs[kEarly[ch][0].bank][0][earlyTaps[ch].at[0]];
+            for (int32_t t = 1; t < kEarlyTaps; ++t)
+                sum = sum + combs[kEarly[ch][t].bank][t][earlyTaps[ch].at[t]];
+            out[ch][i] = diffusers[ch].process(scaleInDouble(sum, kEarlyScale), apGain, pos);
+        }
+    }
 }
 
 void Room::clear(ReverbEngine&, StateClear)
 {
+    for (auto& bank : damping)
+        for (DampingLowpass& d : bank)
+            d = DampingLowpass();
 }

@@ -1,6 +1,5 @@
-// What a host hears of the Spring, Chamber, Club, Arena and Cathedral: each
-// is reached through Type and through its factory programs with the type
-// fade; with Power off its tail dies away and the engine goes to sleep; at
+// What a host hears of each algorithm type: each is reached through Type and
+// through its factory programs with the type fade; with Power off its tail dies away and the engine goes to sleep; at
 // Decay 1 a minute of full-scale noise leaves its output bounded.
 #include "Corvanta.h"
 #include "KernelRig.h"
@@ -97,8 +96,11 @@ TEST_P(NetworkTails, ChosenThroughTypeAndFactoryProgramsWithTheFade)
     {
         InProcessHost host;
         ReverbEngine& engine = host.effect.getEngine();
+        // The Ambience is where the engine starts, so it is reached from the Plate.
+        const AlgorithmType from = c.type == kAmbience ? kPlate : kAmbience;
+        host.effect.setParameter(kType, typeNormalizedValue(from));
         host.finishFade();
-        ASSERT_EQ(engine.currentType, kAmbience);
+        ASSERT_EQ(engine.currentType, from);
         if (throughProgram)
             host.effect.selectProgram(c.factoryProgram);
         else
@@ -108,7 +110,7 @@ TEST_P(NetworkTails, ChosenThroughTypeAndFactoryProgramsWithTheFade)
         // The old type runs on while its wet signal fades out; the switch
         // comes 5000 samples plus one block in; then the engine stays muted.
         host.silentBlock();
-        EXPECT_EQ(engine.currentType, kAmbience) << c.name;
+        EXPECT_EQ(engine.currentType, from) << c.name;
         for (int32_t i = 0; i < 10; ++i)
             host.silentBlock();
         EXPECT_EQ(engine.currentType, c.type) << c.name;
@@ -228,6 +230,11 @@ TEST_P(NetworkTails, DecayOneStaysBoundedUnderAMinuteOfFullScaleNoise)
 INSTANTIATE_TEST_SUITE_P(SpringChamberClub, NetworkTails,
                          ::testing::Values(TypeCase{kChamber, 13, "Chamber"}, TypeCase{kClub, 17, "Club"},
                                            TypeCase{kSpring, 39, "Spring"}),
+                         [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(AmbienceRoomHallPlate, NetworkTails,
+                         ::testing::Values(TypeCase{kAmbience, 2, "Ambience"}, TypeCase{kRoom, 7, "Room"},
+                                           TypeCase{kHall, 22, "Hall"}, TypeCase{kPlate, 48, "Plate"}),
                          [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(ArenaCathedral, NetworkTails,

@@ -248,6 +248,9 @@ TEST(Activity, HoldCoversAFullPreDelay)
     engine.resume(48000.0f, 480);
     engine.preDelayTime = 0.9f;
     engine.updatePreDelay();
+    // Dry only: the hold alone must keep the engine awake, not the reverb
+    // tail the hit leaves in the output.
+    engine.mix = 0.0f;
     Block hit(480);
     hit.inL[0] = 1.0f;
     process(engine, hit);
