@@ -168,8 +168,10 @@ public:
     {
         if (message == WM_NCCREATE)
         {
-            const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+            // Messages of the creation itself come before CreateWindowExA returns the handle.
+            auto* creator = static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+            creator->window = handle;
+            SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
         }
         auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
         if (self)
