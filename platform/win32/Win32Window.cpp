@@ -164,23 +164,23 @@ public:
 
     void* getHandle() const override { return window; }
 
-    static LRESULT CALLBACK procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+    static LRESULT CALLBACK procedure(HWND target, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message == WM_NCCREATE)
         {
             // Messages of the creation itself come before CreateWindowExA returns the handle.
             auto* creator = static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-            creator->window = handle;
-            SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
+            creator->window = target;
+            SetWindowLongPtrA(target, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creator));
         }
-        auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
+        auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(target, GWLP_USERDATA));
         if (self)
         {
             LRESULT result = 0;
             if (self->handle(message, wParam, lParam, result))
                 return result;
         }
-        return DefWindowProcA(handle, message, wParam, lParam);
+        return DefWindowProcA(target, message, wParam, lParam);
     }
 
 private:
@@ -190,8 +190,9 @@ private:
         if (GetCapture() != window)
             SetCapture(window); // the release comes here even off the window
         heldButtons = buttonsOf(state);
-        delivered = true;
         frame.platformMouseDown(pointOf(position), heldButtons);
+        // After the call: a control's tracking loop pumps this window again.
+        delivered = true;
     }
 
     void deliverUp(LPARAM position, WPARAM state)
