@@ -7,10 +7,11 @@
 // as editor_window_win32.png in the build folder. Wine's null graphics
 // driver keeps a surface per window, so what the window shows is read back.
 #include "BitmapIds.h"
-#include "FactoryBank.h"
+#include "../editor/ProgramListLayout.h"
 #include "TestHost.h"
 #include "Toolkit.h"
 #include "Win32.h"
+#include "WindowTestSupport.h"
 #include "draw/ImageFiles.h"
 
 #include <gtest/gtest.h>
@@ -19,24 +20,6 @@
 
 namespace
 {
-// Where the program list's pop-up shows program n: the same toolkit lays the
-// same entries out here as in the plug-in.
-CRect programListEntry(VstInt32 program)
-{
-    CFrame frame(CRect(0, 0, 300, 294), nullptr, nullptr);
-    auto* list = new COptionMenu(CRect(207, 270, 215, 285), nullptr, 38, nullptr, nullptr, kCheckStyle | kNoDrawStyle);
-    list->setNbItemsPerColumn(14);
-    for (VstInt32 n = 0; n < kNumStoredPrograms; ++n)
-    {
-        if (n == 1)
-            list->addEntry("-");
-        list->addEntry(kFactoryBank[n].name);
-    }
-    frame.addView(list);
-    COptionMenuPopup popup(list, frame.getViewSize());
-    return popup.entryRect(program == 0 ? 0 : program + 1);
-}
-
 HWND createHostWindow(int width, int height)
 {
     // A caption and a border around the client area, as a host's editor window has.
@@ -73,68 +56,6 @@ void runHost(TestHost& host, int rounds = 20)
         host.dispatch(effEditIdle);
         Sleep(5);
     }
-}
-
-void realMouse(HWND window, long x, long y, DWORD buttonFlags = 0)
-{
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    const long width = GetSystemMetrics(SM_CXSCREEN);
-    const long height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute positions are in 65536ths of the screen; rounded up, they land on the pixel.
-    input.mi.dx = (point.x * 65536 + width - 1) / width;
-    input.mi.dy = (point.y * 65536 + height - 1) / height;
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttonFlags;
-    SendInput(1, &input, sizeof input);
-}
-
-void realClick(HWND window, long x, long y)
-{
-    realMouse(window, x, y, MOUSEEVENTF_LEFTDOWN);
-    realMouse(window, x, y, MOUSEEVENTF_LEFTUP);
-}
-
-void realKey(WORD virtualKey)
-{
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs)
-    {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = virtualKey;
-    }
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-PixelBuffer grabWindow(HWND window, int width, int height)
-{
-    PixelBuffer result(width, height, 0);
-    HDC source = GetDC(window);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(source);
-    HGDIOBJ previous = SelectObject(memory, copy);
-    if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY))
-    {
-        GdiFlush();
-        const auto* pixels = static_cast<const uint32_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                result.at(x, y) = 0xFF000000u | (pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu);
-    }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    DeleteObject(copy);
-    ReleaseDC(window, source);
-    return result;
 }
 
 bool automated(const TestHost& host, VstInt32 index, float value)

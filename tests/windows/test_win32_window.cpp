@@ -3,13 +3,15 @@
 // posted to it drive the controls (a knob drag with the mouse captured, a
 // switch, the About picture, the wheel on the Type rocker and a typed
 // program name), and so does input through the system's input queue; what
-// the window shows is read back and compared with the frame's pixels. Also what a host
-// can do to the window: take the mouse away in the middle of a drag,
-// destroy its own window first, or hand over something that is no window.
+// the window shows is read back and compared with the frame's pixels. Also
+// what a host can do to the window: take the mouse away in the middle of a
+// drag, destroy its own window first, or hand over something that is no
+// window.
 #include "../toolkit/PanelFixture.h"
 #include "PlatformBackend.h"
 #include "draw/ImageFiles.h"
 #include "Win32.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,36 +54,6 @@ HWND createHostWindow()
                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// What the window shows, read back from its device context.
-PixelBuffer grabWindow(HWND window, int width, int height)
-{
-    PixelBuffer result(width, height, 0);
-    HDC source = GetDC(window);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(source);
-    HGDIOBJ previous = SelectObject(memory, copy);
-    if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY))
-    {
-        GdiFlush();
-        const auto* pixels = static_cast<const uint32_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                result.at(x, y) = 0xFF000000u | (pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFFu);
-    }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    DeleteObject(copy);
-    ReleaseDC(window, source);
-    return result;
-}
-
 long differentPixels(const PixelBuffer& shown, const PixelBuffer& drawn)
 {
     long different = 0;
@@ -89,35 +61,6 @@ long differentPixels(const PixelBuffer& shown, const PixelBuffer& drawn)
         for (int x = 0; x < drawn.width(); ++x)
             different += (shown.at(x, y) & 0xFFFFFFu) != (drawn.at(x, y) & 0xFFFFFFu);
     return different;
-}
-
-// Input as the system's devices give it (SendInput): the window server
-// decides which window gets it, as it does for a real mouse and keyboard.
-void realMouse(HWND window, long x, long y, DWORD buttonFlags = 0)
-{
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    const long width = GetSystemMetrics(SM_CXSCREEN);
-    const long height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute positions are in 65536ths of the screen; rounded up, they land on the pixel.
-    input.mi.dx = (point.x * 65536 + width - 1) / width;
-    input.mi.dy = (point.y * 65536 + height - 1) / height;
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttonFlags;
-    SendInput(1, &input, sizeof input);
-}
-
-void realKey(WORD virtualKey)
-{
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs)
-    {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = virtualKey;
-    }
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
 }
 
 struct LinearEditor : AEffGUIEditor
@@ -213,10 +156,8 @@ TEST_F(Win32WindowTest, RealInputDrivesTheControls)
     for (long y = 60; y >= 20; y -= 10)
         realMouse(window, 67, y);
     realMouse(window, 67, 20, MOUSEEVENTF_LEFTUP);
-    realMouse(window, 67, 215, MOUSEEVENTF_LEFTDOWN);
-    realMouse(window, 67, 215, MOUSEEVENTF_LEFTUP);
-    realMouse(window, 140, 277, MOUSEEVENTF_LEFTDOWN);
-    realMouse(window, 140, 277, MOUSEEVENTF_LEFTUP);
+    realClick(window, 67, 215);
+    realClick(window, 140, 277);
     frame->idle(); // the name field takes the keyboard
     for (WORD key : {WORD{'R'}, WORD{'O'}, WORD{'O'}, WORD{'M'}, WORD{VK_RETURN}})
         realKey(key);
