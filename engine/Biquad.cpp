@@ -1,4 +1,5 @@
 #include "Biquad.h"
+#include "PortableMath.h"
 
 #include <cmath>
 
@@ -18,8 +19,8 @@ void Biquad::setRate(double rate)
 void Biquad::recompute()
 {
     const double w = 2.0 * 3.141592653589793 * freq / fs;
-    const double cs = std::cos(w);
-    const double alpha = std::sin(w) / (2.0 * q);
+    const double cs = portable::cos(w);
+    const double alpha = portable::sin(w) / (2.0 * q);
     a0 = 1.0 + alpha;
     a1 = -2.0 * cs / a0;
     a2 = (1.0 - alpha) / a0;

@@ -1,4 +1,5 @@
 #include "DisplayUnits.h"
+#include "PortableMath.h"
 
 #include "Parameters.h"
 
@@ -24,7 +25,7 @@ constexpr DisplayRange kRanges[] = {
 // Factor of a level in decibels, at 6 dB per doubling like the display.
 double gainOfDecibels(double decibels)
 {
-    return std::pow(10.0, std::log10(2.0) * decibels / 6.0);
+    return portable::pow(10.0, portable::log10(2.0) * decibels / 6.0);
 }
 
 double unlimited(int32_t index, double t)
@@ -38,9 +39,9 @@ double unlimited(int32_t index, double t)
     case kPreDelay:
         return std::sqrt(t * 0.001);
     case kLowFreq:
-        return std::log10(t / 25.0) / std::log10(400.0);
+        return portable::log10(t / 25.0) / portable::log10(400.0);
     case kHighFreq:
-        return std::log10(t / 50.0) / std::log10(400.0);
+        return portable::log10(t / 50.0) / portable::log10(400.0);
     case kLowGain:
     case kHighGain:
         return t >= kSilenceDecibels ? gainOfDecibels(t) * 0.5 : 0.0;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cmath>
+#include "PortableMath.h"
 #include <cstdint>
 
 // Ring geometry. Short rings hold 16384 samples and share the write position
@@ -60,7 +61,7 @@ inline int32_t advanceLongTap(int32_t tap) { return (tap + 1) & kLongRingMask; }
 // (-46 dB) after 1/f seconds.
 inline double poleFor(double frequency, double rate)
 {
-    return std::pow(0.005, frequency / rate);
+    return portable::pow(0.005, frequency / rate);
 }
 
 struct OnePoleLowpass

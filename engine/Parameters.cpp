@@ -1,4 +1,5 @@
 #include "Parameters.h"
+#include "PortableMath.h"
 
 #include "ValueText.h"
 
@@ -89,12 +90,12 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
         break;
     case kLowFreq:
         kept[index] = x;
-        engine.lowFreqHz = static_cast<float>(25.0 * std::pow(400.0, static_cast<double>(x)));
+        engine.lowFreqHz = static_cast<float>(25.0 * portable::pow(400.0, static_cast<double>(x)));
         engine.needsPrepare = 1;
         break;
     case kHighFreq:
         kept[index] = x;
-        engine.highFreqHz = static_cast<float>(50.0 * std::pow(400.0, static_cast<double>(x)));
+        engine.highFreqHz = static_cast<float>(50.0 * portable::pow(400.0, static_cast<double>(x)));
         engine.needsPrepare = 1;
         break;
     case kLowGain:

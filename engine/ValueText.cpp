@@ -1,4 +1,5 @@
 #include "ValueText.h"
+#include "PortableMath.h"
 
 #include <cmath>
 #include <cstdio>
@@ -113,8 +114,8 @@ void formatDecibels(float gain, char* text)
         std::strcpy(text, "-oodB");
         return;
     }
-    const float sixTimesLog = static_cast<float>(log10f(gain) * 6.0);
-    const float decibels = static_cast<float>(sixTimesLog / std::log10(2.0));
+    const float sixTimesLog = static_cast<float>(portable::log10f(gain) * 6.0);
+    const float decibels = static_cast<float>(sixTimesLog / portable::log10(2.0));
     char number[kValueTextCapacity] = {};
     formatFixed(decibels, 1, number);
     std::snprintf(text, kValueTextCapacity, "%sdB", number);

@@ -1,4 +1,5 @@
 #include "Arena.h"
+#include "PortableMath.h"
 
 #include "LadderBank.h"
 #include "ReverbEngine.h"
@@ -52,7 +53,7 @@ void Arena::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(std::pow(16.0, 0.435) * 0.125 * 0.5);
+    sizeFactor = static_cast<float>(portable::pow(16.0, 0.435) * 0.125 * 0.5);
     const double size = sizeFactor;
     loopGain = ladderLoopGain(engine.decay, size * 128.0);
     apGain = diffusionGain(engine.diffusion, 0.88, 0.72);

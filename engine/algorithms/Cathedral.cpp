@@ -1,4 +1,5 @@
 #include "Cathedral.h"
+#include "PortableMath.h"
 
 #include "LadderBank.h"
 #include "ReverbEngine.h"
@@ -82,7 +83,7 @@ void Cathedral::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(std::pow(4.0, 0.41) * 0.125);
+    sizeFactor = static_cast<float>(portable::pow(4.0, 0.41) * 0.125);
     const double size = sizeFactor;
     loopGain = ladderLoopGain(engine.decay, size * 64.0);
     apGain = diffusionGain(engine.diffusion, 0.9, 0.72);

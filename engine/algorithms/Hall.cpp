@@ -1,4 +1,5 @@
 #include "Hall.h"
+#include "PortableMath.h"
 
 #include "LadderBank.h"
 #include "ReverbEngine.h"
@@ -72,7 +73,7 @@ void Hall::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(std::pow(4.0, 0.515) * 0.0625);
+    sizeFactor = static_cast<float>(portable::pow(4.0, 0.515) * 0.0625);
     loopGain = ladderLoopGain(engine.decay, 1 / (sizeFactor * 0.25));
     apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
     dampCoef = dampingCoefficient(engine.highDamp);

@@ -32,8 +32,3 @@ std::vector<float> renderGolden(const GoldenRenderSettings& settings);
 
 // FNV-1a over the bit patterns of the samples, as 16 hex digits.
 std::string hashSamples(const std::vector<float>& samples);
-
-// True where golden hashes are comparable: the hashes were taken with the
-// glibc maths library, whose last-bit results another C library need not
-// share (coefficients use pow, sin and cos).
-bool goldenHashesApply();

@@ -1,0 +1,273 @@
+#include "PortableMath.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace
+{
+// A value as the unevaluated sum hi + lo with |lo| <= ulp(hi) / 2.
+struct DoubleDouble
+{
+    double hi;
+    double lo;
+};
+
+DoubleDouble twoSum(double a, double b)
+{
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+DoubleDouble quickTwoSum(double a, double b)
+{
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+DoubleDouble split(double a)
+{
+    const double t = 134217729.0 * a; // 2^27 + 1
+    const double hi = t - (t - a);
+    return {hi, a - hi};
+}
+
+// Exact product; no fused multiply-add is assumed.
+DoubleDouble twoProduct(double a, double b)
+{
+    const double p = a * b;
+    const DoubleDouble as = split(a);
+    const DoubleDouble bs = split(b);
+    const double e = ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo;
+    return {p, e};
+}
+
+DoubleDouble add(DoubleDouble a, DoubleDouble b)
+{
+    DoubleDouble s = twoSum(a.hi, b.hi);
+    const DoubleDouble t = twoSum(a.lo, b.lo);
+    s.lo += t.hi;
+    s = quickTwoSum(s.hi, s.lo);
+    s.lo += t.lo;
+    return quickTwoSum(s.hi, s.lo);
+}
+
+DoubleDouble negate(DoubleDouble a) { return {-a.hi, -a.lo}; }
+
+DoubleDouble multiply(DoubleDouble a, DoubleDouble b)
+{
+    DoubleDouble p = twoProduct(a.hi, b.hi);
+    p.lo += a.hi * b.lo + a.lo * b.hi;
+    return quickTwoSum(p.hi, p.lo);
+}
+
+DoubleDouble multiply(DoubleDouble a, double b)
+{
+    DoubleDouble p = twoProduct(a.hi, b);
+    p.lo += a.lo * b;
+    return quickTwoSum(p.hi, p.lo);
+}
+
+DoubleDouble divide(DoubleDouble a, DoubleDouble b)
+{
+    const double q1 = a.hi / b.hi;
+    DoubleDouble r = add(a, negate(multiply(b, q1)));
+    const double q2 = r.hi / b.hi;
+    r = add(r, negate(multiply(b, q2)));
+    const double q3 = r.hi / b.hi;
+    return add(quickTwoSum(q1, q2), {q3, 0.0});
+}
+
+DoubleDouble divide(DoubleDouble a, double b) { return divide(a, DoubleDouble{b, 0.0}); }
+
+double rounded(DoubleDouble a) { return a.hi + a.lo; }
+
+// ln 2, 1/ln 10 and pi/2, each to about 160 bits as three doubles.
+constexpr double kLn2[3] = {0x1.62e42fefa39efp-1, 0x1.abc9e3b39803fp-56, 0x1.7b57a079a1934p-111};
+constexpr double kInvLn10[2] = {0x1.bcb7b1526e50ep-2, 0x1.95355baaafad3p-57};
+constexpr double kHalfPi[3] = {0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54, -0x1.f1976b7ed8fbcp-110};
+constexpr double kTwoOverPi = 0.63661977236758134308;
+constexpr double kInvLn2 = 1.4426950408889634074;
+constexpr double kTiny = 0x1p-110;
+
+// k * c for a constant c given as three doubles, with k a whole number.
+DoubleDouble scaledConstant(double k, const double c[3])
+{
+    return add(add(twoProduct(k, c[0]), twoProduct(k, c[1])), DoubleDouble{k * c[2], 0.0});
+}
+
+// Natural logarithm of a positive, finite x.
+DoubleDouble logPositive(double x)
+{
+    int exponent = 0;
+    double m = std::frexp(x, &exponent); // exact: x = m * 2^exponent, m in [0.5, 1)
+    if (m < 0.70710678118654752)
+    {
+        m *= 2.0;
+        --exponent;
+    }
+    // log m = 2 atanh(s) with s = (m - 1) / (m + 1), |s| < 0.172.
+    const DoubleDouble s = divide(DoubleDouble{m - 1.0, 0.0}, twoSum(m, 1.0));
+    const DoubleDouble s2 = multiply(s, s);
+    DoubleDouble power = s;
+    DoubleDouble sum = s;
+    for (int n = 3; n < 80; n += 2)
+    {
+        power = multiply(power, s2);
+        const DoubleDouble term = divide(power, static_cast<double>(n));
+        sum = add(sum, term);
+        if (std::fabs(term.hi) <= kTiny * std::fabs(sum.hi))
+            break;
+    }
+    sum = {2.0 * sum.hi, 2.0 * sum.lo};
+    return add(scaledConstant(static_cast<double>(exponent), kLn2), sum);
+}
+
+// e^x rounded to double, for a double-double x.
+double expOf(DoubleDouble x)
+{
+    if (x.hi > 709.8)
+        return std::numeric_limits<double>::infinity();
+    if (x.hi < -745.2)
+        return 0.0;
+    const double k = std::floor(x.hi * kInvLn2 + 0.5);
+    // x = k ln 2 + r with |r| <= ln 2 / 2; e^r is taken as (e^(r/256))^256.
+    const DoubleDouble r = add(x, negate(scaledConstant(k, kLn2)));
+    const DoubleDouble t = {r.hi * 0x1p-8, r.lo * 0x1p-8};
+    // e^t - 1 by its Taylor series; kept as "minus one" so squaring keeps the small part exact.
+    DoubleDouble term = t;
+    DoubleDouble sum = t;
+    for (int n = 2; n < 30; ++n)
+    {
+        term = divide(multiply(term, t), static_cast<double>(n));
+        sum = add(sum, term);
+        if (std::fabs(term.hi) <= kTiny * std::fabs(sum.hi))
+            break;
+    }
+    for (int i = 0; i < 8; ++i)
+        sum = add(DoubleDouble{2.0 * sum.hi, 2.0 * sum.lo}, multiply(sum, sum));
+    const DoubleDouble result = add(DoubleDouble{1.0, 0.0}, sum);
+    const int scale = static_cast<int>(k);
+    if (scale > -1021)
+        return std::ldexp(rounded(result), scale);
+    // Subnormal results: scale in two steps so only the last one rounds.
+    return std::ldexp(std::ldexp(rounded(result), scale + 600), -600);
+}
+
+bool isWhole(double y) { return std::floor(y) == y; }
+
+bool isOddWhole(double y) { return isWhole(y) && std::fabs(y) < 0x1p53 && std::fmod(y, 2.0) != 0.0; }
+
+// Sine (or cosine) series of a reduced argument |r| <= pi/4.
+DoubleDouble sineSeries(DoubleDouble r)
+{
+    const DoubleDouble r2 = multiply(r, r);
+    DoubleDouble term = r;
+    DoubleDouble sum = r;
+    for (int n = 2; n < 60; n += 2)
+    {
+        term = negate(divide(multiply(term, r2), static_cast<double>(n * (n + 1))));
+        sum = add(sum, term);
+        if (std::fabs(term.hi) <= kTiny * std::fabs(sum.hi))
+            break;
+    }
+    return sum;
+}
+
+DoubleDouble cosineSeries(DoubleDouble r)
+{
+    const DoubleDouble r2 = multiply(r, r);
+    DoubleDouble term = {1.0, 0.0};
+    DoubleDouble sum = term;
+    for (int n = 1; n < 60; n += 2)
+    {
+        term = negate(divide(multiply(term, r2), static_cast<double>(n * (n + 1))));
+        sum = add(sum, term);
+        if (std::fabs(term.hi) <= kTiny)
+            break;
+    }
+    return sum;
+}
+
+// sin(x + quadrant * pi/2) for finite x.
+double sineInQuadrant(double x, int64_t quadrant)
+{
+    const double k = std::floor(x * kTwoOverPi + 0.5);
+    const DoubleDouble r = add(DoubleDouble{x, 0.0}, negate(scaledConstant(k, kHalfPi)));
+    const int64_t q = (static_cast<int64_t>(k) + quadrant) & 3;
+    switch (q)
+    {
+    case 0:
+        return rounded(sineSeries(r));
+    case 1:
+        return rounded(cosineSeries(r));
+    case 2:
+        return -rounded(sineSeries(r));
+    default:
+        return -rounded(cosineSeries(r));
+    }
+}
+} // namespace
+
+namespace portable
+{
+double pow(double x, double y)
+{
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    if (y == 0.0 || x == 1.0)
+        return 1.0;
+    if (std::isnan(x) || std::isnan(y))
+        return std::numeric_limits<double>::quiet_NaN();
+    const bool negativeResult = std::signbit(x) && isOddWhole(y);
+    const double sign = negativeResult ? -1.0 : 1.0;
+    const double ax = std::fabs(x);
+    if (std::isinf(y))
+    {
+        if (ax == 1.0)
+            return 1.0;
+        return (ax > 1.0) == (y > 0.0) ? kInf : 0.0;
+    }
+    if (ax == 0.0)
+        return sign * (y > 0.0 ? 0.0 : kInf);
+    if (std::isinf(ax))
+        return sign * (y > 0.0 ? kInf : 0.0);
+    if (x < 0.0 && !isWhole(y))
+        return std::numeric_limits<double>::quiet_NaN();
+    return sign * expOf(multiply(logPositive(ax), y));
+}
+
+double log10(double x)
+{
+    if (std::isnan(x) || x < 0.0)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (x == 0.0)
+        return -std::numeric_limits<double>::infinity();
+    if (std::isinf(x))
+        return x;
+    return rounded(multiply(logPositive(x), DoubleDouble{kInvLn10[0], kInvLn10[1]}));
+}
+
+float log10f(float x)
+{
+    // The double-double value rounds to double and then to float; the double
+    // has 29 bits to spare, so this only differs from one rounding at exact ties.
+    return static_cast<float>(log10(static_cast<double>(x)));
+}
+
+double sin(double x)
+{
+    if (std::isnan(x) || std::isinf(x))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (x == 0.0)
+        return x;
+    return sineInQuadrant(x, 0);
+}
+
+double cos(double x)
+{
+    if (std::isnan(x) || std::isinf(x))
+        return std::numeric_limits<double>::quiet_NaN();
+    return sineInQuadrant(x, 1);
+}
+} // namespace portable
