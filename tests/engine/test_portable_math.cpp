@@ -74,8 +74,12 @@ TEST(PortableMath, PowWithinAnUlpOfTheLibraryOverTheEngineRanges)
             exact += ours == theirs ? 1 : 0;
         }
     }
+#if defined(__GLIBC__)
     // Correctly rounded, so it should agree with glibc's bits almost always.
     EXPECT_GT(exact, kSamples * 7 * 999 / 1000);
+#else
+    static_cast<void>(exact);
+#endif
 }
 
 TEST(PortableMath, PowIsExactWhereTheResultIsRepresentable)
