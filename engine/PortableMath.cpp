@@ -151,7 +151,8 @@ double expOf(DoubleDouble x)
     const int scale = static_cast<int>(k);
     if (scale > -1021)
         return std::ldexp(rounded(result), scale);
-    // Subnormal results: scale in two steps so only the last one rounds.
+    // Subnormal results round twice (to double, then to the subnormal), which
+    // can only differ from one rounding at exact ties; the engine never gets here.
     return std::ldexp(std::ldexp(rounded(result), scale + 600), -600);
 }
 
