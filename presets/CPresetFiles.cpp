@@ -92,6 +92,7 @@ bool CPresetFiles::chooseFile(Kind kind, bool save, std::string& path)
                            : kChooserFileMustExist | kChooserPathMustExist | kChooserHideReadOnly;
     request.initialDirectory = fileDirectory.c_str();
     request.fileName = fileName.c_str();
+    request.ownerWindow = ownerWindow;
 
     std::string chosen;
     if (!chooser.choose(request, chosen))

@@ -31,6 +31,9 @@ public:
     bool loadPreset(); // into the current program, then selects it
     bool savePreset(); // the current program
 
+    // The window the choosers belong to (the editor's), null while closed.
+    void setOwnerWindow(void* window) { ownerWindow = window; }
+
     const std::string& getFileDirectory() const { return fileDirectory; }
     const std::string& getBankFileName() const { return bankFileName; }
     const std::string& getPresetFileName() const { return presetFileName; }
@@ -53,6 +56,7 @@ private:
     CPresetSystemEffect* effect;
     CFileChooser& chooser;
     CMessageDisplay& messages;
+    void* ownerWindow = nullptr;
 
     std::string fileDirectory;  // with its trailing separator once a file was chosen
     std::string bankFileName;   // name only, no directory

@@ -35,6 +35,7 @@ struct FileChooserRequest
     uint32_t options = 0;          // FileChooserOption bits
     const char* initialDirectory = "";
     const char* fileName = "";     // offered as the default name
+    void* ownerWindow = nullptr;   // the editor's window (X11 Window, HWND), or null
 };
 
 class CFileChooser

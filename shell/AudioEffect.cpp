@@ -182,7 +182,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effEditGetRect:
         return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
-        return editor && editor->open(ptr) ? 1 : 0;
+        // The editor opens inside the host's window; without one there is nothing to open.
+        return editor && ptr && editor->open(ptr) ? 1 : 0;
     case effEditClose:
         if (editor)
             editor->close();

@@ -9,179 +9,19 @@
 
 #include "../toolkit/PanelFixture.h"
 #include "PlatformBackend.h"
+#include "XvfbHarness.h"
 #include "draw/ImageFiles.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <chrono>
-#include <string>
-#include <thread>
-
-extern char** environ;
 
 namespace
 {
-using namespace std::chrono_literals;
-
-// An Xvfb of our own on a free display number; stopped by the destructor.
-class XvfbServer
-{
-public:
-    bool start()
-    {
-        const char* const candidates[] = {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"};
-        const char* program = nullptr;
-        for (const char* candidate : candidates)
-            if (access(candidate, X_OK) == 0)
-                program = candidate;
-        if (!program)
-            return false;
-        for (int number = 91 + getpid() % 40; number < 200; number += 7)
-        {
-            if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
-                continue;
-            name = ":" + std::to_string(number);
-            if (launch(program))
-                return true;
-        }
-        return false;
-    }
-
-    ~XvfbServer() { stop(); }
-
-    const std::string& displayName() const { return name; }
-    Display* display() const { return connection; }
-
-private:
-    bool launch(const char* program)
-    {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        std::string display = name;
-        char* argv[] = {const_cast<char*>(program), display.data(), const_cast<char*>("-screen"),
-                        const_cast<char*>("0"),      const_cast<char*>("640x480x24"), const_cast<char*>("-nolisten"),
-                        const_cast<char*>("tcp"),    const_cast<char*>("-noreset"),
-                        nullptr};
-        const int failed = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (failed)
-        {
-            pid = 0;
-            return false;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-            {
-                pid = 0; // it gave up (display taken): try another number
-                return false;
-            }
-            // The first connection is kept: the server stays up and settled.
-            if ((connection = XOpenDisplay(name.c_str())))
-                return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        stop();
-        return false;
-    }
-
-    void stop()
-    {
-        if (connection)
-            XCloseDisplay(connection);
-        connection = nullptr;
-        if (pid > 0)
-        {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            pid = 0;
-        }
-    }
-
-    pid_t pid = 0;
-    std::string name;
-    Display* connection = nullptr;
-};
+using namespace xvfb;
 
 struct LinearEditor : AEffGUIEditor
 {
     LinearEditor() : AEffGUIEditor(nullptr) { setKnobMode(kLinearMode); }
 };
-
-// Real input from a second client, in the host window's coordinates.
-class Driver
-{
-public:
-    Driver(const std::string& displayName, Window host) : display(XOpenDisplay(displayName.c_str()))
-    {
-        Window child = 0;
-        XTranslateCoordinates(display, host, DefaultRootWindow(display), 0, 0, &originX, &originY, &child);
-    }
-    ~Driver() { XCloseDisplay(display); }
-
-    void moveTo(int x, int y)
-    {
-        XTestFakeMotionEvent(display, DefaultScreen(display), originX + x, originY + y, CurrentTime);
-        settle();
-    }
-    void button(bool down)
-    {
-        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
-        settle();
-    }
-    void click(int x, int y)
-    {
-        moveTo(x, y);
-        button(true);
-        button(false);
-    }
-    void key(KeySym symbol)
-    {
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
-        settle();
-    }
-
-private:
-    void settle()
-    {
-        XFlush(display);
-        std::this_thread::sleep_for(15ms);
-    }
-
-    Display* display;
-    int originX = 0;
-    int originY = 0;
-};
-
-PixelBuffer grabWindow(Display* display, Window window, int width, int height)
-{
-    PixelBuffer result(width, height);
-    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
-    if (!image)
-        return result;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            result.at(x, y) = 0xFF000000u | (static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFFu);
-    XDestroyImage(image);
-    return result;
-}
 
 TEST(X11Window, RealInputDrivesTheControls)
 {
@@ -191,12 +31,7 @@ TEST(X11Window, RealInputDrivesTheControls)
     setenv("DISPLAY", server.displayName().c_str(), 1);
 
     Display* host = server.display();
-    const Window hostWindow = XCreateSimpleWindow(host, DefaultRootWindow(host), 10, 10, 320, 310, 0, 0, 0);
-    XSelectInput(host, hostWindow, StructureNotifyMask);
-    XMapWindow(host, hostWindow);
-    for (XEvent event; XNextEvent(host, &event), event.type != MapNotify;)
-    {
-    }
+    const Window hostWindow = createHostWindow(host, 320, 310);
 
     installPlatformWindowBackend();
     LinearEditor editor;
@@ -220,11 +55,7 @@ TEST(X11Window, RealInputDrivesTheControls)
     std::thread input([&] {
         Driver driver(server.displayName(), hostWindow);
         // Drag the Decay knob 50 pixels up: a quarter of its range in linear mode.
-        driver.moveTo(67, 70);
-        driver.button(true);
-        for (int y = 60; y >= 20; y -= 10)
-            driver.moveTo(67, y);
-        driver.button(false);
+        driver.dragVertically(67, 70, 20);
         driver.click(67, 215); // Power off
         driver.click(150, 12); // About open
         driver.click(67, 215); // ...a click on the picture closes it, the switch stays

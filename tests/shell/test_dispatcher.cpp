@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <thread>
 
 namespace
 {
@@ -74,10 +76,9 @@ TEST_F(Dispatcher, UnlistedAndDeprecatedOpcodesAnswerZero)
     }
 }
 
+#if !CORVANTA_PLUGIN_HAS_EDITOR
 TEST_F(Dispatcher, EditorOpcodesWithoutAnEditorDoNothing)
 {
-    if (host.effect()->flags & effFlagsHasEditor)
-        GTEST_SKIP() << "this module has an editor; its opcodes are tested with it";
     ERect* rect = reinterpret_cast<ERect*>(0x1);
     EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, nullptr), 0);
@@ -87,6 +88,41 @@ TEST_F(Dispatcher, EditorOpcodesWithoutAnEditorDoNothing)
     EXPECT_EQ(host.dispatch(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
     EXPECT_EQ(host.dispatch(effSetEditKnobMode, 0, 2), 0);
 }
+#else
+TEST_F(Dispatcher, EditorOpcodesReachTheEditor)
+{
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 294);
+    EXPECT_EQ(rect->right, 300);
+    EXPECT_EQ(host.dispatch(effSetEditKnobMode, 0, 2), 1);
+    // Closed, the editor uses no keys, and idling or closing it does nothing.
+    EXPECT_EQ(host.dispatch(effEditIdle), 0);
+    EXPECT_EQ(host.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(host.dispatch(effEditKeyUp, 'a', 0, nullptr, 1e30f), 0);
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+    // A window the window system does not know (or none at all here) opens nothing.
+    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{0x1ffffff0})), 0);
+    EXPECT_EQ(host.dispatch(effEditIdle), 0);
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+}
+
+TEST_F(Dispatcher, ParametersChangeFromAnotherThreadWhileTheHostIdlesTheEditor)
+{
+    std::thread automation([this] {
+        for (int i = 0; i < 5000; ++i)
+            host.effect()->setParameter(host.effect(), 3, static_cast<float>(i % 100) / 100.0f);
+        host.effect()->setParameter(host.effect(), 3, 0.25f);
+    });
+    for (int i = 0; i < 2000; ++i)
+        host.dispatch(effEditIdle);
+    automation.join();
+    EXPECT_EQ(host.parameterDisplay(3), "25%");
+}
+#endif
 
 TEST_F(Dispatcher, NullPointersFromTheHostAreHarmless)
 {

@@ -1,5 +1,6 @@
 #include "ParameterText.h"
 
+#include "DisplayUnits.h"
 #include "Parameters.h"
 #include "ValueText.h"
 
@@ -9,45 +10,7 @@
 
 namespace
 {
-enum class Unit
-{
-    Switch,
-    Type,
-    Milliseconds,
-    Percent,
-    Frequency,
-    Decibels,
-};
-
-// The range of each parameter in display units, as the editor's value
-// fields clamp them; Diffusion has no field and takes a percentage too.
-struct DisplayRange
-{
-    int32_t index;
-    Unit unit;
-    double minimum;
-    double maximum;
-};
-
-constexpr DisplayRange kRanges[] = {
-    {kPower, Unit::Switch, 0, 1},          {kType, Unit::Type, 0, 8},
-    {kPreDelay, Unit::Milliseconds, 0, 1000}, {kDecay, Unit::Percent, 0, 100},
-    {kHighDamp, Unit::Percent, 0, 100},    {kLowFreq, Unit::Frequency, 25, 10000},
-    {kLowGain, Unit::Decibels, -200, 6},   {kHighFreq, Unit::Frequency, 50, 20000},
-    {kHighGain, Unit::Decibels, -200, 6},  {kMix, Unit::Percent, 0, 100},
-    {kOutput, Unit::Decibels, -120, 12},   {kDiffusion, Unit::Percent, 0, 100},
-};
-
-// Below this a typed level means silence, as in the editor's fields.
-constexpr double kSilenceDecibels = -100.0;
-
-const DisplayRange* rangeOf(int32_t index)
-{
-    for (const DisplayRange& range : kRanges)
-        if (range.index == index)
-            return &range;
-    return nullptr;
-}
+using Unit = DisplayUnit;
 
 char lower(char c)
 {
@@ -88,33 +51,6 @@ std::string formatNumber(double value)
     char text[32] = {};
     std::snprintf(text, sizeof(text), "%g", value);
     return text;
-}
-
-// Factor of a level in decibels, at 6 dB per doubling like the display.
-double gainOfDecibels(double decibels)
-{
-    return std::pow(10.0, std::log10(2.0) * decibels / 6.0);
-}
-
-// The typed value t (already in range) as the normalised parameter value.
-double normalizedOf(int32_t index, double t)
-{
-    switch (index)
-    {
-    case kPreDelay:
-        return std::sqrt(t * 0.001);
-    case kLowFreq:
-        return std::log10(t / 25.0) / std::log10(400.0);
-    case kHighFreq:
-        return std::log10(t / 50.0) / std::log10(400.0);
-    case kLowGain:
-    case kHighGain:
-        return t >= kSilenceDecibels ? gainOfDecibels(t) * 0.5 : 0.0;
-    case kOutput:
-        return t >= kSilenceDecibels ? std::sqrt(gainOfDecibels(t) * 0.25) : 0.0;
-    default: // percentages
-        return t * 0.01;
-    }
 }
 
 bool isSilenceWord(std::string_view text)
@@ -225,15 +161,15 @@ bool parseNumber(std::string_view text, double& value)
 
 int32_t findParameter(std::string_view name)
 {
-    for (const DisplayRange& range : kRanges)
-        if (equalsIgnoringCase(name, parameterInfo(range.index).name))
-            return range.index;
+    for (int32_t index = 0; index < kNumParameterSlots; ++index)
+        if (displayRange(index) && equalsIgnoringCase(name, parameterInfo(index).name))
+            return index;
     return -1;
 }
 
 std::string valueSyntax(int32_t index)
 {
-    const DisplayRange* range = rangeOf(index);
+    const DisplayRange* range = displayRange(index);
     if (!range)
         return "";
     const std::string span = formatNumber(range->minimum) + ".." + formatNumber(range->maximum);
@@ -257,7 +193,7 @@ std::string valueSyntax(int32_t index)
 
 bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, std::string& error)
 {
-    const DisplayRange* range = rangeOf(index);
+    const DisplayRange* range = displayRange(index);
     if (!range)
     {
         error = "no parameter has index " + std::to_string(index);
@@ -282,24 +218,12 @@ bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, 
         error = name + " = " + quoted(text) + " is out of range (" + valueSyntax(index) + ")";
         return false;
     }
-    switch (range->unit)
+    if ((range->unit == Unit::Switch || range->unit == Unit::Type) && t != std::trunc(t))
     {
-    case Unit::Switch:
-    case Unit::Type:
-        if (t != std::trunc(t))
-        {
-            error = name + " takes " + valueSyntax(index) + ", not " + quoted(text);
-            return false;
-        }
-        x = range->unit == Unit::Type ? typeNormalizedValue(static_cast<int32_t>(t)) : t;
-        break;
-    default:
-        x = normalizedOf(index, t);
-        break;
+        error = name + " takes " + valueSyntax(index) + ", not " + quoted(text);
+        return false;
     }
-    // The top of a range may come out a hair above 1 from the logarithms.
-    x = x < 0.0 ? 0.0 : x > 1.0 ? 1.0 : x;
-    normalized = static_cast<float>(x);
+    normalized = static_cast<float>(normalizedFromDisplay(index, t));
     return true;
 }
 

@@ -1,0 +1,391 @@
+#include "CorvantaEditor.h"
+
+#include "BitmapIds.h"
+#include "CAbout.h"
+#include "Corvanta.h"
+#include "CustomControls.h"
+#include "DisplayUnits.h"
+#include "Toolkit.h"
+#include "ValueFields.h"
+#include "ValueText.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+constexpr long kKnobImages = 51;
+constexpr long kTypeCount = 9;
+constexpr CColor kFieldBackColor{237, 235, 213, 255};
+constexpr CColor kFieldTextColor{75, 75, 80, 255};
+
+// Where each knob sits and which value field goes under it.
+struct KnobPlace
+{
+    VstInt32 parameter;
+    long bitmap;
+    CPoint topLeft;
+    float defaultValue;
+    bool large; // the 57-pixel knobs have narrower fields
+};
+
+constexpr KnobPlace kDecayKnob{kDecay, kDecayKnobBitmap, {39, 42}, 0.5f, true};
+constexpr KnobPlace kHighDampKnob{kHighDamp, kHighDampKnobBitmap, {204, 42}, 0.2f, true};
+constexpr KnobPlace kLowGainKnob{kLowGain, kLowKnobBitmap, {48, 126}, 0.5f, false};
+constexpr KnobPlace kLowFreqKnob{kLowFreq, kLowKnobBitmap, {103, 126}, 0.25f, false};
+constexpr KnobPlace kHighGainKnob{kHighGain, kHighKnobBitmap, {213, 126}, 0.5f, false};
+constexpr KnobPlace kHighFreqKnob{kHighFreq, kHighKnobBitmap, {158, 126}, 0.5f, false};
+constexpr KnobPlace kMixKnob{kMix, kMixKnobBitmap, {103, 195}, 0.5f, false};
+constexpr KnobPlace kOutputKnob{kOutput, kOutputKnobBitmap, {158, 195}, 0.5f, false};
+
+const CRect kPreDelayFieldRect{242, 176, 274, 187};
+const CRect kTypeListRect{94, 103, 207, 113};
+const CRect kPreDelaySliderRect{45, 177, 240, 186};
+const CRect kAboutZoneRect{24, 4, 276, 20};
+const CRect kLampReadoutRect{210, 229, 255, 242};
+constexpr CPoint kTypeRockerTopLeft{120, 43};
+constexpr CPoint kTypePictureTopLeft{118, 63};
+constexpr CPoint kPowerTopLeft{50, 202};
+constexpr CPoint kLampTopLeft{226, 209};
+constexpr CPoint kAboutTextAnchor{85, 181};
+constexpr float kLampStart = 0.00001f;
+
+// A control of `images` stacked images at `topLeft`, sized by its bitmap.
+CRect imageRect(const CBitmap& bitmap, CPoint topLeft, long images)
+{
+    return CRect(topLeft.h, topLeft.v, topLeft.h + bitmap.getWidth(), topLeft.v + bitmap.getHeight() / images);
+}
+
+CRect fieldRectUnder(const CRect& knob, bool large)
+{
+    return large ? CRect(knob.left + 8, knob.bottom, knob.left + 50, knob.bottom + 11)
+                 : CRect(knob.left - 4, knob.bottom, knob.left + 44, knob.bottom + 11);
+}
+
+long typeEntryOf(float value)
+{
+    return static_cast<long>(value * static_cast<float>(kTypeCount));
+}
+} // namespace
+
+CorvantaEditor::CorvantaEditor(AudioEffect* owner)
+    : CPresetSystemEditor(owner), corvanta(dynamic_cast<Corvanta*>(owner)), panel(new CBitmap(kPanelBitmap))
+{
+    rect.left = 0;
+    rect.top = 0;
+    rect.bottom = static_cast<VstInt16>(panel->getHeight());
+    rect.right = static_cast<VstInt16>(panel->getWidth());
+    std::srand(32767);
+}
+
+CorvantaEditor::~CorvantaEditor()
+{
+    if (frame)
+        close();
+    panel->forget();
+}
+
+CControl* CorvantaEditor::getControl(long tag) const
+{
+    if (tag >= kDecay && tag <= kOutput)
+        return knobs[tag];
+    if (const ValueField* field = valueFieldOfTag(tag))
+        return fields[field->parameter];
+    switch (tag)
+    {
+    case kPower:
+        return powerSwitch;
+    case kType:
+        return typeRocker;
+    case kPreDelay:
+        return preDelaySlider;
+    case kLampTag:
+        return lamp;
+    case kTypeListTag:
+        return typeList;
+    case kAboutTag:
+        return about;
+    case kNameFieldTag:
+        return getNameField();
+    case kProgramListTag:
+        return getProgramList();
+    default:
+        return nullptr;
+    }
+}
+
+bool CorvantaEditor::open(void* parentWindow)
+{
+    if (frame)
+        close();
+    // Values set on other threads until now are in the controls built below.
+    pendingMask = 0;
+    systemWindow = parentWindow;
+    frame = new CFrame(CRect(rect.left, rect.top, rect.left + panel->getWidth(), rect.top + panel->getHeight()),
+                       parentWindow, this);
+    if (parentWindow && getPlatformWindowFactory() && !frame->getPlatformWindow())
+    {
+        // The window system refused the host's window: nothing is open.
+        delete frame;
+        frame = nullptr;
+        systemWindow = nullptr;
+        return false;
+    }
+    frame->setBackground(panel);
+    setKnobMode(kLinearMode);
+
+    auto parameter = [this](VstInt32 index) { return effect ? effect->getParameter(index) : 0.0f; };
+    auto addField = [&](VstInt32 index, const CRect& size) {
+        auto* field = new CTextEdit(size, this, valueFieldOfParameter(index)->tag, nullptr, panel, 0);
+        field->setBackOffset(CPoint(size.left, size.top));
+        field->setBackColor(kFieldBackColor);
+        field->setFrameColor(kFieldTextColor);
+        field->setFontColor(kFieldTextColor);
+        field->setHoriAlign(kCenterText);
+        field->setFont(kNormalFontVerySmall);
+        char text[kFieldTextCapacity] = {};
+        formatFieldText(index, parameter(index), text);
+        field->setText(text);
+        const DisplayRange* range = displayRange(index);
+        field->setMin(static_cast<float>(range->minimum));
+        field->setMax(static_cast<float>(range->maximum));
+        frame->addView(field);
+        fields[index] = field;
+    };
+    // A shared knob bitmap is passed in; otherwise the knob loads its own.
+    auto addKnob = [&](const KnobPlace& place, CBitmap* shared = nullptr) {
+        CBitmap* bitmap = shared ? shared : new CBitmap(place.bitmap);
+        const CRect size = imageRect(*bitmap, place.topLeft, kKnobImages);
+        auto* knob = new CAnimKnob(size, this, place.parameter, kKnobImages, size.height(), bitmap, place.topLeft);
+        knob->setValue(parameter(place.parameter));
+        knob->setDefaultValue(place.defaultValue);
+        frame->addView(knob);
+        knobs[place.parameter] = knob;
+        addField(place.parameter, fieldRectUnder(size, place.large));
+        return bitmap;
+    };
+
+    addKnob(kDecayKnob)->forget();
+    addKnob(kHighDampKnob)->forget();
+
+    const float type = parameter(kType);
+    auto* rockerBitmap = new CBitmap(kTypeRockerBitmap);
+    const CRect rockerRect = imageRect(*rockerBitmap, kTypeRockerTopLeft, 3);
+    typeRocker = new CMyRocker(rockerRect, this, kType, rockerRect.height(), rockerBitmap, CPoint(0, 0), kTypeCount,
+                               kHorizontal);
+    typeRocker->setValue(type);
+    typeRocker->setDefaultValue(0.5f);
+    frame->addView(typeRocker);
+    rockerBitmap->forget();
+
+    typeList = new COptionMenu(kTypeListRect, this, kTypeListTag, panel, nullptr, kCheckStyle);
+    typeList->setBackOffset(CPoint(kTypeListRect.left, kTypeListRect.top));
+    typeList->setHoriAlign(kCenterText);
+    typeList->setFont(kNormalFontVerySmall);
+    typeList->setFontColor(kFieldTextColor);
+    typeList->setFrameColor(kFieldTextColor);
+    for (int32_t t = 0; t < kTypeCount; ++t)
+        typeList->addEntry(typeName(t));
+    typeList->setValue(static_cast<float>(typeEntryOf(type)));
+    typeList->setCurrent(typeEntryOf(type), true);
+    frame->addView(typeList);
+
+    auto* pictures = new CBitmap(kTypePicturesBitmap);
+    const CRect pictureRect = imageRect(*pictures, kTypePictureTopLeft, kTypeCount);
+    typePicture = new CMovieBitmap(pictureRect, this, kType, kTypeCount, pictureRect.height(), pictures, CPoint(0, 0));
+    typePicture->setTransparency(true);
+    typePicture->setMouseEnabled(false);
+    typePicture->setValue(type * 9.0f * 0.125f);
+    frame->addView(typePicture);
+    pictures->forget();
+
+    auto* handle = new CBitmap(kSliderHandleBitmap);
+    const CRect& slider = kPreDelaySliderRect;
+    preDelaySlider = new CHorizontalSlider(slider, this, kPreDelay, slider.left, slider.right - handle->getWidth(),
+                                           handle, panel, CPoint(slider.left, slider.top), kLeft);
+    preDelaySlider->setFreeClick(false);
+    preDelaySlider->setValue(parameter(kPreDelay));
+    preDelaySlider->setDefaultValue(0.0f);
+    frame->addView(preDelaySlider);
+    handle->forget();
+    addField(kPreDelay, kPreDelayFieldRect);
+
+    // The two knobs of a shelf share one bitmap.
+    addKnob(kLowFreqKnob, addKnob(kLowGainKnob))->forget();
+    addKnob(kHighFreqKnob, addKnob(kHighGainKnob))->forget();
+    addKnob(kMixKnob)->forget();
+    addKnob(kOutputKnob)->forget();
+
+    auto* power = new CBitmap(kPowerBitmap);
+    powerSwitch = new COnOffButton(imageRect(*power, kPowerTopLeft, 2), this, kPower, power, 0);
+    powerSwitch->setValue(parameter(kPower));
+    frame->addView(powerSwitch);
+    power->forget();
+
+    auto* lampBitmap = new CBitmap(kOverloadLampBitmap);
+    lamp = new CTextLED(imageRect(*lampBitmap, kLampTopLeft, 3), this, kLampTag, panel, lampBitmap, kLampReadoutRect);
+    lamp->setStateAndLevel(kLampStart, kLampStart);
+    frame->addView(lamp);
+    lampBitmap->forget();
+
+    auto* splash = new CBitmap(kAboutBitmap);
+    about = new CAbout(kAboutZoneRect, this, kAboutTag, splash, CRect(0, 0, splash->getWidth(), splash->getHeight()),
+                       CPoint(0, 0), kAboutTextAnchor);
+    frame->addView(about);
+    splash->forget();
+
+    CPresetSystemEditor::open(parentWindow);
+    return true;
+}
+
+void CorvantaEditor::close()
+{
+    CPresetSystemEditor::close();
+    for (auto& knob : knobs)
+        knob = nullptr;
+    for (auto& field : fields)
+        field = nullptr;
+    typeRocker = nullptr;
+    typeList = nullptr;
+    typePicture = nullptr;
+    preDelaySlider = nullptr;
+    powerSwitch = nullptr;
+    lamp = nullptr;
+    about = nullptr;
+    // Deletes the frame and with it every control.
+    AEffGUIEditor::close();
+}
+
+void CorvantaEditor::idle()
+{
+    takePendingParameters();
+    takePendingProgramName();
+    AEffGUIEditor::idle();
+    CPresetSystemEditor::idle();
+    if (!corvanta)
+        return;
+    const float over = peakHold.update(corvanta->getEngine());
+    if (lamp && !(about && about->getValue() != 0.0f))
+    {
+        lamp->setStateAndLevel(over, static_cast<float>(peakHold.heldPeak));
+        // A new tiny value each time, so the lamp is drawn at every idle.
+        lamp->setValue(static_cast<float>(std::rand()) * 1e-15f);
+    }
+}
+
+void CorvantaEditor::setParameter(VstInt32 index, float value)
+{
+    if (index < 0 || index >= kNumParameterSlots)
+        return;
+    if (!onEditorThread())
+    {
+        pendingValues[index].store(value, std::memory_order_relaxed);
+        pendingMask.fetch_or(1u << index, std::memory_order_release);
+        return;
+    }
+    showParameter(index, value);
+}
+
+void CorvantaEditor::takePendingParameters()
+{
+    uint32_t mask = pendingMask.exchange(0, std::memory_order_acquire);
+    for (VstInt32 index = 0; mask; ++index, mask >>= 1)
+        if (mask & 1u)
+            showParameter(index, pendingValues[index].load(std::memory_order_relaxed));
+}
+
+void CorvantaEditor::showParameter(VstInt32 index, float value)
+{
+    if (!frame || !effect)
+        return;
+    const float kept = effect->getParameter(index);
+    char text[kFieldTextCapacity] = {};
+    switch (index)
+    {
+    case kPower:
+        if (powerSwitch)
+            powerSwitch->setValue(kept);
+        break;
+    case kType:
+        if (typeRocker)
+            typeRocker->setValue(kept);
+        if (typeList)
+        {
+            typeList->setValue(value * static_cast<float>(kTypeCount));
+            typeList->setCurrent(typeEntryOf(value), true);
+        }
+        if (typePicture)
+            typePicture->setValue(value * 9.0f * 0.125f);
+        break;
+    case kPreDelay:
+    case kDecay:
+    case kHighDamp:
+    case kLowFreq:
+    case kLowGain:
+    case kHighFreq:
+    case kHighGain:
+    case kMix:
+    case kOutput:
+        if (CControl* control = index == kPreDelay ? static_cast<CControl*>(preDelaySlider) : knobs[index])
+            control->setValue(kept);
+        if (fields[index])
+        {
+            formatFieldText(index, kept, text);
+            fields[index]->setText(text);
+        }
+        break;
+    default:
+        return;
+    }
+    frame->setDirty(true);
+}
+
+void CorvantaEditor::valueChanged(CDrawContext* context, CControl* control)
+{
+    CPresetSystemEditor::valueChanged(context, control);
+    if (!effect || !control)
+        return;
+    const long tag = control->getTag();
+    if ((tag >= kPower && tag <= kOutput) || tag == kDiffusion)
+    {
+        effect->setParameterAutomated(static_cast<VstInt32>(tag), control->getValue());
+        control->setDirty(true);
+        return;
+    }
+    if (const ValueField* field = valueFieldOfTag(tag))
+    {
+        CTextEdit* edit = fields[field->parameter];
+        if (edit != control)
+            return;
+        const float x = typedValueToNormalized(field->parameter, edit->getText(), edit->getMin(), edit->getMax());
+        effect->setParameterAutomated(field->parameter, x);
+        control->setDirty(true);
+        return;
+    }
+    switch (tag)
+    {
+    case kLampTag:
+        if (lamp && lamp->isHeld())
+            lamp->resetHold();
+        peakHold.heldPeak = 0.0;
+        break;
+    case kTypeListTag:
+        if (typeList)
+            effect->setParameterAutomated(kType, typeList->getValue() / static_cast<float>(kTypeCount) + 0.01f);
+        break;
+    default:
+        break;
+    }
+}
+
+void CorvantaEditor::beginEdit(VstInt32 index)
+{
+    if (index >= 0 && index < kNumHostParameters)
+        AEffGUIEditor::beginEdit(index);
+}
+
+void CorvantaEditor::endEdit(VstInt32 index)
+{
+    if (index >= 0 && index < kNumHostParameters)
+        AEffGUIEditor::endEdit(index);
+}

@@ -1,0 +1,37 @@
+// The panel's value fields: which parameter each shows, where, the text it
+// shows for a value and how a typed text becomes a parameter value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct ValueField
+{
+    long tag;
+    int32_t parameter;
+};
+
+// Tags 20, 22..27, 29, 30 in the order the panel creates them.
+inline constexpr ValueField kValueFields[] = {
+    {22, 3}, {23, 4}, {20, 2}, {25, 6}, {24, 5}, {27, 8}, {26, 7}, {30, 9}, {29, 10},
+};
+
+// The field of a tag or of a parameter; null when there is none.
+const ValueField* valueFieldOfTag(long tag);
+const ValueField* valueFieldOfParameter(int32_t parameter);
+
+// Capacity of a field text buffer.
+constexpr size_t kFieldTextCapacity = 32;
+
+// The text the field of `parameter` shows for the normalised value v
+// ("112Hz", "-oodB", "-oo dB", "50%"); empty for a parameter without a field.
+void formatFieldText(int32_t parameter, float v, char* text);
+
+// Reads a typed number the lenient way the fields do: an optional leading
+// "-", digits, and after "." or "," more digits; anything else ends the
+// number ("2,5" is 2.5, "12ms" is 12, "abc" is 0).
+double parseValueText(const char* text);
+
+// The normalised value a typed text sets for `parameter`: parsed, limited to
+// minimum..maximum (display units), converted.
+float typedValueToNormalized(int32_t parameter, const char* text, double minimum, double maximum);

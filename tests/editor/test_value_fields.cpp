@@ -1,0 +1,90 @@
+// The value fields' texts, the lenient parser of typed values and the
+// conversion of typed values into parameter values.
+#include "DisplayUnits.h"
+#include "Parameters.h"
+#include "ValueFields.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace
+{
+std::string shown(int32_t parameter, float v)
+{
+    char text[kFieldTextCapacity] = {};
+    formatFieldText(parameter, v, text);
+    return text;
+}
+
+float typed(int32_t parameter, const char* text)
+{
+    const DisplayRange* range = displayRange(parameter);
+    return typedValueToNormalized(parameter, text, range->minimum, range->maximum);
+}
+} // namespace
+
+TEST(ValueFields, TextsOfTheFields)
+{
+    EXPECT_EQ(shown(kLowFreq, 0.25f), "112Hz");
+    EXPECT_EQ(shown(kLowFreq, 0.0f), "25Hz");
+    EXPECT_EQ(shown(kHighFreq, 1.0f), "20.0kHz");
+    EXPECT_EQ(shown(kOutput, 0.5f), "0.00dB");
+    EXPECT_EQ(shown(kOutput, 0.0f), "-oo dB");
+    EXPECT_EQ(shown(kOutput, 1.0f), "12.00dB");
+    EXPECT_EQ(shown(kLowGain, 0.0f), "-oodB");
+    EXPECT_EQ(shown(kHighGain, 0.5f), "0.00dB");
+    EXPECT_EQ(shown(kHighGain, 1.0f), "6.00dB");
+    EXPECT_EQ(shown(kLowGain, 0.25f), "-6.00dB");
+    EXPECT_EQ(shown(kPreDelay, 0.3f), "90ms");
+    EXPECT_EQ(shown(kPreDelay, 1.0f), "1000ms");
+    EXPECT_EQ(shown(kHighDamp, 1.0f), "100%");
+    EXPECT_EQ(shown(kPower, 1.0f), "");
+    EXPECT_EQ(shown(kType, 0.5f), "");
+    // The gain at which the shelf text gives up on a number.
+    EXPECT_EQ(shown(kLowGain, 0.00000004f), "-oodB");
+    EXPECT_NE(shown(kLowGain, 0.00000006f), "-oodB");
+}
+
+TEST(ValueFields, ParserReadsLeadingNumbersOnly)
+{
+    const std::pair<const char*, double> cases[] = {
+        {"2,5", 2.5},    {"2.5", 2.5},     {"-300", -300.0}, {"1.05", 1.05},    {"1.500", 1.5},
+        {"0.007", 0.007}, {"12ms", 12.0},  {"1.50kHz", 1.5}, {"3.", 3.0},       {"-0,25", -0.25},
+        {"abc", 0.0},    {"", 0.0},        {"-", 0.0},       {"+5", 0.0},       {" 5", 0.0},
+        {"1e3", 1.0},    {"7 8", 7.0},     {"1.2.3", 1.2},   {"000042", 42.0},  {"1.0001", 1.0001},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_NEAR(parseValueText(text), value, 1e-12) << '"' << text << '"';
+    EXPECT_EQ(parseValueText(nullptr), 0.0);
+    // A field holds at most 255 characters; a long run of digits stays finite.
+    EXPECT_TRUE(std::isfinite(parseValueText(std::string(255, '9').c_str())));
+    EXPECT_TRUE(std::isfinite(parseValueText(("0." + std::string(253, '0') + "1").c_str())));
+}
+
+TEST(ValueFields, TypedValuesAreLimitedToTheFieldsRangeAndConverted)
+{
+    // Gains: every level below -100 dB, the clamped -200 included, is silence.
+    EXPECT_EQ(typed(kLowGain, "-300"), 0.0f);
+    EXPECT_EQ(typed(kHighGain, "-101"), 0.0f);
+    EXPECT_GT(typed(kHighGain, "-100"), 0.0f);
+    EXPECT_FLOAT_EQ(typed(kLowGain, "0"), 0.5f);
+    EXPECT_FLOAT_EQ(typed(kLowGain, "99"), 1.0f); // clamped to +6 dB
+    EXPECT_EQ(typed(kOutput, "-120"), 0.0f);
+    EXPECT_FLOAT_EQ(typed(kOutput, "0"), 0.5f);
+    EXPECT_FLOAT_EQ(typed(kOutput, "12"), 1.0f);
+    // Percentages, comma or point.
+    EXPECT_FLOAT_EQ(typed(kMix, "2,5"), 0.025f);
+    EXPECT_FLOAT_EQ(typed(kDecay, "150"), 1.0f);
+    EXPECT_EQ(typed(kDecay, "letters"), 0.0f);
+    // Frequencies: typed in Hz; 1500 reads back as 1.50kHz.
+    const float lowFreq = typed(kLowFreq, "1500");
+    EXPECT_NEAR(25.0 * std::pow(400.0, static_cast<double>(lowFreq)), 1500.0, 0.01);
+    EXPECT_EQ(shown(kLowFreq, lowFreq), "1.50kHz");
+    EXPECT_EQ(typed(kHighFreq, "50000"), 1.0f);
+    EXPECT_EQ(typed(kLowFreq, "3"), 0.0f); // clamped to 25 Hz
+    // Pre-delay in ms, on its square-root scale.
+    EXPECT_FLOAT_EQ(typed(kPreDelay, "250"), 0.5f);
+    EXPECT_EQ(typed(kPreDelay, "-5"), 0.0f);
+}
