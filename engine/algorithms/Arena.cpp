@@ -98,15 +98,19 @@ void Arena::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
             loop.readDamped(dampCoef, noise);
 
         const int32_t writePos = engine.ringPos;
-        float sums[2] = {0.0f, 0.0f};
+        const auto write = [&](int32_t ring) {
+            const float value = loopGain * loops[ring].damping.y + early.read(ring);
+            loops[ring].ring[writePos] = value;
+            return value;
+        };
+        // Each sum starts from its first ring's value: 0.0f + x would turn a -0 into +0.
+        float sums[2];
         for (int32_t channel = 0; channel < 2; ++channel)
         {
-            for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
-            {
-                const float value = loopGain * loops[ring].damping.y + early.read(ring);
-                loops[ring].ring[writePos] = value;
-                sums[channel] += value;
-            }
+            const int32_t first = channel * kPerChannel;
+            sums[channel] = write(first);
+            for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
+                sums[channel] += write(ring);
         }
         wetL[i] = scaleInDouble(diffusers[0].process(sums[0], apGain, writePos), kOutputScale);
         wetR[i] = scaleInDouble(diffusers[1].process(sums[1], apGain, writePos), kOutputScale);

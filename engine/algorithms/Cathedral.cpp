@@ -137,10 +137,15 @@ void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR,
             loops[ring].ring[writePos] = static_cast<float>(fed);
         }
 
-        float sums[2] = {0.0f, 0.0f};
+        // Each sum starts from its first ring's tap: 0.0f + x would turn a -0 into +0.
+        float sums[2];
         for (int32_t channel = 0; channel < 2; ++channel)
-            for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
+        {
+            const int32_t first = channel * kPerChannel;
+            sums[channel] = loops[first].ring[outputTaps.at[first]];
+            for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
                 sums[channel] += loops[ring].ring[outputTaps.at[ring]];
+        }
         wetL[i] = diffusers[0].process(scaleInDouble(sums[0], kOutputScale), apGain, writePos);
         wetR[i] = diffusers[1].process(scaleInDouble(sums[1], kOutputScale), apGain, writePos);
 

@@ -12,7 +12,7 @@ constexpr int32_t kB = 1;
 constexpr int32_t kLeft = 0;
 constexpr int32_t kRight = 1;
 
-constexpr float kReferenceRate = 44100.0f; // Hz; lengths do not follow internalRate
+constexpr double kReferenceRate = 44100.0; // Hz; lengths do not follow internalRate
 constexpr double kDiffusionScale = 0.7;
 constexpr double kEarlyScale = 0.14875;
 
@@ -63,7 +63,8 @@ void Room::prepare(ReverbEngine& engine)
         return;
 
     sizeFactor = static_cast<float>(std::pow(4.0, 0.445) * 0.5);
-    msUnit = static_cast<float>(sizeFactor * kReferenceRate * 0.001);
+    // c * 44100 * 0.001 formed in double, like every other time unit.
+    msUnit = static_cast<float>(static_cast<double>(sizeFactor) * kReferenceRate * 0.001);
     combGain = static_cast<float>(
         std::pow(std::pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
     apGain = scaleInDouble(engine.diffusion, kDiffusionScale);

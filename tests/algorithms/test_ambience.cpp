@@ -1,6 +1,7 @@
-// The Ambience network: its prepared values, its tap distances and when an
-// impulse reaches and leaves each output.
+// The Ambience network: its prepared values, its tap distances, when an
+// impulse reaches and leaves each output, and a reference kernel.
 #include "AlgorithmProbe.h"
+#include "ReferenceKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,104 @@ ProbeSettings withHighDamp(float highDamp)
     settings.highDamp = highDamp;
     return settings;
 }
+
+// The network as described: group taps (0: X, 1: Y; length in seconds times
+// the size factor), the chains' stage factor and third divisor, the mix.
+class AmbienceReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        struct Tap
+        {
+            int side;
+            double k;
+        };
+        static const Tap kTaps[12][3] = {
+            {{0, 0.01571}, {0, 0.00723}, {1, 0.02031}}, {{0, 0.02793}, {0, 0.0412}, {1, 0.03931}},
+            {{0, 0.05314}, {0, 0.05921}, {1, 0.06031}}, {{0, 0.06853}, {0, 0.06243}, {1, 0.07131}},
+            {{0, 0.08543}, {0, 0.07745}, {1, 0.08331}}, {{0, 0.09269}, {0, 0.1}, {1, 0.09831}},
+            {{1, 0.00731}, {1, 0.01511}, {0, 0.01931}}, {{1, 0.0422}, {1, 0.02693}, {0, 0.03731}},
+            {{1, 0.05414}, {1, 0.05821}, {0, 0.05831}}, {{1, 0.06953}, {1, 0.06143}, {0, 0.07231}},
+            {{1, 0.07845}, {1, 0.08443}, {0, 0.08531}}, {{1, 0.099}, {1, 0.09369}, {0, 0.09731}},
+        };
+        static const double kChain[12][2] = {
+            {0.77044, 8.414217}, {0.76044, 7.414217}, {0.87506, 9.414217}, {0.83506, 7.414217},
+            {1.04698, 8.414217}, {1.00698, 7.414217}, {0.73044, 8.414217}, {0.72044, 7.414217},
+            {0.77506, 9.414217}, {0.73506, 7.414217}, {1.14698, 8.414217}, {1.10698, 7.414217},
+        };
+        input.prepare(s, rate);
+        const auto d = static_cast<float>(std::pow(8.0, 0.52) * 0.5 * 1.25);
+        const auto allpassScale = static_cast<float>(2.0 * std::sqrt(d * 0.5));
+        apGain = static_cast<float>(s.diffusion * 0.65);
+        const auto g = static_cast<float>(std::pow((1.0 - s.highDamp) * 0.5 + 0.5, d / 5.0));
+        for (int i = 0; i < 6; ++i)
+        {
+            k[i] = static_cast<float>(std::pow(g, i + 1));
+            w[i] = static_cast<float>(std::pow(std::pow(0.5, i), 1.0 - s.decay));
+        }
+        const double b = rate * 0.1;
+        for (int group = 0; group < 12; ++group)
+        {
+            for (int t = 0; t < 3; ++t)
+            {
+                const double kk = kTaps[group][t].k;
+                side[group][t] = kTaps[group][t].side;
+                tap[group][t] = static_cast<int32_t>(std::ceil(kk == 0.1 ? d * (rate * 0.1) : (rate * kk) * d));
+            }
+            const double bases[3] = {b, b / 1.414217, b / kChain[group][1]};
+            for (int stage = 0; stage < 3; ++stage)
+                stageTap[group][stage] =
+                    static_cast<int32_t>(std::ceil(((bases[stage] * kChain[group][0]) * 0.1) * allpassScale));
+        }
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        const float noise = input.noise;
+        tone[0].put(n, t[0]);
+        tone[1].put(n, t[1]);
+        for (int group = 0; group < 12; ++group)
+        {
+            const float a = tone[side[group][0]].at(n, tap[group][0]) + tone[side[group][1]].at(n, tap[group][1]) +
+                            tone[side[group][2]].at(n, tap[group][2]);
+            smooth[group] = (a - smooth[group]) * k[group % 6] + noise + smooth[group];
+        }
+        float out[12];
+        for (int group = 0; group < 12; ++group)
+        {
+            float x = smooth[group];
+            for (int stage = 0; stage < 3; ++stage)
+            {
+                const float y = chain[group][stage].at(n, stageTap[group][stage]) - apGain * x + noise;
+                chain[group][stage].put(n, x + apGain * y);
+                x = y;
+            }
+            out[group] = x;
+        }
+        enum { L1, L2, L3, L4, L5, L6, R1, R2, R3, R4, R5, R6 };
+        outL = static_cast<float>(
+            0.25 * (w[1] * out[R2] + w[0] * out[L1] + w[2] * out[L3] + w[3] * out[R4] + w[4] * out[L5] + w[5] * out[R6]));
+        outR = static_cast<float>(
+            0.25 * (w[1] * out[L2] + w[0] * out[R1] + w[2] * out[R3] + w[3] * out[L4] + w[4] * out[R5] + w[5] * out[L6]));
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    ReferenceRing tone[2] = {ReferenceRing(kLongRingSize), ReferenceRing(kLongRingSize)};
+    ReferenceRing chain[12][3];
+    int side[12][3] = {};
+    int32_t tap[12][3] = {};
+    int32_t stageTap[12][3] = {};
+    float k[6] = {};
+    float w[6] = {};
+    float smooth[12] = {};
+    float apGain = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(Ambience, SizeAndDiffusion)
@@ -161,4 +260,10 @@ TEST(Ambience, WithoutDiffusionTheChainsArePureDelays)
     // (left mix: R6 8046 + 938 + 663 + 127; right mix: L6 7533 + 853 + 603 + 115 or 8127 + 1571).
     EXPECT_EQ(lastAbove(both.left), 9774);
     EXPECT_EQ(lastAbove(both.right), 9698);
+}
+
+TEST(Ambience, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Ambience, AmbienceReference>(&ReverbEngine::ambience, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Ambience, AmbienceReference>(&ReverbEngine::ambience, 96000.0f, kReferenceSettings);
 }

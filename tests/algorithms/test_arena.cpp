@@ -1,5 +1,5 @@
 // The Arena: its prepared gains, the tap lengths the seeded jitter yields,
-// impulse timing through the kernel, and golden renders.
+// impulse timing through the kernel, a reference kernel and golden renders.
 #include "LadderChecks.h"
 #include "NetworkChecks.h"
 
@@ -28,6 +28,62 @@ constexpr ArenaRow kRows[Arena::kRingsPerChannel] = {
 };
 constexpr int32_t kDiffuserDelays[2][LatticeDiffuser::kStages] = {{159, 211, 411, 562}, {177, 184, 420, 540}};
 constexpr double kOutputScale = 0.084;
+
+// The network as described, on the delays above.
+class ArenaReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        const auto size = static_cast<float>(std::pow(16.0, 0.435) * 0.125 * 0.5);
+        gain = referenceLadderGain(s.decay, size * 128.0);
+        apGain = static_cast<float>(s.diffusion * 0.88 * 0.72);
+        damp = referenceDamping(s.highDamp);
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        tone[0].put(n, t[0]);
+        tone[1].put(n, t[1]);
+        for (int ch = 0; ch < 2; ++ch)
+            for (int k = 0; k < 24; ++k)
+            {
+                const int32_t delay = ch == 0 ? kRows[k].leftFeedback : kRows[k].rightFeedback;
+                d[ch][k] = (ring[ch][k].at(n, delay) - d[ch][k]) * damp + input.noise + d[ch][k];
+            }
+        float* out[2] = {&outL, &outR};
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            float sum = 0.0f;
+            for (int k = 0; k < 24; ++k)
+            {
+                // Sources repeat left, left, right on the left bank, the mirror on the right.
+                const int source = (k % 3 == 2) ? 1 - ch : ch;
+                const int32_t early = ch == 0 ? kRows[k].leftEarly : kRows[k].rightEarly;
+                const float value = gain * d[ch][k] + tone[source].at(n, early);
+                ring[ch][k].put(n, value);
+                sum = k == 0 ? value : sum + value;
+            }
+            const float y = referenceLattice(diffuser[ch], kDiffuserDelays[ch], n, apGain, sum);
+            *out[ch] = static_cast<float>(y * kOutputScale);
+        }
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    ReferenceRing tone[2] = {ReferenceRing(kLongRingSize), ReferenceRing(kLongRingSize)};
+    ReferenceRing ring[2][24];
+    ReferenceRing diffuser[2][4];
+    float d[2][24] = {};
+    float gain = 0.0f;
+    float apGain = 0.0f;
+    float damp = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(ArenaPrepare, SizeGainsAndDamping)
@@ -103,6 +159,12 @@ TEST(ArenaImpulse, WithoutDiffusionTheAllpassesArePlainDelays)
     EXPECT_NEAR(wet.left[231 + 1343], kOutputScale, 1e-6);
     EXPECT_EQ(firstAbove(wet.right), 921 + 1321);
     EXPECT_NEAR(wet.right[921 + 1321], kOutputScale, 1e-6);
+}
+
+TEST(ArenaReference, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Arena, ArenaReference>(&ReverbEngine::arena, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Arena, ArenaReference>(&ReverbEngine::arena, 48000.0f, kReferenceSettings);
 }
 
 TEST(ArenaGolden, RendersBitForBit)

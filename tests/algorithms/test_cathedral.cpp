@@ -1,6 +1,6 @@
 // The Cathedral: its prepared gains, the tap lengths the seeded jitter and
 // the pitch ladder yield, its input mixtures, impulse timing through the
-// kernel, and golden renders.
+// kernel, a reference kernel and golden renders.
 #include "LadderChecks.h"
 #include "NetworkChecks.h"
 
@@ -37,6 +37,65 @@ constexpr double kOutputScale = 0.0891;
 // bank, the mirror image on the right.
 constexpr float kLeftBankFeed[4] = {0.75f, 0.375f, 0.625f, 0.5f};
 constexpr float kRightBankFeed[4] = {0.375f, 0.75f, 0.5f, 0.625f};
+
+// The network as described, on the delays above.
+class CathedralReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        const auto size = static_cast<float>(std::pow(4.0, 0.41) * 0.125);
+        gain = referenceLadderGain(s.decay, size * 64.0);
+        apGain = static_cast<float>(s.diffusion * 0.9 * 0.72);
+        damp = referenceDamping(s.highDamp);
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        for (int ch = 0; ch < 2; ++ch)
+            for (int k = 0; k < 24; ++k)
+            {
+                const int32_t delay = ch == 0 ? kRows[k].leftFeedback : kRows[k].rightFeedback;
+                d[ch][k] = (ring[ch][k].at(n, delay) - d[ch][k]) * damp + input.noise + d[ch][k];
+            }
+        const double tL = t[0];
+        const double tR = t[1];
+        // Left bank: 0.75 tL, 0.75 tR, 0.5 tL + 0.25 tR, 0.25 tL + 0.5 tR; the right its mirror.
+        const double mixture[2][4] = {
+            {0.75 * tL, 0.75 * tR, 0.5 * tL + 0.25 * tR, 0.25 * tL + 0.5 * tR},
+            {0.75 * tR, 0.75 * tL, 0.25 * tL + 0.5 * tR, 0.5 * tL + 0.25 * tR},
+        };
+        for (int ch = 0; ch < 2; ++ch)
+            for (int k = 0; k < 24; ++k)
+                ring[ch][k].put(n, static_cast<float>(gain * d[ch][k] + mixture[ch][k % 4]));
+        float* out[2] = {&outL, &outR};
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            float sum = 0.0f;
+            for (int k = 0; k < 24; ++k)
+            {
+                const float tap = ring[ch][k].at(n, ch == 0 ? kRows[k].leftOutput : kRows[k].rightOutput);
+                sum = k == 0 ? tap : sum + tap;
+            }
+            const auto x = static_cast<float>(sum * kOutputScale);
+            *out[ch] = referenceLattice(diffuser[ch], kDiffuserDelays[ch], n, apGain, x);
+        }
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    ReferenceRing ring[2][24];
+    ReferenceRing diffuser[2][4];
+    float d[2][24] = {};
+    float gain = 0.0f;
+    float apGain = 0.0f;
+    float damp = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(CathedralPrepare, SizeGainsAndDamping)
@@ -117,6 +176,12 @@ TEST(CathedralImpulse, WithoutDiffusionEachOutputTapIsHeardThroughPlainDelays)
                     kOutputScale * kRightBankFeed[k % 4], 1e-6)
             << k;
     }
+}
+
+TEST(CathedralReference, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Cathedral, CathedralReference>(&ReverbEngine::cathedral, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Cathedral, CathedralReference>(&ReverbEngine::cathedral, 48000.0f, kReferenceSettings);
 }
 
 TEST(CathedralGolden, RendersBitForBit)

@@ -4,31 +4,56 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace
 {
 // Early gains g0..g11, shared by both outputs.
 constexpr float kEarlyGains[12] = {2.000000f, 1.802496f, 1.624505f, 1.464144f, 1.319508f, 1.189254f,
                                    1.071773f, 0.965975f, 0.870551f, 0.784562f, 0.707107f, 0.637219f};
 constexpr double kOutputScale = 0.09177;
+
+constexpr CombNetworkNumbers kNumbers = {
+    {0.4472136f, 0.7843974f, 0.9899495f},
+    -1.0f,
+    0.476f,
+    kEarlyGains,
+    {1024, 1200, 1341, 1577, 1687, 1799, 1552, 1819, 2033, 2391, 2557, 2728,
+     1025, 1198, 1343, 1575, 1689, 1833, 1554, 1817, 2036, 2388, 2560, 2725},
+    {159, 186, 209, 207, 236, 272, 256, 389, 436, 335, 382, 439,
+     159, 186, 209, 207, 236, 274, 257, 301, 337, 335, 382, 440},
+    {221, 434, 852, 1072, 1593, 1695, 2447, 2719, 2936, 3611, 3658, 3906,
+     221, 427, 883, 1130, 1600, 1776, 2500, 2643, 2852, 3624, 3809, 3894},
+    {{674, 493, 253}, {676, 495, 254}},
+    {{734, 537, 275}, {736, 538, 276}},
+};
+
+constexpr uint8_t L = 0;
+constexpr uint8_t R = 1;
+constexpr CombNetworkWiring kWiring = {
+    {L, R, L, R, L, R, L, R, L, R, L, R, R, L, R, L, R, L, R, L, R, L, R, L},
+    {},
+    {{0, 1, 4, 5, 8, 9, 14, 15, 18, 19, 22, 23}, {2, 3, 6, 7, 10, 11, 12, 13, 16, 17, 20, 21}},
+    {L, L, R, L, L, R, L, R, L, R, L, R, R, R, L, R, R, L, R, L, R, L, R, L},
+    true,
+    kOutputScale,
+    [](float decay) {
+        const double s = static_cast<float>(std::pow(4.0, 0.5) * 0.5);
+        return static_cast<float>(std::pow(std::pow(4.9, std::sqrt(static_cast<double>(decay))) / 5.0, s * 0.5));
+    },
+    [](float diffusion) { return static_cast<float>(diffusion * 0.68 * 0.7); },
+    [](double level) { return static_cast<float>(2.0 * std::pow(level, static_cast<double>(0.3f))); },
+};
+
+struct ChamberReference : CombNetworkReference
+{
+    ChamberReference() : CombNetworkReference(kNumbers, kWiring) {}
+};
 } // namespace
 
 TEST(ChamberPrepare, StatedGainsAndDistances)
 {
-    const CombNetworkNumbers numbers = {
-        {0.4472136f, 0.7843974f, 0.9899495f},
-        -1.0f,
-        0.476f,
-        kEarlyGains,
-        {1024, 1200, 1341, 1577, 1687, 1799, 1552, 1819, 2033, 2391, 2557, 2728,
-         1025, 1198, 1343, 1575, 1689, 1833, 1554, 1817, 2036, 2388, 2560, 2725},
-        {159, 186, 209, 207, 236, 272, 256, 389, 436, 335, 382, 439,
-         159, 186, 209, 207, 236, 274, 257, 301, 337, 335, 382, 440},
-        {221, 434, 852, 1072, 1593, 1695, 2447, 2719, 2936, 3611, 3658, 3906,
-         221, 427, 883, 1130, 1600, 1776, 2500, 2643, 2852, 3624, 3809, 3894},
-        {{674, 493, 253}, {676, 495, 254}},
-        {{734, 537, 275}, {736, 538, 276}},
-    };
-    expectCombNetworkNumbers(&ReverbEngine::chamber, numbers);
+    expectCombNetworkNumbers(&ReverbEngine::chamber, kNumbers);
 
     KernelRig rig;
     rig.prepare(rig.engine.chamber);
@@ -101,4 +126,10 @@ TEST(ChamberImpulse, DiffusionZeroMakesEveryAllpassAPureDelay)
 TEST(ChamberGolden, RendersBitForBit)
 {
     expectGoldenRenders(kChamber, {"2fcfdc43ffdea1ed", "45ae62ab543cdb01", "b9c8625ae31debff"});
+}
+
+TEST(ChamberReference, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Chamber, ChamberReference>(&ReverbEngine::chamber, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Chamber, ChamberReference>(&ReverbEngine::chamber, 48000.0f, kReferenceSettings);
 }

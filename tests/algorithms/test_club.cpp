@@ -4,30 +4,57 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace
 {
 constexpr float kEarlyGains[12] = {2.5f,      2.102231f, 1.767767f, 1.486607f, 1.25f,     1.051190f,
                                    0.883883f, 0.743303f, 0.625f,    0.525535f, 0.441942f, 0.371568f};
 constexpr double kOutputScale = 0.1103;
+
+constexpr CombNetworkNumbers kNumbers = {
+    {0.3611999f, 0.7388829f, 0.9938590f},
+    1.0f,
+    0.63f,
+    kEarlyGains,
+    {1754, 2056, 2298, 2703, 2891, 3084, 2128, 2494, 2788, 3278, 3507, 3741,
+     1760, 2044, 2304, 2697, 2903, 3078, 2062, 2480, 2795, 3271, 3521, 3807},
+    {155, 182, 204, 203, 231, 266, 251, 381, 427, 328, 374, 430,
+     157, 181, 206, 201, 236, 262, 254, 292, 333, 325, 381, 423},
+    {346, 684, 1339, 1676, 2504, 2630, 3842, 4286, 4626, 5689, 5700, 6098,
+     346, 678, 1384, 1774, 2516, 2787, 3944, 4141, 4464, 5713, 5991, 6074},
+    {{648, 504, 221}, {659, 482, 232}},
+    {{705, 548, 241}, {717, 525, 252}},
+};
+
+constexpr uint8_t L = 0;
+constexpr uint8_t R = 1;
+constexpr int32_t kOffset = 1339; // early tap 2's delay
+constexpr CombNetworkWiring kWiring = {
+    {L, L, L, L, L, L, L, R, L, R, L, R, R, R, R, R, R, R, R, L, R, L, R, L},
+    {kOffset, kOffset, kOffset, kOffset, kOffset, kOffset, 0, 0, 0, 0, 0, 0,
+     kOffset, kOffset, kOffset, kOffset, kOffset, kOffset, 0, 0, 0, 0, 0, 0},
+    {{0, 1, 4, 5, 14, 15, 18, 19, 20, 21, 22, 23}, {2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 16, 17}},
+    {L, L, L, L, L, L, L, L, L, L, L, L, R, R, R, R, R, R, R, R, R, R, R, R},
+    false,
+    kOutputScale,
+    [](float decay) {
+        const double s = static_cast<float>(std::pow(4.0, 0.485) * 0.5);
+        return static_cast<float>(std::pow(std::pow(7.9, std::sqrt(static_cast<double>(decay))) * 0.125, s * 0.5));
+    },
+    [](float diffusion) { return static_cast<float>(diffusion * 0.9 * 0.7); },
+    [](double level) { return static_cast<float>(2.5 * std::sqrt(level)); },
+};
+
+struct ClubReference : CombNetworkReference
+{
+    ClubReference() : CombNetworkReference(kNumbers, kWiring) {}
+};
 } // namespace
 
 TEST(ClubPrepare, StatedGainsAndDistances)
 {
-    const CombNetworkNumbers numbers = {
-        {0.3611999f, 0.7388829f, 0.9938590f},
-        1.0f,
-        0.63f,
-        kEarlyGains,
-        {1754, 2056, 2298, 2703, 2891, 3084, 2128, 2494, 2788, 3278, 3507, 3741,
-         1760, 2044, 2304, 2697, 2903, 3078, 2062, 2480, 2795, 3271, 3521, 3807},
-        {155, 182, 204, 203, 231, 266, 251, 381, 427, 328, 374, 430,
-         157, 181, 206, 201, 236, 262, 254, 292, 333, 325, 381, 423},
-        {346, 684, 1339, 1676, 2504, 2630, 3842, 4286, 4626, 5689, 5700, 6098,
-         346, 678, 1384, 1774, 2516, 2787, 3944, 4141, 4464, 5713, 5991, 6074},
-        {{648, 504, 221}, {659, 482, 232}},
-        {{705, 548, 241}, {717, 525, 252}},
-    };
-    expectCombNetworkNumbers(&ReverbEngine::club, numbers);
+    expectCombNetworkNumbers(&ReverbEngine::club, kNumbers);
 
     KernelRig rig;
     rig.prepare(rig.engine.club);
@@ -111,4 +138,10 @@ TEST(ClubImpulse, DiffusionZeroShowsTheShortenedLoops)
 TEST(ClubGolden, RendersBitForBit)
 {
     expectGoldenRenders(kClub, {"6eccf87b59edad13", "01d712bedc602d66", "267882a7828c44f4"});
+}
+
+TEST(ClubReference, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Club, ClubReference>(&ReverbEngine::club, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Club, ClubReference>(&ReverbEngine::club, 48000.0f, kReferenceSettings);
 }

@@ -1,8 +1,12 @@
-// The Hall network: its prepared values, its tap distances and how an
-// impulse reaches the outputs through the loop and the echo rings.
+// The Hall network: its prepared values, its tap distances, how an impulse
+// reaches the outputs through the loop and the echo rings, and a reference
+// kernel.
 #include "AlgorithmProbe.h"
+#include "ReferenceKernel.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -33,6 +37,62 @@ void expectDistances(const ReverbEngine& engine)
         for (int s = 0; s < 4; ++s)
             EXPECT_EQ(hall.diffusers[ch].taps.distance(s, pos), kDiffuserDistances[ch][s]);
 }
+
+// The network as described, on the distances above.
+class HallReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        const auto size = static_cast<float>(std::pow(4.0, 0.515) * 0.0625);
+        gain = referenceLadderGain(s.decay, 1.0 / (size * 0.25));
+        apGain = static_cast<float>(s.diffusion * 0.9 * 0.7);
+        damp = referenceDamping(s.highDamp);
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        // Loop ring input of each row (the echo ring takes the other channel).
+        static const int kLoopInput[24] = {0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        const float noise = input.noise;
+        for (int i = 0; i < 24; ++i)
+            a[i] = (loop[i].at(n, kRowDistances[i][0]) - a[i]) * damp + noise + a[i];
+        for (int i = 0; i < 24; ++i)
+            b[i] = (loop[i].at(n, kRowDistances[i][1]) - b[i]) * damp + noise + b[i];
+        for (int i = 0; i < 24; ++i)
+            loop[i].put(n, gain * a[i] + t[kLoopInput[i]]);
+        for (int i = 0; i < 24; ++i)
+            echo[i].put(n, gain * b[i] + t[1 - kLoopInput[i]]);
+        float sum[2] = {loop[0].at(n, kRowDistances[0][2]), echo[0].at(n, kRowDistances[0][3])};
+        for (int i = 1; i < 24; ++i)
+        {
+            sum[0] = sum[0] + loop[i].at(n, kRowDistances[i][2]);
+            sum[1] = sum[1] + echo[i].at(n, kRowDistances[i][3]);
+        }
+        float* out[2] = {&outL, &outR};
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            const auto x = static_cast<float>(sum[ch] * 0.08625);
+            *out[ch] = referenceLattice(diffuser[ch], kDiffuserDistances[ch], n, apGain, x);
+        }
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    ReferenceRing loop[24];
+    ReferenceRing echo[24];
+    ReferenceRing diffuser[2][4];
+    float a[24] = {};
+    float b[24] = {};
+    float gain = 0.0f;
+    float apGain = 0.0f;
+    float damp = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(Hall, PreparedValues)
@@ -90,4 +150,10 @@ TEST(Hall, WithoutDiffusionTheDiffusersArePureDelays)
     EXPECT_EQ(firstAbove(both.left), 495 + kDiffuserTotal);
     EXPECT_EQ(firstAbove(both.right), 491 + kDiffuserTotal);
     EXPECT_NEAR(both.left[495 + kDiffuserTotal], 0.08625f, 1e-5f);
+}
+
+TEST(Hall, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Hall, HallReference>(&ReverbEngine::hall, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Hall, HallReference>(&ReverbEngine::hall, 48000.0f, kReferenceSettings);
 }

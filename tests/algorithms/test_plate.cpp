@@ -1,8 +1,12 @@
 // The Plate network: its prepared values, its tap distances, the allpass
-// Biquads it takes from the engine and how an impulse reaches the outputs.
+// Biquads it takes from the engine, how an impulse reaches the outputs, and a
+// reference kernel.
 #include "AlgorithmProbe.h"
+#include "ReferenceKernel.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -43,6 +47,157 @@ void expectDistances(const ReverbEngine& engine)
         }
     }
 }
+
+// The network as described, on the distances above, with Biquads of its own.
+class PlateReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        const auto size = static_cast<float>(std::pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
+        apGain = static_cast<float>(s.diffusion * 0.6 * 0.7);
+        damp = referenceDamping(s.highDamp);
+        loopGain = static_cast<float>(std::pow(std::pow(1.65, std::sqrt(static_cast<double>(s.decay))) / 1.7, size * 0.5));
+        if (biquadRate != rate)
+        {
+            biquadRate = rate;
+            static const double kGroupHz[2][4] = {
+                {7127.189745122714, 6381.352228912162, 5656.85424949238, 5064.88262057739},
+                {7162.825693848327, 6349.604207872799, 5685.1385207398425, 5039.684199579493},
+            };
+            const double lowHz[2] = {100.0, 105.0};
+            const double highHz[2] = {1600.0, 1603.0};
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                inputLow[ch] = Biquad(rate, Biquad::kAllpass, lowHz[ch], 0.3, 24.0);
+                inputHigh[ch] = Biquad(rate, Biquad::kAllpass, highHz[ch], 1.2, 24.0);
+                for (int k = 0; k < 4; ++k)
+                    group[ch][k] = Biquad(rate, Biquad::kAllpass, kGroupHz[ch][k], 0.5, 24.0);
+            }
+        }
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        const float noise = input.noise;
+        float x[2];
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            const double a = inputLow[ch].process(t[ch]);
+            x[ch] = static_cast<float>(inputHigh[ch].process(a + noise) + noise);
+            tone[ch].put(n, x[ch]);
+        }
+
+        float early[2];
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            const ReferenceRing& own = tone[ch];
+            const ReferenceRing& other = tone[1 - ch];
+            const auto tap = [&](const ReferenceRing& ring, int k) {
+                return static_cast<double>(ring.at(n, kEarlyDistances[ch][k]));
+            };
+            const double g = apGain;
+            const float in[4] = {
+                static_cast<float>(0.5 * tap(other, 5) + 0.5 * tap(own, 0)),
+                static_cast<float>(0.4 * tap(own, 1)),
+                ch == 0 ? static_cast<float>(0.32 * tap(own, 3) + 0.35 * tap(own, 2) + 0.2 * tap(own, 4))
+                        : static_cast<float>(0.35 * tap(own, 2) + 0.32 * tap(own, 3) + 0.2 * tap(own, 4)),
+                static_cast<float>(0.31 * tap(other, 6) + 0.29 * tap(other, 7) + 0.28 * tap(other, 8) +
+                                   0.27 * tap(other, 9)),
+            };
+            const double magnitude[4] = {0.7 * g, 0.79 * g, 0.84 * g, 0.92 * g};
+            float out[4];
+            for (int e = 0; e < 4; ++e)
+            {
+                ReferenceRing& ring = earlyRing[ch][e];
+                const double r = ring.at(n, kEarlyAllpassDistances[ch][e]);
+                if (e == 0 || e == 2)
+                {
+                    const auto v = static_cast<float>(in[e] - magnitude[e] * r);
+                    ring.put(n, v);
+                    out[e] = static_cast<float>(r + magnitude[e] * v);
+                }
+                else
+                {
+                    const auto v = static_cast<float>(in[e] + magnitude[e] * r);
+                    ring.put(n, v);
+                    out[e] = static_cast<float>(r - magnitude[e] * v);
+                }
+            }
+            early[ch] = out[1] + out[0] + out[2] + out[3];
+        }
+
+        float dIn[2];
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            float v = x[ch];
+            for (int stage = 0; stage < 3; ++stage)
+            {
+                const float y = diffuser[ch][stage].at(n, kDiffuserDistances[ch][stage]) - 0.5f * v;
+                diffuser[ch][stage].put(n, v + 0.5f * y);
+                v = y;
+            }
+            dIn[ch] = v;
+        }
+
+        float o[24];
+        for (int k = 0; k < 24; ++k)
+        {
+            const float y = comb[k].at(n, kCombDistances[k]);
+            const float a = loopAllpass[k].at(n, kLoopAllpassDistances[k]);
+            if (k % 2 == 0)
+            {
+                const float v = apGain * a - y;
+                loopAllpass[k].put(n, v);
+                o[k] = a - apGain * v;
+            }
+            else
+            {
+                const float v = -y - apGain * a;
+                loopAllpass[k].put(n, v);
+                o[k] = a + apGain * v;
+            }
+            state[k] = (o[k] - state[k]) * damp + noise + state[k];
+            // Units 0..11 alternate left, right; 12..23 right, left.
+            const int channel = (k < 12) ? (k & 1) : 1 - (k & 1);
+            comb[k].put(n, state[k] * loopGain + dIn[channel]);
+        }
+
+        static const int kGroups[2][4][3] = {
+            {{1, 0, 14}, {15, 4, 5}, {19, 18, 8}, {22, 9, 23}},
+            {{13, 12, 2}, {16, 3, 17}, {7, 6, 20}, {21, 10, 11}},
+        };
+        float* out[2] = {&outL, &outR};
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            double g[4];
+            for (int k = 0; k < 4; ++k)
+                g[k] = group[ch][k].process(o[kGroups[ch][k][0]] + o[kGroups[ch][k][1]] + o[kGroups[ch][k][2]]);
+            *out[ch] = static_cast<float>((g[3] + (g[2] + (g[1] + (g[0] + 3.0 * early[ch])))) * 0.07268);
+        }
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    double biquadRate = 0.0;
+    Biquad inputLow[2];
+    Biquad inputHigh[2];
+    Biquad group[2][4];
+    ReferenceRing tone[2];
+    ReferenceRing earlyRing[2][4];
+    ReferenceRing diffuser[2][3];
+    ReferenceRing comb[24];
+    ReferenceRing loopAllpass[24];
+    float state[24] = {};
+    float apGain = 0.0f;
+    float damp = 0.0f;
+    float loopGain = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(Plate, PreparedValues)
@@ -125,4 +280,10 @@ TEST(Plate, CopiesItsLoopGainIntoTheEngine)
     const std::vector<float> in(16, 0.0f);
     runAlgorithm(*rig, kPlate, in, in);
     EXPECT_EQ(rig->engine.loopGain, rig->engine.plate.loopGain);
+}
+
+TEST(Plate, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Plate, PlateReference>(&ReverbEngine::plate, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Plate, PlateReference>(&ReverbEngine::plate, 48000.0f, kReferenceSettings);
 }

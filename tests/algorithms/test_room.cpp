@@ -1,6 +1,7 @@
-// The Room network: its prepared values, its tap distances and which comb
-// taps an impulse reaches each output through.
+// The Room network: its prepared values, its tap distances, which comb taps
+// an impulse reaches each output through, and a reference kernel.
 #include "AlgorithmProbe.h"
+#include "ReferenceKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,57 @@ void expectDistances(const ReverbEngine& engine)
     }
 }
 
+// The network as described, on the distances above.
+class RoomReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        const auto c = static_cast<float>(std::pow(4.0, 0.445) * 0.5);
+        gain = static_cast<float>(std::pow(std::pow(1.0195, std::sqrt(static_cast<double>(s.decay))) / 1.0205, c * 32));
+        apGain = static_cast<float>(s.diffusion * 0.7);
+        damp = referenceDamping(s.highDamp);
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        // Bank A: tL for A1, A2, A5, A6, A9, A10; bank B the other channel.
+        for (int bank = 0; bank < 2; ++bank)
+        {
+            float d[12];
+            for (int c = 0; c < 12; ++c)
+                d[c] = state[bank][c] = (comb[bank][c].at(n, kCombDistances[bank][c]) - state[bank][c]) * damp +
+                                        input.noise + state[bank][c];
+            for (int c = 0; c < 12; ++c)
+                comb[bank][c].put(n, gain * d[c] + t[((c / 2) & 1) ^ bank]);
+        }
+        // Left taps on A1, B2, A3, ..., right taps on B1, A2, B3, ...
+        float* out[2] = {&outL, &outR};
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            float sum = comb[ch][0].at(n, kEarlyDistances[ch][0]);
+            for (int t = 1; t < 12; ++t)
+                sum = sum + comb[(t & 1) ^ ch][t].at(n, kEarlyDistances[ch][t]);
+            const auto x = static_cast<float>(0.14875 * sum);
+            *out[ch] = referenceLattice(diffuser[ch], kDiffuserDistances[ch], n, apGain, x);
+        }
+        ++n;
+    }
+
+private:
+    ReferenceInput input;
+    ReferenceRing comb[2][12];
+    ReferenceRing diffuser[2][4];
+    float state[2][12] = {};
+    float gain = 0.0f;
+    float apGain = 0.0f;
+    float damp = 0.0f;
+    int64_t n = 0;
+};
+
 ProbeSettings plainDelays()
 {
     ProbeSettings settings;
@@ -51,7 +103,7 @@ TEST(Room, PreparedValues)
 {
     const auto rig = preparedRig(kRoom, {});
     EXPECT_FLOAT_EQ(rig->engine.room.sizeFactor, 0.92658806f);
-    EXPECT_FLOAT_EQ(rig->engine.room.msUnit, 40.862534f);
+    EXPECT_EQ(rig->engine.room.msUnit, 40.862534f);
     EXPECT_FLOAT_EQ(rig->engine.room.apGain, 0.7f);
     EXPECT_FLOAT_EQ(rig->engine.room.dampCoef, 0.92f);
 
@@ -118,4 +170,10 @@ TEST(Room, LeftInputFeedsSixEarlyTapsOfEachOutput)
         EXPECT_NEAR(left.right[static_cast<size_t>(d + 934)], 0.14875f, 1e-5f) << d;
     for (int32_t d : notFedRight)
         EXPECT_NEAR(left.right[static_cast<size_t>(d + 934)], 0.0f, 1e-6f) << d;
+}
+
+TEST(Room, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Room, RoomReference>(&ReverbEngine::room, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Room, RoomReference>(&ReverbEngine::room, 48000.0f, kReferenceSettings);
 }

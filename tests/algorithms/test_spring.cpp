@@ -1,6 +1,8 @@
 // The Spring: prepared gains and taps against the stated numbers, the
-// level-dependent feedback, and the loops' impulse response.
+// level-dependent feedback, the loops' impulse response, and a reference
+// kernel.
 #include "NetworkChecks.h"
+#include "ReferenceKernel.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,93 @@ std::vector<float> loudNoise(size_t length, uint32_t seed = 99u)
     }
     return signal;
 }
+
+// Per loop L1, L2, L3, R1, R2, R3: main and inner ring, input, transfer and
+// return allpass, in samples at every internal rate.
+constexpr int32_t kExpected[6][4] = {
+    {1279, 94, 58, 152}, {1500, 111, 68, 178}, {1676, 124, 77, 200},
+    {1288, 95, 59, 154}, {1487, 108, 67, 175}, {1681, 125, 77, 202},
+};
+
+// The loops as described, on the distances above.
+class SpringReference
+{
+public:
+    void prepare(const ReferenceSettings& s, double rate)
+    {
+        input.prepare(s, rate);
+        apGain = static_cast<float>(s.diffusion * 0.78);
+        gain = static_cast<float>(std::pow(1.5, std::sqrt(static_cast<double>(s.decay))) / 1.5 * 0.9999);
+        damp = referenceDamping(s.highDamp);
+        attack = static_cast<float>(std::pow(0.005, 1000.0 / rate));
+        release = static_cast<float>(std::pow(0.005, 10.0 / rate));
+    }
+
+    void sample(float inL, float inR, float& outL, float& outR)
+    {
+        float t[2];
+        input.next(inL, inR, t[0], t[1]);
+        float fb[2];
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            const float a = std::fabs(ring[ch * 3][kMain].at(n, kExpected[ch * 3][0])) +
+                            std::fabs(ring[ch * 3 + 1][kMain].at(n, kExpected[ch * 3 + 1][0])) +
+                            std::fabs(ring[ch * 3 + 2][kMain].at(n, kExpected[ch * 3 + 2][0]));
+            const float c = env[ch] < a ? attack : release;
+            env[ch] = (env[ch] - a) * c + a;
+            const float q = std::sqrt(std::sqrt(env[ch]));
+            const auto k = static_cast<float>(std::sqrt(std::sqrt(1.0 / (static_cast<double>(q) + 1.0))));
+            fb[ch] = static_cast<float>(((0.95 - k) * 0.3 + k) * gain);
+        }
+        float d[6], b[6], o[6];
+        for (int l = 0; l < 6; ++l)
+        {
+            d[l] = state[l] = (ring[l][kMain].at(n, kExpected[l][0]) - state[l]) * damp + input.noise + state[l];
+            b[l] = ring[l][kInner].at(n, kExpected[l][0]);
+        }
+        for (int l = 0; l < 6; ++l)
+        {
+            const float in = ring[l][kInput].at(n, kExpected[l][1]);
+            const float v = apGain * in - d[l];
+            ring[l][kInput].put(n, v);
+            o[l] = in - apGain * v;
+
+            const float transfer = ring[l][kTransfer].at(n, kExpected[l][2]);
+            const float w = o[l] + apGain * transfer;
+            ring[l][kTransfer].put(n, w);
+            ring[l][kInner].put(n, transfer - apGain * w);
+
+            const float back = ring[l][kReturn].at(n, kExpected[l][3]);
+            const float x = b[l] + apGain * back;
+            ring[l][kReturn].put(n, x);
+            const float r = back - apGain * x;
+            ring[l][kMain].put(n, r * fb[l / 3] + t[l / 3]);
+        }
+        outL = static_cast<float>((o[1] + o[0] + o[2]) * 0.2968);
+        outR = static_cast<float>((o[3] + o[4] + o[5]) * 0.2968);
+        ++n;
+    }
+
+private:
+    enum
+    {
+        kMain,
+        kInput,
+        kTransfer,
+        kInner,
+        kReturn,
+    };
+    ReferenceInput input;
+    ReferenceRing ring[6][5];
+    float state[6] = {};
+    float env[2] = {0.1f, 0.1f}; // as suspend leaves them
+    float apGain = 0.0f;
+    float gain = 0.0f;
+    float damp = 0.0f;
+    float attack = 0.0f;
+    float release = 0.0f;
+    int64_t n = 0;
+};
 } // namespace
 
 TEST(SpringPrepare, GainsAtTheParameterExtremes)
@@ -59,12 +148,6 @@ TEST(SpringPrepare, GainsAtTheParameterExtremes)
 
 TEST(SpringPrepare, TapDistancesAreSamplesAtTheReferenceRate)
 {
-    // Per loop L1, L2, L3, R1, R2, R3: main and inner ring, input, transfer
-    // and return allpass.
-    constexpr int32_t kExpected[6][4] = {
-        {1279, 94, 58, 152}, {1500, 111, 68, 178}, {1676, 124, 77, 200},
-        {1288, 95, 59, 154}, {1487, 108, 67, 175}, {1681, 125, 77, 202},
-    };
     for (float hostRate : {44100.0f, 48000.0f, 96000.0f})
     {
         KernelRig rig(hostRate);
@@ -177,4 +260,10 @@ TEST(SpringImpulse, FirstArrivalWithDiffusion)
 TEST(SpringGolden, RendersBitForBit)
 {
     expectGoldenRenders(kSpring, {"a851749a47ebf4c5", "5cc95573c37d4e6e", "c7467a1e85944c03"});
+}
+
+TEST(SpringReference, MatchesTheReferenceKernel)
+{
+    expectMatchesReference<Spring, SpringReference>(&ReverbEngine::spring, 44100.0f, kReferenceSettings);
+    expectMatchesReference<Spring, SpringReference>(&ReverbEngine::spring, 48000.0f, kReferenceSettings);
 }

@@ -2,6 +2,7 @@
 // input: stepping, the program list, renaming, hover marks, the memo and
 // file buttons.
 #include "EditorFixture.h"
+#include "RegistrySandbox.h"
 
 #include <filesystem>
 
@@ -163,7 +164,8 @@ TEST_F(PresetBarTest, HoverMarksFollowThePointerAndClearOffTheBar)
 
 TEST_F(PresetBarTest, MemoButtonsStoreAndRecall)
 {
-    ScopedConfigHome home;
+    RegistrySandbox registry;
+    ASSERT_TRUE(registry.isActive());
     openEditor();
     effect->setParameter(kDecay, 0.3f);
     click(kStoreA);

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "BitmapIds.h"
-#include "FactoryBank.h"
+#include "../editor/ProgramListLayout.h"
 #include "TestHost.h"
 #include "Toolkit.h"
 #include "XvfbHarness.h"
@@ -22,24 +22,6 @@
 namespace
 {
 using namespace xvfb;
-
-// Where the program list's pop-up shows program n: the same toolkit lays the
-// same entries out here as in the plug-in.
-CRect programListEntry(VstInt32 program)
-{
-    CFrame frame(CRect(0, 0, 300, 294), nullptr, nullptr);
-    auto* list = new COptionMenu(CRect(207, 270, 215, 285), nullptr, 38, nullptr, nullptr, kCheckStyle | kNoDrawStyle);
-    list->setNbItemsPerColumn(14);
-    for (VstInt32 n = 0; n < kNumStoredPrograms; ++n)
-    {
-        if (n == 1)
-            list->addEntry("-");
-        list->addEntry(kFactoryBank[n].name);
-    }
-    frame.addView(list);
-    COptionMenuPopup popup(list, frame.getViewSize());
-    return popup.entryRect(program == 0 ? 0 : program + 1);
-}
 
 int childWindows(Display* display, Window window)
 {

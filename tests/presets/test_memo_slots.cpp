@@ -1,10 +1,11 @@
 // Memo slots A and B: through the loaded plug-in where the host sees the
-// effect, and on an in-process effect for the registry's corner cases.
+// effect, and on an in-process effect for the registry's corner cases, each
+// test in a registry of its own (the real one on Windows, redirected).
 #include "CMemoSlots.h"
 #include "Corvanta.h"
 #include "LittleEndian.h"
 #include "Registry.h"
-#include "TempDirectory.h"
+#include "RegistrySandbox.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,8 @@ TEST(MemoSlots, NamesOfKeysAndValues)
 
 TEST(MemoSlots, StoreChangeRecallAsTheHostSeesIt)
 {
-    ScopedConfigHome home;
+    RegistrySandbox registry;
+    ASSERT_TRUE(registry.isActive());
     PluginModule module;
     TestHost host;
     ASSERT_NE(host.load(module), nullptr);
@@ -152,7 +154,8 @@ TEST(MemoSlots, StoreChangeRecallAsTheHostSeesIt)
 
 TEST(MemoSlots, TwoInstancesSeeEachOthersMemos)
 {
-    ScopedConfigHome home;
+    RegistrySandbox registry;
+    ASSERT_TRUE(registry.isActive());
     PluginModule module;
     TestHost firstHost;
     ASSERT_NE(firstHost.load(module), nullptr);
@@ -175,7 +178,8 @@ TEST(MemoSlots, TwoInstancesSeeEachOthersMemos)
 
 TEST(MemoSlots, RecallSkipsMissingOrMisSizedValuesAndCutsLongNames)
 {
-    ScopedConfigHome home;
+    RegistrySandbox registry;
+    ASSERT_TRUE(registry.isActive());
     TestHost host;
     Corvanta effect(TestHost::callback);
 
@@ -213,7 +217,8 @@ TEST(MemoSlots, RecallSkipsMissingOrMisSizedValuesAndCutsLongNames)
 
 TEST(MemoSlots, UserKeyTakesOverWhenTheMachineKeyIsRefused)
 {
-    ScopedConfigHome home;
+    RegistrySandbox registry;
+    ASSERT_TRUE(registry.isActive());
     TestHost host;
     Corvanta effect(TestHost::callback);
     const CMemoSlots refused(kRefusingRegistry);
@@ -238,3 +243,32 @@ TEST(MemoSlots, UserKeyTakesOverWhenTheMachineKeyIsRefused)
     EXPECT_EQ(effect.recallMemoA(), ERROR_SUCCESS);
     EXPECT_EQ(effect.getParameter(kDecay), 0.3f);
 }
+
+#if defined(_WIN32)
+TEST(MemoSlots, AMachineRootThatRefusesKeysSendsTheMemoToTheUsersKey)
+{
+    RegistrySandbox registry(RegistrySandbox::refusingMachineRoot);
+    ASSERT_TRUE(registry.isActive());
+    HKEY refused = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, CMemoSlots::keyPath(MemoSlot::B).c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &refused, nullptr),
+              ERROR_ACCESS_DENIED);
+
+    PluginModule module;
+    TestHost host;
+    ASSERT_NE(host.load(module), nullptr);
+    CPresetSystemEffect* effect = presetEffect(host.effect());
+    host.setParameter(kDecay, 0.3f);
+    EXPECT_EQ(effect->storeMemoB(), ERROR_SUCCESS);
+    EXPECT_EQ(openSlot(HKEY_LOCAL_MACHINE, MemoSlot::B), nullptr);
+    HKEY user = openSlot(HKEY_CURRENT_USER, MemoSlot::B);
+    ASSERT_NE(user, nullptr);
+    RegCloseKey(user);
+
+    host.setParameter(kDecay, 0.7f);
+    host.clearCalls();
+    EXPECT_EQ(effect->recallMemoB(), ERROR_SUCCESS);
+    EXPECT_EQ(host.getParameter(kDecay), 0.3f);
+    EXPECT_EQ(host.callsWith(audioMasterAutomate).size(), 16u);
+}
+#endif

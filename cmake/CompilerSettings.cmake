@@ -1,0 +1,19 @@
+# Language level and warnings shared by the project and by the bitmap
+# generator's build for the build machine (resources/generator/standalone).
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo)
+endif()
+
+# The engine's output is defined to the order of its float operations: no
+# contraction into fused multiply-adds, no fast-math reassociation, SSE2
+# arithmetic rather than x87 on every x86 target.
+add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86|AMD64|amd64")
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()

@@ -1,0 +1,24 @@
+// Where the editor's program list shows its entries, for tests that click
+// them in a window: the same toolkit lays the same entries out here as in
+// the plug-in.
+#pragma once
+
+#include "FactoryBank.h"
+#include "Toolkit.h"
+
+// The rectangle of program n in the list's pop-up, in panel pixels.
+inline CRect programListEntry(VstInt32 program)
+{
+    CFrame frame(CRect(0, 0, 300, 294), nullptr, nullptr);
+    auto* list = new COptionMenu(CRect(207, 270, 215, 285), nullptr, 38, nullptr, nullptr, kCheckStyle | kNoDrawStyle);
+    list->setNbItemsPerColumn(14);
+    for (VstInt32 n = 0; n < kNumStoredPrograms; ++n)
+    {
+        if (n == 1)
+            list->addEntry("-");
+        list->addEntry(kFactoryBank[n].name);
+    }
+    frame.addView(list);
+    COptionMenuPopup popup(list, frame.getViewSize());
+    return popup.entryRect(program == 0 ? 0 : program + 1);
+}
