@@ -29,22 +29,30 @@ inline double level(float left, float right)
 
 void ReverbEngine::process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins)
 {
+    if (n <= 0)
+    {
+        // An empty block still runs the prepare and counts for the meters;
+        // no sample, and so no buffer, is touched.
+        if (n == 0)
+            processChunk(nullptr, nullptr, nullptr, nullptr, 0);
+        return;
+    }
+    const bool secondIn = stereoIn && pins.secondInput && inputs[1];
+    const bool secondOut = stereoOut && pins.secondOutput && outputs[1];
     // The host promises blocks of at most kBlockCapacity; longer ones are
     // split rather than overrunning the buffers.
     for (int32_t done = 0; done < n;)
     {
         const int32_t length = std::min(n - done, kBlockCapacity);
-        const float* in[2] = {inputs[0] + done, inputs[1] ? inputs[1] + done : nullptr};
-        float* out[2] = {outputs[0] + done, outputs[1] ? outputs[1] + done : nullptr};
-        processChunk(in, out, length, pins);
+        const float* inL = inputs[0] + done;
+        float* outL = outputs[0] + done;
+        processChunk(inL, secondIn ? inputs[1] + done : inL, outL, secondOut ? outputs[1] + done : nullptr, length);
         done += length;
     }
 }
 
-void ReverbEngine::processChunk(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins)
+void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n)
 {
-    const float* inL = inputs[0];
-    const float* inR = (stereoIn && pins.secondInput && inputs[1]) ? inputs[1] : inL;
     const int32_t m = inputStage(inL, inR, n);
 
     const bool runs = hostRate <= kMaxRunnableRate && activityCount > 0 &&
@@ -59,8 +67,6 @@ void ReverbEngine::processChunk(const float* const* inputs, float* const* output
         std::fill_n(wetR + wetCarry, m, 0.0f);
     }
 
-    float* outL = outputs[0];
-    float* outR = (stereoOut && pins.secondOutput && outputs[1]) ? outputs[1] : nullptr;
     outputStage(outL, outR, n, wetCarry + m);
 }
 

@@ -64,9 +64,10 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
         engine.needsPrepare = 1;
         break;
     case kType:
-        applyType(x);
-        if (x >= 1.0f)
-            storedValue = 8.0f / 9.0f;
+        // The programs keep the value the type change clamped: 8/9 for 1, and
+        // +0 for zero of either sign.
+        if (applyType(x))
+            storedValue = x >= 1.0f ? 8.0f / 9.0f : x <= 0.0f ? 0.0f : x;
         break;
     case kPreDelay:
         kept[index] = x;
@@ -122,10 +123,10 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
     return true;
 }
 
-void ParameterModel::applyType(float x)
+bool ParameterModel::applyType(float x)
 {
     if (x == kept[kType])
-        return;
+        return false;
     if (x >= 1.0f)
         x = 8.0f / 9.0f;
     else if (x <= 0.0f)
@@ -135,6 +136,7 @@ void ParameterModel::applyType(float x)
     engine.pendingType = static_cast<float>(type);
     kept[kType] = typeNormalizedValue(type);
     engine.startTypeFade();
+    return true;
 }
 
 float ParameterModel::get(int32_t index) const

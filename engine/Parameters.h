@@ -56,7 +56,8 @@ public:
     void displayText(int32_t index, char* text) const;
 
 private:
-    void applyType(float x);
+    // The type change; false when x is the kept value and nothing changed.
+    bool applyType(float x);
 
     ReverbEngine& engine;
     float kept[kNumParameterSlots] = {};

@@ -18,12 +18,17 @@ inline float at(const float* history, int32_t index, int32_t ago)
 }
 } // namespace
 
-void ResamplerState::reset()
+void ResamplerState::clearHistories()
 {
     std::fill_n(decimatorL, kHistory, 0.0f);
     std::fill_n(decimatorR, kHistory, 0.0f);
     std::fill_n(interpolatorL, kHistory, 0.0f);
     std::fill_n(interpolatorR, kHistory, 0.0f);
+}
+
+void ResamplerState::reset()
+{
+    clearHistories();
     decimatorIndex = kMask;
     interpolatorIndex = kMask;
     decimatorPhase = 0;

@@ -22,7 +22,10 @@ struct ResamplerState
     int32_t decimatorPhase = 0;
     int32_t interpolatorPhase = 0;
 
+    // Histories to zero, write indices to 63, phases to 0.
     void reset();
+    // Histories to zero; indices and phases run on.
+    void clearHistories();
 };
 
 // Half-band decimator, 31 taps, for a factor of 2.

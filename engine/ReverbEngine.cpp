@@ -104,6 +104,9 @@ void ReverbEngine::suspend()
     for (Biquad& filter : allpassBiquads)
         filter.clear();
     clearBlockBuffers(true);
+    // Only the histories: the indices and phases run on until resume resets
+    // them, so a carried wet sample keeps its place (now silent).
+    resampler.clearHistories();
     clearSignalState(StateClear::Suspend, 0.1f);
     internalRate = 44100.0;
     meterHoldBlocks = 100;
@@ -117,6 +120,8 @@ void ReverbEngine::resetEngine()
     // The dry copies are left alone: the rest of the current host block is
     // still read from them, and every block rewrites them before reading.
     clearBlockBuffers(false);
+    resampler.reset();
+    wetCarry = 0;
     wetDiscarded = true;
     for (Biquad& filter : allpassBiquads)
     {
@@ -132,8 +137,6 @@ void ReverbEngine::resetEngine()
 void ReverbEngine::clearSignalState(StateClear when, float followerLevel)
 {
     pool.clear();
-    resampler.reset();
-    wetCarry = 0;
     toneStageL = ToneStage();
     toneStageR = ToneStage();
     clearAlgorithms(when);

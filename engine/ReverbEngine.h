@@ -160,6 +160,7 @@ public:
 
     // One host block. inputs[1] and outputs[1] are read only when the
     // layout is stereo and the host reported them connected; in place is fine.
+    // A block of 0 samples touches neither array.
     void process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
 
     // For the algorithms: the prepare rule. False when nothing changed;
@@ -206,14 +207,16 @@ private:
     friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
 
     void clearBlockBuffers(bool includingDry);
-    // What suspend and the reset both clear: rings, resampler, tone stages and
-    // the algorithms' states; the spring's level followers restart at followerLevel.
+    // What suspend and the reset both clear: rings, tone stages and the
+    // algorithms' states; the spring's level followers restart at followerLevel.
     void clearSignalState(StateClear when, float followerLevel);
     void clearAlgorithms(StateClear when);
     void runAlgorithm(int32_t m);
     void updateActivityReload();
 
-    void processChunk(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
+    // outR is null when the left output takes both channels (mono, or the
+    // second output unconnected).
+    void processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n);
     int32_t inputStage(const float* inL, const float* inR, int32_t n);
     void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
     bool typeFadeStep(int32_t n);

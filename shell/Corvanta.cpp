@@ -105,7 +105,13 @@ void Corvanta::resume()
 
 void Corvanta::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (!inputs || !outputs || !inputs[0] || !outputs[0] || sampleFrames <= 0)
+    if (sampleFrames == 0)
+    {
+        // Nothing to read or write, and no pin to ask about; the block still counts.
+        engine.process(nullptr, nullptr, 0, PinConnections{});
+        return;
+    }
+    if (!inputs || !outputs || !inputs[0] || !outputs[0] || sampleFrames < 0)
         return;
     // The host is asked once per block, not per sample.
     PinConnections pins;

@@ -1,6 +1,7 @@
 // The block path of the engine: resampler filters against their tables, the
 // stream through decimation and interpolation for any block partition, sleep
 // and wake-up, the type-fade timeline and the faults mended in it.
+#include "BlockPathProbe.h"
 #include "ReverbEngine.h"
 
 #include <gtest/gtest.h>
@@ -8,26 +9,6 @@
 #include <cmath>
 #include <limits>
 #include <vector>
-
-// Runs the input and output stages around a kernel that copies its input.
-struct BlockPathProbe
-{
-    static void identityBlock(ReverbEngine& engine, const float* inL, const float* inR, float* outL, float* outR,
-                              int32_t n)
-    {
-        const int32_t m = engine.inputStage(inL, inR, n);
-        std::copy_n(engine.kernelInL, m, engine.wetL + engine.wetCarry);
-        std::copy_n(engine.kernelInR, m, engine.wetR + engine.wetCarry);
-        engine.outputStage(outL, outR, n, engine.wetCarry + m);
-    }
-
-    static int32_t inputStage(ReverbEngine& engine, const float* inL, const float* inR, int32_t n)
-    {
-        return engine.inputStage(inL, inR, n);
-    }
-
-    static int32_t wetCarry(const ReverbEngine& engine) { return engine.wetCarry; }
-};
 
 namespace
 {

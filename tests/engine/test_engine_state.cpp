@@ -150,6 +150,58 @@ TEST(EngineLifecycle, SuspendClearsRingsFiltersAndMeters)
     EXPECT_EQ(engine.toneStageR.low.highpass.y1, 0.25f);
 }
 
+TEST(EngineLifecycle, SuspendClearsTheResamplerHistoriesButNotTheirPositions)
+{
+    // The histories are cleared; indices and phases are left to resume.
+    ReverbEngine engine;
+    engine.resume(192000.0f, 256);
+    run(engine, 5, 0.5f);
+    const ResamplerState before = engine.resampler;
+    ASSERT_EQ(before.decimatorIndex, 58);
+    ASSERT_EQ(before.decimatorPhase, 1);
+    ASSERT_EQ(before.interpolatorPhase, 1);
+    ASSERT_NE(before.decimatorL[before.decimatorIndex + 1], 0.0f);
+
+    engine.suspend();
+    const ResamplerState& after = engine.resampler;
+    for (int32_t k = 0; k < ResamplerState::kHistory; ++k)
+    {
+        ASSERT_EQ(after.decimatorL[k], 0.0f) << k;
+        ASSERT_EQ(after.decimatorR[k], 0.0f) << k;
+        ASSERT_EQ(after.interpolatorL[k], 0.0f) << k;
+        ASSERT_EQ(after.interpolatorR[k], 0.0f) << k;
+    }
+    EXPECT_EQ(after.decimatorIndex, before.decimatorIndex);
+    EXPECT_EQ(after.interpolatorIndex, before.interpolatorIndex);
+    EXPECT_EQ(after.decimatorPhase, before.decimatorPhase);
+    EXPECT_EQ(after.interpolatorPhase, before.interpolatorPhase);
+
+    engine.resume(192000.0f, 256);
+    EXPECT_EQ(after.decimatorIndex, 63);
+    EXPECT_EQ(after.interpolatorIndex, 63);
+    EXPECT_EQ(after.decimatorPhase, 0);
+    EXPECT_EQ(after.interpolatorPhase, 0);
+}
+
+TEST(EngineLifecycle, EmptyBlockRunsThePrepareAndCounts)
+{
+    ReverbEngine engine;
+    engine.resume(44100.0f, 256);
+    ASSERT_EQ(engine.needsPrepare, 1);
+    engine.process(nullptr, nullptr, 0, PinConnections{});
+    EXPECT_EQ(engine.blockCount, 1);
+    EXPECT_EQ(engine.needsPrepare, 0);
+    EXPECT_EQ(engine.inputPos, 0);
+    // Asleep or muted the prepare waits, but the block still counts.
+    engine.needsPrepare = 1;
+    engine.activityCount = 0;
+    engine.process(nullptr, nullptr, 0, PinConnections{});
+    EXPECT_EQ(engine.blockCount, 2);
+    EXPECT_EQ(engine.needsPrepare, 1);
+    engine.process(nullptr, nullptr, -3, PinConnections{});
+    EXPECT_EQ(engine.blockCount, 2);
+}
+
 TEST(EngineLifecycle, ResetPresetsSharedFieldsAndKeepsPositions)
 {
     ReverbEngine engine;

@@ -74,6 +74,17 @@ TEST(TypeFade, StartsOnlyWhenTheValueDiffersFromTheKeptOne)
     effect.setParameter(kType, 0.62f);
     EXPECT_EQ(engine.pendingType, 5.0f);
     EXPECT_EQ(engine.typeFadeCount, 20000);
+
+    // The store keeps the clamped value of the change: 8/9 for 1, and a
+    // positive zero for a negative one (the sign bit would reach the files).
+    effect.setParameter(kType, 1.0f);
+    EXPECT_EQ(effect.getStoredProgram(0)->getParameter(kType), 8.0f / 9.0f);
+    effect.setParameter(kType, -0.0f);
+    EXPECT_EQ(engine.pendingType, 0.0f);
+    EXPECT_FALSE(std::signbit(effect.getStoredProgram(0)->getParameter(kType)));
+    // A value equal to the kept one is stored as it is.
+    effect.setParameter(kType, 0.01f);
+    EXPECT_EQ(effect.getStoredProgram(0)->getParameter(kType), 0.01f);
 }
 
 TEST_F(Parameters, DisplayTextsAtTheRangeEnds)

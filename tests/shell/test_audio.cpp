@@ -178,6 +178,25 @@ TEST_F(Audio, NullBuffersAndEmptyBlocksAreIgnored)
         EXPECT_EQ(value, 0.25f);
 }
 
+TEST(EmptyBlock, CountsForTheMetersWhateverTheBuffers)
+{
+    Corvanta effect(silentHostCallback);
+    effect.setSampleRate(48000.0f);
+    effect.resume();
+    const ReverbEngine& engine = effect.getEngine();
+    effect.processReplacing(nullptr, nullptr, 0);
+    EXPECT_EQ(engine.blockCount, 1);
+    EXPECT_EQ(engine.needsPrepare, 0);
+    std::vector<float> data(8, 0.5f);
+    float* channels[2] = {data.data(), data.data()};
+    effect.processReplacing(channels, channels, 0);
+    EXPECT_EQ(engine.blockCount, 2);
+    effect.processReplacing(channels, channels, -1);
+    EXPECT_EQ(engine.blockCount, 2);
+    for (float value : data)
+        EXPECT_EQ(value, 0.5f);
+}
+
 TEST(NewInstance, StartsWithoutATypeFadeAndOpensTheWetPath)
 {
     // Fixed: selecting program 0 at construction no longer starts a type fade
