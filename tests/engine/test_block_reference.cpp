@@ -4,6 +4,7 @@
 // and the activity count. The kernel is a copy of its input on both sides, so
 // every output sample must agree exactly.
 #include "BlockPathProbe.h"
+#include "PortableMath.h"
 #include "ReverbEngine.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,9 @@ struct ReferenceHighpass
     ReferenceHighpass(double fs, double f, double q)
     {
         const double w = 2 * 3.141592653589793 * f / fs;
-        const double cs = std::cos(w);
-        const double alpha = std::sin(w) / (2 * q);
+        // The engine's own cosine and sine, as on every platform.
+        const double cs = portable::cos(w);
+        const double alpha = portable::sin(w) / (2 * q);
         const double a0 = 1 + alpha;
         a1 = -2 * cs / a0;
         a2 = (1 - alpha) / a0;
