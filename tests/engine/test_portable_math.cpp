@@ -48,17 +48,21 @@ struct Spread
 
 constexpr int kSamples = 20000;
 
-// glibc's pow, sin and cos are within an ulp; mingw's are up to two out
-// (cases in PortableMath.CorrectlyRoundedWhereACLibraryIsNot).
+// glibc's pow, sin and cos are within an ulp and serve as the reference.
+// mingw's are not (4 ulps out at 0.50009635288280818^13, 12 at
+// sin(15912.177238458407)); the portable results are the same bits there,
+// which the golden renders and the fixed cases below check.
 #if defined(__GLIBC__)
-constexpr int64_t kLibraryUlps = 1;
+#define SKIP_UNLESS_GLIBC()
 #else
-constexpr int64_t kLibraryUlps = 2;
+#define SKIP_UNLESS_GLIBC() GTEST_SKIP() << "the C library's pow, sin and cos are several ulps out"
 #endif
+constexpr int64_t kLibraryUlps = 1;
 } // namespace
 
 TEST(PortableMath, PowWithinAnUlpOfTheLibraryOverTheEngineRanges)
 {
+    SKIP_UNLESS_GLIBC();
     Spread spread;
     int exact = 0;
     for (int i = 0; i < kSamples; ++i)
@@ -82,12 +86,8 @@ TEST(PortableMath, PowWithinAnUlpOfTheLibraryOverTheEngineRanges)
             exact += ours == theirs ? 1 : 0;
         }
     }
-#if defined(__GLIBC__)
     // Correctly rounded, so it should agree with glibc's bits almost always.
     EXPECT_GT(exact, kSamples * 7 * 999 / 1000);
-#else
-    static_cast<void>(exact);
-#endif
 }
 
 TEST(PortableMath, PowIsExactWhereTheResultIsRepresentable)
@@ -141,6 +141,7 @@ TEST(PortableMath, Log10WithinAnUlpAndExactAtPowersOfTen)
 
 TEST(PortableMath, SineAndCosineWithinAnUlpOverFilterAnglesAndLongPhases)
 {
+    SKIP_UNLESS_GLIBC();
     Spread spread;
     for (int i = 0; i < kSamples; ++i)
     {
