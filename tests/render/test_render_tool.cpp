@@ -266,7 +266,6 @@ TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
     writeAudio(in, testSignal(44100, 2, 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
     writeBytes(folder.file("notes.txt"), {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o', '\n'});
     writeAudio(folder.file("surround.wav"), testSignal(48000, 3, 1000, kFloatWav));
-    writeAudio(folder.file("phone.wav"), testSignal(8000, 1, 1000, kFloatWav));
     const auto before = filesIn(folder);
     const auto inputBytes = readBytes(in);
 
@@ -284,7 +283,6 @@ TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
     expectRefusal(runTool({in, "-o", folder.file("no/such/folder/out.wav")}), "cannot write", folder, before);
     expectRefusal(runTool({in, "-o", folder.str()}), "is a folder", folder, before);
     expectRefusal(runTool({folder.file("surround.wav"), "-o", out}), "3 channels", folder, before);
-    expectRefusal(runTool({folder.file("phone.wav"), "-o", out}), "8000 Hz", folder, before);
     expectRefusal(runTool({in, "--tail", "-2"}), "--tail", folder, before);
     EXPECT_TRUE(readBytes(in) == inputBytes) << "the input is never modified";
 }

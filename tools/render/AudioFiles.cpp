@@ -1,11 +1,14 @@
 #include "AudioFiles.h"
 
+#include "OutputFormat.h"
+
 #include <sndfile.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -28,10 +31,9 @@ bool isIntegerSubtype(int32_t format)
         return true;
     }
 }
+} // namespace
 
-// A temporary file in the output's folder, so the final rename stays on
-// one file system; created with the permissions a new file would get.
-int createTemporary(const std::string& finalPath, std::string& temporaryPath)
+int createTemporaryBeside(const std::string& finalPath, std::string& temporaryPath)
 {
     const std::filesystem::path path(finalPath);
     std::filesystem::path folder = path.parent_path();
@@ -51,6 +53,33 @@ int createTemporary(const std::string& finalPath, std::string& temporaryPath)
     fchmod(fd, 0666 & ~mask);
     temporaryPath = name.data();
     return fd;
+}
+
+namespace
+{
+// libsndfile reads a file whose audio chunk runs past its end as far as it
+// goes and notes the difference in its log, as "data : 20000 (should be
+// 11956)" (WAV) or "SSND : ..." (AIFF). Returns "N bytes, the file holds M".
+std::string audioChunkCutShort(SNDFILE* file)
+{
+    std::vector<char> log(16384, 0);
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
+    const std::string text(log.data());
+    for (size_t start = 0; start < text.size();)
+    {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        long long promised = 0;
+        long long held = 0;
+        char chunk[8] = {};
+        if (std::sscanf(line.c_str(), " %7s : %lld (should be %lld)", chunk, &promised, &held) == 3 &&
+            (std::strcmp(chunk, "data") == 0 || std::strcmp(chunk, "SSND") == 0) && held < promised)
+            return std::to_string(promised) + " bytes of audio, the file holds " + std::to_string(held);
+    }
+    return "";
 }
 } // namespace
 
@@ -84,17 +113,39 @@ bool AudioReader::open(const std::string& path, std::string& error)
     info.channels = sfInfo.channels;
     info.sampleRate = sfInfo.samplerate;
     info.frames = sfInfo.frames;
+    this->path = path;
+    cutShort = audioChunkCutShort(file);
     return true;
 }
 
 int64_t AudioReader::read(float* interleaved, int64_t frames)
 {
-    return file ? sf_readf_float(file, interleaved, frames) : 0;
+    const int64_t got = file ? sf_readf_float(file, interleaved, frames) : 0;
+    framesRead += std::max<int64_t>(got, 0);
+    ended = ended || got < frames;
+    return got;
 }
 
 std::string AudioReader::readError() const
 {
-    return file && sf_error(file) != SF_ERR_NO_ERROR ? sf_strerror(file) : "";
+    if (!file || sf_error(file) == SF_ERR_NO_ERROR)
+        return "";
+    std::string error = "cannot read " + path + " after " + std::to_string(framesRead) + " of its " +
+                        std::to_string(info.frames) + " frames: " + sf_strerror(file);
+    if (framesRead < info.frames)
+        error += " (is the file truncated?)";
+    return error;
+}
+
+std::string AudioReader::truncation() const
+{
+    if (!cutShort.empty())
+        return path + " is truncated: its header promises " + cutShort;
+    // A length the header does not give reads as the largest count.
+    if (ended && framesRead < info.frames && info.frames != SF_COUNT_MAX)
+        return path + " is truncated: its header promises " + std::to_string(info.frames) + " frames, the file holds " +
+               std::to_string(framesRead);
+    return "";
 }
 
 AudioWriter::~AudioWriter()
@@ -127,7 +178,7 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
                 " channels at " + std::to_string(format.sampleRate) + " Hz; try --float";
         return false;
     }
-    descriptor = createTemporary(path, temporaryPath);
+    descriptor = createTemporaryBeside(path, temporaryPath);
     if (descriptor < 0)
     {
         error = "cannot write " + path + ": " + std::strerror(errno);
@@ -141,6 +192,11 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
         return false;
     }
     finalPath = path;
+    if ((format.format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS)
+    {
+        double quality = kVorbisQuality;
+        sf_command(file, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof(quality));
+    }
     integerSamples = isIntegerSubtype(format.format);
     if (integerSamples)
         sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);

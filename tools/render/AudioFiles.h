@@ -30,10 +30,18 @@ public:
     int64_t read(float* interleaved, int64_t frames);
     // The reason the last read came up short, or empty at a clean end.
     std::string readError() const;
+    // A warning when the file holds less audio than its header promises
+    // (known at open for the chunked containers, else once the reads ended
+    // short of the promised frames); empty otherwise.
+    std::string truncation() const;
 
 private:
     SNDFILE* file = nullptr;
     AudioFormat info;
+    std::string path;
+    std::string cutShort; // what the header promised and the file held
+    int64_t framesRead = 0;
+    bool ended = false;
 };
 
 class AudioWriter
@@ -62,6 +70,11 @@ private:
     bool integerSamples = false;
     int64_t clipped = 0;
 };
+
+// A new temporary file in the folder of `finalPath` (hidden, named after it),
+// so that a final rename stays on one file system; created with the
+// permissions a new file would get. Returns its descriptor, or -1 with errno.
+int createTemporaryBeside(const std::string& finalPath, std::string& temporaryPath);
 
 // The format of the output for an input format: the same container and
 // sample format in stereo, or a 32-bit float WAV.

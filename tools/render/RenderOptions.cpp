@@ -1,8 +1,11 @@
 #include "RenderOptions.h"
 
+#include "OutputFormat.h"
 #include "ParameterText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -93,6 +96,31 @@ bool parseTail(const std::string& text, double& seconds, std::string& error)
     return true;
 }
 
+bool parseRate(const std::string& text, int32_t& rate, std::string& error)
+{
+    double value = 0.0;
+    if (!parseNumber(text, value) || value < kLowestRate || value > kHighestRate || value != std::floor(value))
+    {
+        error = "--rate takes a host sample rate in Hz, " + std::to_string(kLowestRate) + ".." +
+                std::to_string(kHighestRate) + ", not '" + text + "'";
+        return false;
+    }
+    rate = static_cast<int32_t>(value);
+    return true;
+}
+
+bool parseLevel(const std::string& text, double& level, std::string& error)
+{
+    double value = 0.0;
+    if (!parseNumber(text, value) || value < kLowestLevel || value > 0.0)
+    {
+        error = "--level takes the impulse's level in dBFS, -60..0, not '" + text + "'";
+        return false;
+    }
+    level = value;
+    return true;
+}
+
 enum class Takes
 {
     Nothing,
@@ -112,7 +140,8 @@ constexpr OptionSpec kOptions[] = {
     {"--float", Takes::Nothing}, {"--demo", Takes::Nothing},  {"--quiet", Takes::Nothing},
     {"-q", Takes::Nothing},      {"--list-programs", Takes::Nothing}, {"--list-params", Takes::Nothing},
     {"--info", Takes::Nothing},  {"--help", Takes::Nothing},  {"-h", Takes::Nothing},
-    {"--version", Takes::Nothing},
+    {"--version", Takes::Nothing}, {"--rate", Takes::Value},  {"--analyze", Takes::Nothing},
+    {"--all", Takes::Nothing},   {"--plot", Takes::Value},    {"--level", Takes::Value},
 };
 
 const OptionSpec* findOption(const std::string& name)
@@ -141,6 +170,16 @@ bool applyOption(const std::string& name, const std::string& value, RenderOption
         return parseBlockSize(value, options.blockSize, error);
     else if (name == "--tail")
         return parseTail(value, options.tailSeconds, error);
+    else if (name == "--rate")
+        return parseRate(value, options.rate, error);
+    else if (name == "--level")
+        return parseLevel(value, options.levelDecibels, error);
+    else if (name == "--plot")
+        options.plotFile = value;
+    else if (name == "--analyze")
+        options.analyze = true;
+    else if (name == "--all")
+        options.allPrograms = true;
     else if (name == "--float")
         options.floatWav = true;
     else if (name == "--demo")
@@ -157,6 +196,33 @@ bool applyOption(const std::string& name, const std::string& value, RenderOption
         options.help = true;
     else if (name == "--version")
         options.version = true;
+    return true;
+}
+
+bool checkAnalysis(const RenderOptions& options, const std::vector<std::string>& given, std::string& error)
+{
+    auto has = [&](const char* name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+    if (!options.analyze)
+    {
+        for (const char* name : {"--plot", "--all", "--level"})
+            if (has(name))
+            {
+                error = std::string(name) + " belongs to the analysis; it needs --analyze";
+                return false;
+            }
+        return true;
+    }
+    if (!options.input.empty() || !options.output.empty() || options.demo || options.floatWav)
+    {
+        error = "--analyze renders its own impulse and prints what it measures: it takes no input file, "
+                "-o, --demo or --float (--plot FILE.png draws it)";
+        return false;
+    }
+    if (options.allPrograms && (!options.program.empty() || !options.presetFile.empty()))
+    {
+        error = "--all analyses every program of the bank; it cannot be combined with --program or --preset";
+        return false;
+    }
     return true;
 }
 
@@ -179,6 +245,7 @@ bool checkCombinations(const RenderOptions& options, std::string& error)
 bool parseCommandLine(const std::vector<std::string>& args, RenderOptions& options, std::string& error)
 {
     bool onlyFiles = false;
+    std::vector<std::string> given; // the options named, for checks of what goes together
     for (size_t i = 0; i < args.size(); ++i)
     {
         const std::string& arg = args[i];
@@ -229,8 +296,9 @@ bool parseCommandLine(const std::vector<std::string>& args, RenderOptions& optio
         }
         if (!applyOption(name, value, options, error))
             return false;
+        given.push_back(name);
     }
-    return checkCombinations(options, error);
+    return checkCombinations(options, error) && checkAnalysis(options, given, error);
 }
 
 std::string defaultOutputPath(const std::string& input, bool floatWav)
@@ -246,10 +314,11 @@ std::string defaultOutputPath(const std::string& input, bool floatWav)
 std::string usageText()
 {
     return R"(Usage: corvanta-render [OPTIONS] [INPUT]
+       corvanta-render --analyze [--all] [--plot FILE.png|DIR/] [SOUND OPTIONS]
 
-Puts an audio file (WAV, AIFF, FLAC, Ogg; mono or stereo) through the
-Corvanta reverb the way a plug-in host does and writes a stereo file.
-Without INPUT it renders a built-in demonstration signal.
+Puts an audio file (WAV, AIFF, FLAC, Ogg, CAF, ...; mono or stereo, any
+sample rate) through the Corvanta reverb the way a plug-in host does and
+writes a stereo file. Without INPUT it renders a built-in demonstration signal.
 
 Choosing the sound (applied in this order):
   --program NAME|NUMBER  a program of the bank by name (any case) or number 0..52
@@ -260,16 +329,45 @@ Choosing the sound (applied in this order):
   --set-raw INDEX=VALUE  a parameter by index with a normalised value 0..1
 
 Rendering:
-  -o, --output FILE      output file (default: INPUT with "-corvanta" added, or
-                         corvanta-demo.wav); same container and sample format
-                         as the input
-  --float                write a 32-bit float WAV instead
+  -o, --output FILE      output file; its extension chooses the format (below).
+                         Default: INPUT with "-corvanta" added, in the input's
+                         container and sample format (corvanta-demo.wav, 24-bit,
+                         for the demonstration)
+  --float                32-bit float samples (without -o: a float WAV)
+  --rate HZ              host sample rate to render at, 20000..200000; the input
+                         is converted to it and the output written at it.
+                         Without it an input at 20..200 kHz renders at its own
+                         rate; one below renders at 48 kHz, one above at 192 kHz,
+                         converted back to the input's rate (libsoxr, very high
+                         quality), so the output has the input's rate
   --block N              host block size in samples (default 512)
   --tail SECONDS         longest reverb tail after the input (default 30);
                          rendering stops earlier once the tail is below
                          -90 dBFS; 0 stops at the input's end
   --demo                 render the built-in demonstration signal
   -q, --quiet            no progress bar and no summary
+
+Output formats (-o FILE.EXT):
+  extension   container   sample format                               --float
+)" + outputFormatTable() +
+           R"(
+Analysis of a program:
+  --analyze              renders the response to a one-sample impulse into both
+                         inputs, fully wet, at --rate (default 48000 Hz) until
+                         it is 100 dB below its peak or 30 s long, and prints
+                         per octave band 125 Hz..8 kHz and broadband: EDT
+                         (0..-10 dB), T20 (-5..-25 dB) and T30 (-5..-35 dB) by
+                         Schroeder backward integration; the first arrival
+                         (first sample above -60 dB re peak) and the pre-delay
+                         it implies; the inter-channel cross-correlation for an
+                         impulse into the left input (0..80 ms after the first
+                         arrival, largest within +-1 ms). A decay that has not
+                         fallen far enough shows as "longer than N s"
+  --level DB             the impulse's level, -60..0 dBFS (default -12)
+  --all                  every program of the bank as a Markdown table
+  --plot FILE.png        a picture of decay curves, T30 per band and the
+                         spectrogram; with --all a folder (DIR/) that gets one
+                         picture per program
 
 Information:
   --list-programs        the programs of the bank (after --bank)

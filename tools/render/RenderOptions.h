@@ -22,6 +22,11 @@ struct RenderOptions
     std::vector<ParameterSetting> settings; // in command-line order
     int32_t blockSize = 512;
     double tailSeconds = 30.0; // the longest tail; 0 stops at the input's end
+    int32_t rate = 0;          // host rate to render at; 0: the input's, or the nearest the engine takes
+    std::string plotFile;      // --plot: a PNG, or a folder for --all
+    double levelDecibels = -12.0; // the analysis impulse
+    bool analyze = false;
+    bool allPrograms = false;
     bool floatWav = false;
     bool demo = false;
     bool quiet = false;
@@ -34,6 +39,10 @@ struct RenderOptions
 
 constexpr int32_t kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 3600.0;
+// The host sample rates the engine runs at.
+constexpr int32_t kLowestRate = 20000;
+constexpr int32_t kHighestRate = 200000;
+constexpr double kLowestLevel = -60.0;
 
 // Reads the arguments (without the program name). Returns false with a
 // message naming the problem on a bad command line.

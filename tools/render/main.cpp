@@ -3,13 +3,17 @@
 #include "AudioFiles.h"
 #include "DemoSignal.h"
 #include "EffectHost.h"
+#include "OutputFormat.h"
 #include "ParameterText.h"
+#include "ProgramAnalysis.h"
+#include "RateConversion.h"
 #include "Render.h"
 #include "RenderOptions.h"
 #include "SoundChoice.h"
 
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -22,9 +26,9 @@ namespace
 {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-// The host sample rates the engine runs at.
-constexpr int32_t kLowestRate = 20000;
-constexpr int32_t kHighestRate = 200000;
+// Host rates for inputs outside the engine's range.
+constexpr int32_t kRateBelowRange = 48000;
+constexpr int32_t kRateAboveRange = 192000;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -174,41 +178,90 @@ bool samePath(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+void warn(const std::string& message)
+{
+    std::fprintf(stderr, "corvanta-render: warning: %s\n", message.c_str());
+}
+
+// The host rate to render an input at: its own where the engine takes it.
+int32_t hostRateFor(int32_t inputRate, int32_t chosenRate)
+{
+    if (chosenRate > 0)
+        return chosenRate;
+    if (inputRate < kLowestRate)
+        return kRateBelowRange;
+    return inputRate > kHighestRate ? kRateAboveRange : inputRate;
+}
+
+// Where the output goes and in which format, or a message why it cannot.
+bool chooseOutput(const RenderOptions& options, const AudioFormat& input, int32_t outputRate, std::string& output,
+                  AudioFormat& format, std::string& error)
+{
+    output = options.output.empty() ? defaultOutputPath(options.input, options.floatWav) : options.output;
+    if (!options.input.empty() && samePath(options.input, output))
+    {
+        error = "the output " + output + " is the input file; choose another output";
+        return false;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(output, ec))
+    {
+        error = "the output " + output + " is a folder";
+        return false;
+    }
+    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+    {
+        error = "cannot write " + output + ": the folder " + folder.string() + " does not exist";
+        return false;
+    }
+    if (!options.output.empty())
+        return outputFormatForPath(output, input, options.floatWav, outputRate, format, error);
+    format = outputFormatFor(input, options.floatWav);
+    format.sampleRate = outputRate;
+    return true;
+}
+
+std::string rateNote(int32_t inputRate, int32_t hostRate, int32_t outputRate)
+{
+    if (hostRate == inputRate && hostRate == outputRate)
+        return "";
+    if (hostRate == outputRate)
+        return " (from " + std::to_string(inputRate) + " Hz, converted with libsoxr)";
+    return " (rendered at " + std::to_string(hostRate) + " Hz, converted with libsoxr)";
+}
+
 int render(const RenderOptions& options)
 {
     AudioReader reader;
-    std::unique_ptr<FrameSource> source;
-    AudioFormat outputFormat;
+    std::unique_ptr<FrameSource> fileSource;
+    AudioFormat input;
     std::string error;
     if (options.input.empty())
     {
-        source = std::make_unique<MemorySource>(makeDemoSignal(), kDemoChannels);
-        outputFormat = options.floatWav ? outputFormatFor(pcm24Wav(kDemoSampleRate), true) : pcm24Wav(kDemoSampleRate);
+        fileSource = std::make_unique<MemorySource>(makeDemoSignal(), kDemoChannels);
+        input = pcm24Wav(kDemoSampleRate);
+        input.frames = static_cast<int64_t>(kDemoSeconds * kDemoSampleRate);
     }
     else
     {
         if (!reader.open(options.input, error))
             return fail(error);
-        const AudioFormat& input = reader.format();
+        input = reader.format();
         if (input.channels > 2)
             return fail(options.input + " has " + std::to_string(input.channels) +
                         " channels; only mono and stereo files are taken");
-        if (input.sampleRate < kLowestRate || input.sampleRate > kHighestRate)
-            return fail(options.input + " is at " + std::to_string(input.sampleRate) +
-                        " Hz; the reverb runs at 20000..200000 Hz");
-        source = std::make_unique<FileSource>(reader);
-        outputFormat = outputFormatFor(input, options.floatWav);
+        fileSource = std::make_unique<FileSource>(reader);
     }
-    const std::string output =
-        options.output.empty() ? defaultOutputPath(options.input, options.floatWav) : options.output;
-    if (!options.input.empty() && samePath(options.input, output))
-        return fail("the output " + output + " is the input file; choose another output");
-    std::error_code ec;
-    if (std::filesystem::is_directory(output, ec))
-        return fail("the output " + output + " is a folder");
+    const int32_t hostRate = hostRateFor(input.sampleRate, options.rate);
+    const int32_t outputRate = options.rate > 0 ? options.rate : input.sampleRate;
+    std::string output;
+    AudioFormat outputFormat;
+    if (!chooseOutput(options, input, outputRate, output, outputFormat, error))
+        return fail(error);
 
     EffectHost host;
-    host.start(static_cast<float>(outputFormat.sampleRate), options.blockSize);
+    host.start(static_cast<float>(hostRate), options.blockSize);
     if (!chooseSound(host, options, error))
         return fail(error);
     const std::string programName = host.programName();
@@ -216,12 +269,29 @@ int render(const RenderOptions& options)
     AudioWriter writer;
     if (!writer.open(output, outputFormat, error))
         return fail(error);
-    FileSink sink(writer);
+    FileSink fileSink(writer);
 
-    const int64_t inputFrames = options.input.empty() ? static_cast<int64_t>(kDemoSeconds * kDemoSampleRate)
-                                                      : reader.format().frames;
-    const double rate = outputFormat.sampleRate;
-    ProgressBar bar(inputFrames, !options.quiet);
+    std::string truncation = reader.truncation();
+    if (!truncation.empty())
+        warn(truncation + "; rendering what it holds");
+    // Inputs at a rate the render does not run at go through converters.
+    std::unique_ptr<ResampledSource> resampledSource;
+    std::unique_ptr<ResampledSink> resampledSink;
+    FrameSource* source = fileSource.get();
+    FrameSink* sink = &fileSink;
+    if (hostRate != input.sampleRate)
+    {
+        resampledSource = std::make_unique<ResampledSource>(*fileSource, input.sampleRate, hostRate);
+        source = resampledSource.get();
+    }
+    if (hostRate != outputRate)
+    {
+        resampledSink = std::make_unique<ResampledSink>(fileSink, hostRate, outputRate);
+        sink = resampledSink.get();
+    }
+
+    const double rate = hostRate;
+    ProgressBar bar(input.frames * hostRate / input.sampleRate, !options.quiet);
     RenderJob job;
     job.tailSeconds = options.tailSeconds;
     job.cancel = &interrupted;
@@ -229,8 +299,17 @@ int render(const RenderOptions& options)
 
     const auto started = std::chrono::steady_clock::now();
     RenderReport report;
-    const bool rendered = renderStream(host, *source, sink, job, report, error);
+    bool rendered = renderStream(host, *source, *sink, job, report, error);
+    if (rendered && resampledSink)
+    {
+        // The output keeps the input's length, and the tail converted.
+        const int64_t inputFrames = resampledSource ? resampledSource->sourceFrames() : report.inputFrames;
+        rendered = resampledSink->finish(
+            inputFrames + std::llround(static_cast<double>(report.tailFrames) * outputRate / hostRate), error);
+    }
     bar.clear();
+    if (reader.truncation() != truncation)
+        warn(reader.truncation());
     if (!rendered || !writer.commit(error))
         return fail(error);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -238,16 +317,82 @@ int render(const RenderOptions& options)
     if (!options.quiet)
     {
         const int64_t frames = report.inputFrames + report.tailFrames;
-        std::printf("%s -> %s (%s): \"%s\", %.2f s = %.2f s input + %.2f s tail at %d Hz, "
+        std::printf("%s -> %s (%s): \"%s\", %.2f s = %.2f s input + %.2f s tail at %d Hz%s, "
                     "peak in %s, out %s, %.0fx real time\n",
                     options.input.empty() ? "demo signal" : options.input.c_str(), output.c_str(),
                     describeFormat(outputFormat.format).c_str(), programName.c_str(), frames / rate,
-                    report.inputFrames / rate, report.tailFrames / rate, outputFormat.sampleRate,
+                    report.inputFrames / rate, report.tailFrames / rate, outputRate,
+                    rateNote(input.sampleRate, hostRate, outputRate).c_str(),
                     decibelsFullScale(report.inputPeak).c_str(), decibelsFullScale(report.outputPeak).c_str(),
                     seconds > 0.0 ? frames / rate / seconds : 0.0);
         if (writer.clippedSamples() > 0)
             std::printf("warning: %lld samples clipped to full scale; --float keeps them\n",
                         static_cast<long long>(writer.clippedSamples()));
+    }
+    return 0;
+}
+
+// --plot names a PNG file, or with --all a folder for one per program.
+bool checkPlotTarget(const RenderOptions& options, std::string& error)
+{
+    const std::string& path = options.plotFile;
+    std::error_code ec;
+    const bool folder = std::filesystem::is_directory(path, ec);
+    if (options.allPrograms)
+    {
+        if (!folder)
+        {
+            error = "--plot " + path + ": with --all it names a folder for the pictures, and there is none";
+            return false;
+        }
+        return checkPlotPath((std::filesystem::path(path) / "picture.png").string(), error);
+    }
+    if (folder)
+    {
+        error = "--plot " + path + " is a folder; give a file name ending in .png";
+        return false;
+    }
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".png")
+    {
+        error = "--plot " + path + ": the picture is a PNG; give a file name ending in .png";
+        return false;
+    }
+    return checkPlotPath(path, error);
+}
+
+int analyze(const RenderOptions& options)
+{
+    std::string error;
+    if (!options.plotFile.empty() && !checkPlotTarget(options, error))
+        return fail(error);
+    ProgramAnalysis analysis;
+    if (!options.allPrograms)
+    {
+        if (!analyseSound(options, -1, analysis, error))
+            return fail(error);
+        std::fputs(analysisReport(analysis).c_str(), stdout);
+        if (!options.plotFile.empty() && !writeAnalysisPlot(analysis, options.plotFile, error))
+            return fail(error);
+        return 0;
+    }
+    std::fputs(markdownTableHead().c_str(), stdout);
+    // Program 0 is the edit buffer; the bank's programs are 1..52.
+    for (int32_t n = 1; n < kNumStoredPrograms; ++n)
+    {
+        if (interrupted)
+            return fail("interrupted");
+        if (!analyseSound(options, n, analysis, error))
+            return fail(error);
+        std::fputs(markdownTableRow(analysis).c_str(), stdout);
+        std::fflush(stdout);
+        if (!options.plotFile.empty() &&
+            !writeAnalysisPlot(analysis,
+                               (std::filesystem::path(options.plotFile) / plotFileName(n, analysis.name)).string(),
+                               error))
+            return fail(error);
     }
     return 0;
 }
@@ -287,5 +432,5 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    return render(options);
+    return options.analyze ? analyze(options) : render(options);
 }
