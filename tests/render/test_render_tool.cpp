@@ -280,7 +280,20 @@ TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
     expectRefusal(runTool({in, "-o", in}), "is the input file", folder, before);
     expectRefusal(runTool({in, "-o", folder.str() + "/./in.wav", "--float"}), "is the input file", folder,
                   before);
-    expectRefusal(runTool({in, "-o", folder.file("no/such/folder/out.wav")}), "cannot write", folder, before);
+    expectRefusal(runTool({in, "-o", folder.file("no/such/folder/out.wav")}), "does not exist", folder, before);
+    expectRefusal(runTool({in, "-o", folder.file("out.mp3")}), "one of .wav .w64 .aif .aiff .caf .flac .ogg .oga",
+                  folder, before);
+    expectRefusal(runTool({in, "-o", folder.file("out.ogg"), "--float"}), "Ogg Vorbis has no float samples", folder,
+                  before);
+    expectRefusal(runTool({in, "-o", out, "--rate", "19999"}), "--rate takes a host sample rate", folder, before);
+    expectRefusal(runTool({in, "-o", out, "--rate", "200001"}), "20000..200000", folder, before);
+    expectRefusal(runTool({in, "-o", out, "--plot", folder.file("p.png")}), "needs --analyze", folder, before);
+    expectRefusal(runTool({"--analyze", in}), "takes no input file", folder, before);
+    expectRefusal(runTool({"--analyze", "--plot", folder.file("no/such/p.png")}), "cannot write the picture", folder,
+                  before);
+    expectRefusal(runTool({"--analyze", "--plot", folder.file("p.txt")}), "ending in .png", folder, before);
+    expectRefusal(runTool({"--analyze", "--all", "--plot", folder.file("pictures/")}), "names a folder", folder,
+                  before);
     expectRefusal(runTool({in, "-o", folder.str()}), "is a folder", folder, before);
     expectRefusal(runTool({folder.file("surround.wav"), "-o", out}), "3 channels", folder, before);
     expectRefusal(runTool({in, "--tail", "-2"}), "--tail", folder, before);

@@ -134,7 +134,7 @@ std::string outputFormatTable()
         if (container.extensions[1])
             extensions += std::string(" ") + container.extensions[1];
         char line[160] = {};
-        std::snprintf(line, sizeof(line), "  %-11s %-11s %-43s %s\n", extensions.c_str(), container.name,
+        std::snprintf(line, sizeof(line), "  %-11s %-11s %-44s %s\n", extensions.c_str(), container.name,
                       container.samples, container.takesFloat ? "32-bit float" : "refused");
         table += line;
     }

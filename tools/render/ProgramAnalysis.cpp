@@ -187,7 +187,7 @@ std::string analysisReport(const ProgramAnalysis& analysis)
 
 std::string markdownTableHead()
 {
-    return "| # | Program | Type | T30 500 Hz | T30 2 kHz | EDT | First arrival |\n"
+    return "| # | Program | Type | T30 500 Hz | T30 2 kHz | EDT broadband | First arrival |\n"
            "|--:|:--|:--|--:|--:|--:|--:|\n";
 }
 

@@ -348,7 +348,7 @@ Rendering:
   -q, --quiet            no progress bar and no summary
 
 Output formats (-o FILE.EXT):
-  extension   container   sample format                               --float
+  extension   container   sample format                                --float
 )" + outputFormatTable() +
            R"(
 Analysis of a program:
@@ -364,7 +364,8 @@ Analysis of a program:
                          arrival, largest within +-1 ms). A decay that has not
                          fallen far enough shows as "longer than N s"
   --level DB             the impulse's level, -60..0 dBFS (default -12)
-  --all                  every program of the bank as a Markdown table
+  --all                  programs 1..52 of the bank as a Markdown table on
+                         standard output
   --plot FILE.png        a picture of decay curves, T30 per band and the
                          spectrogram; with --all a folder (DIR/) that gets one
                          picture per program

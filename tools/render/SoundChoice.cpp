@@ -67,8 +67,11 @@ int32_t findProgram(Corvanta& effect, std::string_view nameOrNumber)
     const auto result = std::from_chars(nameOrNumber.data(), end, number);
     if (result.ec == std::errc() && result.ptr == end)
         return number >= 0 && number < kNumStoredPrograms ? number : -1;
-    for (int32_t n = 0; n < kNumStoredPrograms; ++n)
+    // The bank's programs first: the edit buffer (0) carries the name of
+    // whichever program was selected last.
+    for (int32_t k = 1; k <= kNumStoredPrograms; ++k)
     {
+        const int32_t n = k % kNumStoredPrograms;
         const CProgram* program = effect.getStoredProgram(n);
         if (program && equalsIgnoringCase(program->name(), nameOrNumber))
             return n;
