@@ -228,9 +228,12 @@ std::string plotFileName(int32_t programNumber, const std::string& name)
     return file + ".png";
 }
 
-bool checkPlotPath(const std::string& path, std::string& error)
+namespace
 {
-    std::string temporary;
+// A new empty temporary file beside `path` for the picture, or false with
+// the reason.
+bool reserveTemporary(const std::string& path, std::string& temporary, std::string& error)
+{
     const int fd = createTemporaryBeside(path, temporary);
     if (fd < 0)
     {
@@ -238,6 +241,15 @@ bool checkPlotPath(const std::string& path, std::string& error)
         return false;
     }
     close(fd);
+    return true;
+}
+} // namespace
+
+bool checkPlotPath(const std::string& path, std::string& error)
+{
+    std::string temporary;
+    if (!reserveTemporary(path, temporary, error))
+        return false;
     std::remove(temporary.c_str());
     return true;
 }
@@ -256,13 +268,8 @@ bool writeAnalysisPlot(const ProgramAnalysis& analysis, const std::string& path,
     const PixelBuffer image = drawDecayPlot(figures, spectrogram, heading(analysis), details);
 
     std::string temporary;
-    const int fd = createTemporaryBeside(path, temporary);
-    if (fd < 0)
-    {
-        error = "cannot write the picture " + path + ": " + std::strerror(errno);
+    if (!reserveTemporary(path, temporary, error))
         return false;
-    }
-    close(fd);
     if (!writePng(image, temporary) || std::rename(temporary.c_str(), path.c_str()) != 0)
     {
         error = "cannot write the picture " + path + ": " + std::strerror(errno);

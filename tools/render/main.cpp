@@ -308,7 +308,7 @@ int render(const RenderOptions& options)
             inputFrames + std::llround(static_cast<double>(report.tailFrames) * outputRate / hostRate), error);
     }
     bar.clear();
-    if (reader.truncation() != truncation)
+    if (rendered && reader.truncation() != truncation)
         warn(reader.truncation());
     if (!rendered || !writer.commit(error))
         return fail(error);
