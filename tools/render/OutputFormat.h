@@ -1,6 +1,8 @@
 // The output file's container and sample format, chosen by its extension.
 // One table says which containers the renderer writes, which sample format
 // each gets and whether it takes --float; the help text is made from it.
+//
+// Threads: any; the functions keep no state.
 #pragma once
 
 #include "AudioFiles.h"

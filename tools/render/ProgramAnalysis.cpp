@@ -23,9 +23,10 @@ namespace
 // Runs a one-sample impulse into the left input (and the right when
 // `bothInputs`) through a started, primed effect for at most `longest`
 // frames; with `untilDecayed`, only until the output has stayed
-// kAnalysisRangeDecibels below its peak for the hold time.
+// kAnalysisRangeDecibels below its peak for the hold time. `cutOff` tells
+// whether it ran to `longest`.
 StereoResponse renderImpulse(EffectHost& host, float amplitude, bool bothInputs, int64_t longest, bool untilDecayed,
-                             bool& cutOff)
+                             bool* cutOff = nullptr)
 {
     const int32_t n = host.blockSize();
     std::vector<float> inL(static_cast<size_t>(n), 0.0f);
@@ -37,7 +38,8 @@ StereoResponse renderImpulse(EffectHost& host, float amplitude, bool bothInputs,
     StereoResponse response;
     float peak = 0.0f;
     int64_t lastLoud = 0;
-    cutOff = true;
+    if (cutOff)
+        *cutOff = true;
     for (int64_t at = 0; at < longest; at += n)
     {
         std::fill(inL.begin(), inL.end(), 0.0f);
@@ -60,7 +62,8 @@ StereoResponse renderImpulse(EffectHost& host, float amplitude, bool bothInputs,
         response.right.insert(response.right.end(), outR.begin(), outR.begin() + static_cast<std::ptrdiff_t>(count));
         if (untilDecayed && peak > 0.0f && at + static_cast<int64_t>(count) - lastLoud > hold)
         {
-            cutOff = false;
+            if (cutOff)
+                *cutOff = false;
             break;
         }
     }
@@ -141,17 +144,15 @@ bool analyseSound(const RenderOptions& options, int32_t programNumber, ProgramAn
     analysis.name = host.programName();
     analysis.type = host.parameterDisplay(kType);
     analysis.settings = settingsOf(host);
-    analysis.both = renderImpulse(host, amplitude, true, longest, true, analysis.cutOff);
+    analysis.both = renderImpulse(host, amplitude, true, longest, true, &analysis.cutOff);
 
     const int64_t arrival = firstArrival(analysis.both.left.data(), analysis.both.right.data(),
                                          static_cast<int64_t>(analysis.both.left.size()));
     EffectHost leftHost;
     if (!startSound(leftHost, sound, rate, error))
         return false;
-    bool leftCut = false;
     analysis.leftOnly = renderImpulse(leftHost, amplitude, false,
-                                      std::max<int64_t>(arrival, 0) + std::llround(kLeftOnlySeconds * rate), false,
-                                      leftCut);
+                                      std::max<int64_t>(arrival, 0) + std::llround(kLeftOnlySeconds * rate), false);
     analysis.figures = analyseResponses(analysis.both, analysis.leftOnly, rate);
     return true;
 }
