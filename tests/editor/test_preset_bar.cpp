@@ -2,7 +2,7 @@
 // input: stepping, the program list, renaming, hover marks, the memo and
 // file buttons.
 #include "EditorFixture.h"
-#include "RegistrySandbox.h"
+#include "MemoSandbox.h"
 
 #include <filesystem>
 
@@ -164,8 +164,8 @@ TEST_F(PresetBarTest, HoverMarksFollowThePointerAndClearOffTheBar)
 
 TEST_F(PresetBarTest, MemoButtonsStoreAndRecall)
 {
-    RegistrySandbox registry;
-    ASSERT_TRUE(registry.isActive());
+    MemoSandbox memos;
+    ASSERT_TRUE(memos.isActive());
     openEditor();
     effect->setParameter(kDecay, 0.3f);
     click(kStoreA);

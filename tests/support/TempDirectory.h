@@ -1,5 +1,5 @@
 // Temporary directories for tests, and (on Linux) a per-user configuration
-// home that points the registry store at one of them for the object's life.
+// home that points the settings folder at one of them for the object's life.
 #pragma once
 
 #include <cstdlib>
@@ -61,11 +61,6 @@ public:
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
     const std::string& str() const { return directory.str(); }
-    // Where the store keeps a key of the given root, e.g. "HKEY_LOCAL_MACHINE".
-    std::string keyDirectory(const std::string& root, const std::string& relative) const
-    {
-        return directory.str() + "/corvanta/registry/" + root + "/" + relative;
-    }
 
 private:
     TempDirectory directory;
