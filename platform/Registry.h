@@ -10,13 +10,7 @@
 #error "The registry exists on Windows only."
 #endif
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "win32/Win32.h"
 
 struct RegistryCalls
 {

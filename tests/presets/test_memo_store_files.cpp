@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <filesystem>
@@ -40,15 +39,6 @@ bool sameContents(const MemoContents& a, const MemoContents& b)
         if (a.hasValue[i] != b.hasValue[i] || (a.hasValue[i] && a.values[i] != b.values[i]))
             return false;
     return a.hasName == b.hasName && a.name == b.name;
-}
-
-std::vector<std::string> filesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 void makeFile(const std::string& path, const std::vector<uint8_t>& bytes, time_t ageSeconds = 0)
@@ -113,7 +103,7 @@ TEST(MemoStoreFiles, ARecallSeesOneStoreWholeWhileTwoInstancesStore)
     storing = false;
     reader.join();
     EXPECT_EQ(failures, 0);
-    EXPECT_EQ(filesIn(memos.configHome() + "/corvanta"), std::vector<std::string>{"memo-a.orv"});
+    EXPECT_EQ(fileNamesIn(memos.configHome() + "/corvanta"), std::vector<std::string>{"memo-a.orv"});
 
     // A slot file that is no memo is refused and changes nothing.
     TestHost host;
@@ -191,7 +181,7 @@ TEST(MemoStoreFiles, AStoreRemovesTemporariesOfKilledWritersOnly)
     TestHost host;
     Corvanta effect(TestHost::callback);
     EXPECT_EQ(effect.storeMemoA(), memo_status::kOk);
-    EXPECT_EQ(filesIn(folder), (std::vector<std::string>{".memo-a.orv.atWork", ".memo-a.orv.longerName",
+    EXPECT_EQ(fileNamesIn(folder), (std::vector<std::string>{".memo-a.orv.atWork", ".memo-a.orv.longerName",
                                                          "memo-a.orv", "notes.txt", "registry"}));
-    EXPECT_EQ(filesIn(earlierKey), std::vector<std::string>{".values"});
+    EXPECT_EQ(fileNamesIn(earlierKey), std::vector<std::string>{".values"});
 }

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -55,15 +54,6 @@ struct FileSetup
     ScriptedChooser chooser;
     RecordingMessages messages;
 };
-
-std::vector<std::string> filesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 #if !defined(_WIN32)
 // No file of this process may grow beyond `bytes` for the object's life, as
@@ -331,7 +321,7 @@ TEST(PresetFiles, AFailedSaveLeavesTheOldFileAsItWasAndSaysSo)
     EXPECT_EQ(readBytes(bank), oldBank);
     EXPECT_EQ(readBytes(preset), oldPreset);
     EXPECT_EQ(setup.messages.shown, expected);
-    EXPECT_EQ(filesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv"}))
+    EXPECT_EQ(fileNamesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv"}))
         << "no temporary file stays";
     setup.messages.shown.clear();
 #endif
@@ -344,7 +334,7 @@ TEST(PresetFiles, AFailedSaveLeavesTheOldFileAsItWasAndSaysSo)
     EXPECT_FALSE(files.savePreset());
     EXPECT_TRUE(std::filesystem::is_directory(taken));
     EXPECT_EQ(setup.messages.shown, expected);
-    EXPECT_EQ(filesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv", "taken"}));
+    EXPECT_EQ(fileNamesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv", "taken"}));
 
     setup.chooser.answers = {bank};
     ASSERT_TRUE(files.saveBank());

@@ -2,10 +2,12 @@
 // home that points the settings folder at one of them for the object's life.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 class TempDirectory
 {
@@ -37,6 +39,16 @@ public:
 private:
     std::string path;
 };
+
+// The names of the entries of a folder, sorted.
+inline std::vector<std::string> fileNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 #if !defined(_WIN32)
 class ScopedConfigHome
