@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <atomic>
 #include <random>
 
 namespace
@@ -45,8 +46,12 @@ int createTemporary(const std::string& path, std::string& temporary)
     const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
     const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device seed;
-    std::minstd_rand pick(seed());
+    // Distinct per process, call and moment; O_EXCL settles any clash.
+    static std::atomic<uint32_t> calls{0};
+    struct timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::minstd_rand pick(static_cast<uint32_t>(now.tv_nsec) ^ (static_cast<uint32_t>(::getpid()) << 12) ^
+                          (calls.fetch_add(1, std::memory_order_relaxed) * 2654435761u));
     for (int attempt = 0; attempt < 100; ++attempt)
     {
         temporary = folder + temporaryPrefix(name);
