@@ -95,7 +95,7 @@ bool CPresetFiles::saveBank()
     for (VstInt32 i = 0; i < kNumStoredPrograms; ++i)
         bank[static_cast<size_t>(i)] = recordOf(*effect->getStoredProgram(i));
     const auto bytes = writeBankFile(bank);
-    return written(path, bytes.data(), bytes.size());
+    return saveBytes(path, bytes.data(), bytes.size());
 }
 
 bool CPresetFiles::savePreset()
@@ -107,10 +107,10 @@ bool CPresetFiles::savePreset()
     if (!current)
         return false;
     const auto bytes = writePresetFile(recordOf(*current));
-    return written(path, bytes.data(), bytes.size());
+    return saveBytes(path, bytes.data(), bytes.size());
 }
 
-bool CPresetFiles::written(const std::string& path, const uint8_t* bytes, size_t size)
+bool CPresetFiles::saveBytes(const std::string& path, const uint8_t* bytes, size_t size)
 {
     // A file already there is replaced only by a complete new one.
     if (replaceFile(path, bytes, size))

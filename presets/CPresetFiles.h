@@ -54,7 +54,7 @@ private:
     // Shows the message of a refused file; true when the file passed.
     bool passes(FileCheck check);
     // Replaces or creates the file; tells the user when that failed.
-    bool written(const std::string& path, const uint8_t* bytes, size_t size);
+    bool saveBytes(const std::string& path, const uint8_t* bytes, size_t size);
 
     CPresetSystemEffect* effect;
     CFileChooser& chooser;

@@ -43,8 +43,8 @@ enum class FileKind
 bool loadFile(Corvanta& effect, const std::string& path, FileKind kind, std::string& error)
 {
     // The file operations fail silently on a file they cannot open, as the
-    // editor's dialogs only offer files that exist; say why here. Only looked
-    // at: a pipe is not opened for reading, which would wait for a writer.
+    // editor's dialogs only offer files that exist; say why here, without
+    // waiting on a pipe as opening it for reading would.
     std::vector<uint8_t> nothing;
     int systemError = 0;
     const FileOpening opening = readFileStart(path, 0, nothing, &systemError);
