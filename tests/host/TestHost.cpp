@@ -13,6 +13,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -66,6 +67,10 @@ PluginModule::EntryPoint PluginModule::entry(const char* name) const
 
 std::string PluginModule::defaultPath()
 {
+    // CORVANTA_TEST_PLUGIN points the tests at another copy of the module,
+    // such as the one unpacked from the Debian package (scripts/check-package).
+    if (const char* other = std::getenv("CORVANTA_TEST_PLUGIN"); other && *other)
+        return other;
     return CORVANTA_PLUGIN_PATH;
 }
 
