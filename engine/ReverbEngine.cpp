@@ -52,10 +52,71 @@ ReverbEngine::ReverbEngine()
     for (int32_t i = 0; i < kNumAllpassBiquads; ++i)
         allpassBiquads[i] = Biquad(internalRate, Biquad::kAllpass, kAllpassSettings[i].frequency,
                                    kAllpassSettings[i].q, kAllpassGainDb);
+
+    // The control side starts from the values the engine starts with.
+    storeValue(control.powerOn, powerOn);
+    storeValue(control.pendingType, pendingType);
+    storeValue(control.preDelayTime, preDelayTime);
+    storeValue(control.decay, decay);
+    storeValue(control.highDamp, highDamp);
+    storeValue(control.lowFreqHz, lowFreqHz);
+    storeValue(control.lowGain, lowGain);
+    storeValue(control.highFreqHz, highFreqHz);
+    storeValue(control.highGain, highGain);
+    storeValue(control.mix, mix);
+    storeValue(control.outputGain, outputGain);
+    storeValue(control.diffusion, diffusion);
+}
+
+void ReverbEngine::takeChanges()
+{
+    if (meters.takeClearRequest(blockCount))
+    {
+        peakL = 0.0f;
+        peakR = 0.0f;
+    }
+    const uint32_t changed = control.take();
+    if (changed == 0)
+        return;
+    if (changed & kPowerChanged)
+        powerOn = loadValue(control.powerOn);
+    if (changed & kTypeChanged)
+        pendingType = loadValue(control.pendingType);
+    if (changed & kPreDelayChanged)
+        preDelayTime = loadValue(control.preDelayTime);
+    if (changed & kDecayChanged)
+        decay = loadValue(control.decay);
+    if (changed & kHighDampChanged)
+        highDamp = loadValue(control.highDamp);
+    if (changed & kDiffusionChanged)
+        diffusion = loadValue(control.diffusion);
+    if (changed & kLowFreqChanged)
+        lowFreqHz = loadValue(control.lowFreqHz);
+    if (changed & kHighFreqChanged)
+        highFreqHz = loadValue(control.highFreqHz);
+    if (changed & kLowGainChanged)
+        lowGain = loadValue(control.lowGain);
+    if (changed & kHighGainChanged)
+        highGain = loadValue(control.highGain);
+    if (changed & kMixChanged)
+        mix = loadValue(control.mix);
+    if (changed & kOutputGainChanged)
+        outputGain = loadValue(control.outputGain);
+
+    if (changed & kPrepareChanges)
+        needsPrepare = 1;
+    // With the positions and the rate of this block.
+    if (changed & kPreDelayChanged)
+        updatePreDelay();
+    if (changed & kTypeChanged)
+        startTypeFade();
 }
 
 void ReverbEngine::resume(float hostSampleRate, int32_t blockSizeAnswer)
 {
+    // No block runs: the changes made while suspended are taken here, so the
+    // rates chosen below see them (the pre-delay and the sleep hold).
+    takeChanges();
     resampler.reset();
     clearBlockBuffers(true);
     wetCarry = 0;
@@ -113,6 +174,7 @@ void ReverbEngine::suspend()
     peakL = 0.0f;
     peakR = 0.0f;
     blockCount = 0;
+    meters.publish(peakL, peakR, blockCount);
 }
 
 void ReverbEngine::resetEngine()
