@@ -184,9 +184,9 @@ public:
     };
     BlockSeam afterTakingChanges;
 
-    // One host block, after takeChanges. inputs[1] and outputs[1] are read only when the
-    // layout is stereo and the host reported them connected; in place is fine.
-    // A block of 0 samples touches neither array.
+    // One host block; it starts with takeChanges. inputs[1] and outputs[1]
+    // are read only when the layout is stereo and the host reported them
+    // connected; in place is fine. A block of 0 samples touches neither array.
     void process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
 
     // For the algorithms: the prepare rule. False when nothing changed;
