@@ -125,7 +125,7 @@ bool ParameterModel::applyType(float x)
     else if (x <= 0.0f)
         x = 0.0f;
     const float scaled = x * 9.0f;
-    // Up from (8 - 0.01) / 9 the rounding gives 9 short of 1: still the last type.
+    // From 8.99 / 9 up to just below 1 this would be 9: those are the last type too.
     const auto type = std::min(static_cast<int32_t>(static_cast<double>(scaled) + 0.01), ReverbEngine::kNumTypes - 1);
     storeValue(engine.control.pendingType, static_cast<float>(type));
     engine.control.mark(kTypeChanged);
