@@ -31,6 +31,28 @@ constexpr BiquadSetting kAllpassSettings[ReverbEngine::kNumAllpassBiquads] = {
     {5039.684199579493, 0.5},
 };
 constexpr double kAllpassGainDb = 24.0;
+
+// The float values of the parameter hand-over: the change that names each,
+// where the control side keeps it and the audio thread's copy.
+struct HandedValue
+{
+    uint32_t change;
+    std::atomic<float> ParameterHandOver::*controlSide;
+    float ReverbEngine::*audioSide;
+};
+constexpr HandedValue kHandedValues[] = {
+    {kTypeChanged, &ParameterHandOver::pendingType, &ReverbEngine::pendingType},
+    {kPreDelayChanged, &ParameterHandOver::preDelayTime, &ReverbEngine::preDelayTime},
+    {kDecayChanged, &ParameterHandOver::decay, &ReverbEngine::decay},
+    {kHighDampChanged, &ParameterHandOver::highDamp, &ReverbEngine::highDamp},
+    {kDiffusionChanged, &ParameterHandOver::diffusion, &ReverbEngine::diffusion},
+    {kLowFreqChanged, &ParameterHandOver::lowFreqHz, &ReverbEngine::lowFreqHz},
+    {kHighFreqChanged, &ParameterHandOver::highFreqHz, &ReverbEngine::highFreqHz},
+    {kLowGainChanged, &ParameterHandOver::lowGain, &ReverbEngine::lowGain},
+    {kHighGainChanged, &ParameterHandOver::highGain, &ReverbEngine::highGain},
+    {kMixChanged, &ParameterHandOver::mix, &ReverbEngine::mix},
+    {kOutputGainChanged, &ParameterHandOver::outputGain, &ReverbEngine::outputGain},
+};
 constexpr double kDcBlockerFrequency = 5.0;
 constexpr double kDcBlockerQ = 0.5;
 } // namespace
@@ -55,17 +77,8 @@ ReverbEngine::ReverbEngine()
 
     // The control side starts from the values the engine starts with.
     storeValue(control.powerOn, powerOn);
-    storeValue(control.pendingType, pendingType);
-    storeValue(control.preDelayTime, preDelayTime);
-    storeValue(control.decay, decay);
-    storeValue(control.highDamp, highDamp);
-    storeValue(control.lowFreqHz, lowFreqHz);
-    storeValue(control.lowGain, lowGain);
-    storeValue(control.highFreqHz, highFreqHz);
-    storeValue(control.highGain, highGain);
-    storeValue(control.mix, mix);
-    storeValue(control.outputGain, outputGain);
-    storeValue(control.diffusion, diffusion);
+    for (const HandedValue& value : kHandedValues)
+        storeValue(control.*value.controlSide, this->*value.audioSide);
 }
 
 void ReverbEngine::takeChanges()
@@ -80,28 +93,9 @@ void ReverbEngine::takeChanges()
         return;
     if (changed & kPowerChanged)
         powerOn = loadValue(control.powerOn);
-    if (changed & kTypeChanged)
-        pendingType = loadValue(control.pendingType);
-    if (changed & kPreDelayChanged)
-        preDelayTime = loadValue(control.preDelayTime);
-    if (changed & kDecayChanged)
-        decay = loadValue(control.decay);
-    if (changed & kHighDampChanged)
-        highDamp = loadValue(control.highDamp);
-    if (changed & kDiffusionChanged)
-        diffusion = loadValue(control.diffusion);
-    if (changed & kLowFreqChanged)
-        lowFreqHz = loadValue(control.lowFreqHz);
-    if (changed & kHighFreqChanged)
-        highFreqHz = loadValue(control.highFreqHz);
-    if (changed & kLowGainChanged)
-        lowGain = loadValue(control.lowGain);
-    if (changed & kHighGainChanged)
-        highGain = loadValue(control.highGain);
-    if (changed & kMixChanged)
-        mix = loadValue(control.mix);
-    if (changed & kOutputGainChanged)
-        outputGain = loadValue(control.outputGain);
+    for (const HandedValue& value : kHandedValues)
+        if (changed & value.change)
+            this->*value.audioSide = loadValue(control.*value.controlSide);
 
     if (changed & kPrepareChanges)
         needsPrepare = 1;
