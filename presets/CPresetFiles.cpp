@@ -2,15 +2,16 @@
 
 #include "AEffEditor.h"
 #include "CPresetSystemEffect.h"
+#include "FileAccess.h"
 #include "PresetFileFormat.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 namespace
 {
 constexpr const char* kErrorCaption = "Error...";
+constexpr const char* kSaveFailed = "Could not save file!";
 
 struct ChooserText
 {
@@ -31,28 +32,6 @@ size_t lastSeparator(const std::string& path)
 #else
     return path.rfind('/');
 #endif
-}
-
-// Reads at most `wanted` bytes: what a format needs is at the start, and a
-// large file chosen by mistake is not read whole.
-bool readStart(const std::string& path, size_t wanted, std::vector<uint8_t>& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    bytes.resize(wanted);
-    bytes.resize(std::fread(bytes.data(), 1, wanted, file));
-    std::fclose(file);
-    return true;
-}
-
-bool writeWhole(const std::string& path, const uint8_t* bytes, size_t size)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
 }
 } // namespace
 
@@ -116,7 +95,7 @@ bool CPresetFiles::saveBank()
     for (VstInt32 i = 0; i < kNumStoredPrograms; ++i)
         bank[static_cast<size_t>(i)] = recordOf(*effect->getStoredProgram(i));
     const auto bytes = writeBankFile(bank);
-    return writeWhole(path, bytes.data(), bytes.size());
+    return saveBytes(path, bytes.data(), bytes.size());
 }
 
 bool CPresetFiles::savePreset()
@@ -128,14 +107,30 @@ bool CPresetFiles::savePreset()
     if (!current)
         return false;
     const auto bytes = writePresetFile(recordOf(*current));
-    return writeWhole(path, bytes.data(), bytes.size());
+    return saveBytes(path, bytes.data(), bytes.size());
+}
+
+bool CPresetFiles::saveBytes(const std::string& path, const uint8_t* bytes, size_t size)
+{
+    // A file already there is replaced only by a complete new one.
+    if (replaceFile(path, bytes, size))
+        return true;
+    messages.showError(kErrorCaption, kSaveFailed);
+    return false;
 }
 
 bool CPresetFiles::chooseAndRead(Kind kind, std::vector<uint8_t>& bytes)
 {
     std::string path;
-    return hasPrograms() && chooseFile(kind, false, path) &&
-           readStart(path, kind == Kind::bank ? kBankFileSize : kPresetFileSize, bytes);
+    if (!hasPrograms() || !chooseFile(kind, false, path))
+        return false;
+    // A file that can't be opened fails silently (the chooser offers only
+    // files that exist); a pipe or a folder is refused without waiting on it.
+    const FileOpening opening = readFileStart(path, kind == Kind::bank ? kBankFileSize : kPresetFileSize, bytes);
+    if (const char* refusal = fileOpeningText(opening))
+        messages.showError(kErrorCaption,
+                           ((kind == Kind::bank ? bankFileName : presetFileName) + " " + refusal).c_str());
+    return opening == FileOpening::ok;
 }
 
 bool CPresetFiles::passes(FileCheck check)

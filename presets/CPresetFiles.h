@@ -22,8 +22,9 @@ public:
     CPresetFiles(CPresetSystemEffect* effect, CFileChooser& chooser, CMessageDisplay& messages);
 
     // Each returns true when it read or wrote a file; false when there was
-    // no effect, the user cancelled, the file could not be opened or written,
-    // or the file was refused (after the message was shown). A successful
+    // no effect, the user cancelled, the file could not be opened, or the
+    // file was refused or could not be saved (after the message was shown:
+    // a failed save leaves a file already there as it was). A successful
     // load has replaced programs and selected one: the caller refreshes any
     // list of program names it shows.
     bool loadBank();   // all 53 programs, then selects program 0
@@ -52,6 +53,8 @@ private:
     bool chooseAndRead(Kind kind, std::vector<uint8_t>& bytes);
     // Shows the message of a refused file; true when the file passed.
     bool passes(FileCheck check);
+    // Replaces or creates the file; tells the user when that failed.
+    bool saveBytes(const std::string& path, const uint8_t* bytes, size_t size);
 
     CPresetSystemEffect* effect;
     CFileChooser& chooser;

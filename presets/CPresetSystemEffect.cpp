@@ -3,6 +3,7 @@
 #include "AEffEditor.h"
 #include "CMemoSlots.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -129,6 +130,14 @@ void CPresetSystemEffect::setParameterAndAnnounce(VstInt32 index, float value)
     callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
     callHost(audioMasterAutomate, index, 0, nullptr, value);
     callHost(audioMasterEndEdit, index);
+}
+
+void CPresetSystemEffect::setParameterAutomatedAsKept(VstInt32 index, float value)
+{
+    if (std::isnan(value))
+        return;
+    setParameter(index, value);
+    callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
 }
 
 void CPresetSystemEffect::loadFactoryPrograms()

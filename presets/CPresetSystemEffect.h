@@ -43,13 +43,18 @@ public:
     // Runs every value of program n through setParameter, announcing each
     // to the host, and makes n the current program.
     virtual void selectProgram(VstInt32 n);
-    // The memo slots (CMemoSlots): each returns 0 or the registry's error.
+    // The memo slots (CMemoSlots): each returns 0 or the store's error.
     virtual VstInt32 storeMemoA();
     virtual VstInt32 storeMemoB();
     virtual VstInt32 recallMemoA();
     virtual VstInt32 recallMemoB();
     virtual void setParameterAndAnnounce(VstInt32 index, float value);
     virtual void loadFactoryPrograms();
+
+    // An automated edit that tells the host the value the effect kept (7.0
+    // is announced as the 1.0 it became); a value the effect ignores (NaN)
+    // is neither applied nor announced.
+    void setParameterAutomatedAsKept(VstInt32 index, float value);
 
     // Element n of the store (0 is the edit buffer), or null outside 0..52.
     CProgram* getStoredProgram(VstInt32 n);

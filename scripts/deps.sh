@@ -1,10 +1,14 @@
 # Installs the Debian packages the build needs, when any is missing.
-# Sourced by scripts/demo and scripts/test.
+# Sourced by scripts/demo, scripts/test and scripts/package.
 corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
   libstb-dev fonts-dejavu-core libx11-dev libxtst-dev xvfb)
 # The Windows build and its tests under Wine (scripts/test): the mingw-w64
 # cross compiler, GoogleTest's sources, and Wine's 64-bit loader.
 corvanta_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
+# The packages and their checks (scripts/package, scripts/check-package):
+# CPack's Debian generator finds libraries with file and dependencies with
+# dpkg-shlibdeps (dpkg-dev); lintian checks the .deb; zip and unzip.
+corvanta_package_packages=(dpkg-dev file lintian zip unzip)
 
 # corvanta_install_deps [EXTRA_PACKAGE...]: corvanta_packages and the extras.
 corvanta_install_deps() {

@@ -2,7 +2,7 @@
 // input: stepping, the program list, renaming, hover marks, the memo and
 // file buttons.
 #include "EditorFixture.h"
-#include "RegistrySandbox.h"
+#include "MemoSandbox.h"
 
 #include <filesystem>
 
@@ -164,8 +164,8 @@ TEST_F(PresetBarTest, HoverMarksFollowThePointerAndClearOffTheBar)
 
 TEST_F(PresetBarTest, MemoButtonsStoreAndRecall)
 {
-    RegistrySandbox registry;
-    ASSERT_TRUE(registry.isActive());
+    MemoSandbox memos;
+    ASSERT_TRUE(memos.isActive());
     openEditor();
     effect->setParameter(kDecay, 0.3f);
     click(kStoreA);
@@ -226,4 +226,12 @@ TEST_F(PresetBarTest, FileButtonsSaveAndLoadThroughTheChooser)
     click(kLoadBank);
     EXPECT_EQ(messages->shown.size(), 1u);
     EXPECT_EQ(current(), 0);
+
+    // A save that can't be done is told, and the file there stays.
+    std::filesystem::create_directory(directory.file("taken.orb"));
+    chooser->answers.push_back(directory.file("taken.orb"));
+    click(kSaveBank);
+    ASSERT_EQ(messages->shown.size(), 2u);
+    EXPECT_EQ(messages->shown[1], "Error...|Could not save file!");
+    EXPECT_TRUE(std::filesystem::is_directory(directory.file("taken.orb")));
 }

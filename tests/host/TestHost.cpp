@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -68,6 +69,10 @@ PluginModule::EntryPoint PluginModule::entry(const char* name) const
 
 std::string PluginModule::defaultPath()
 {
+    // CORVANTA_TEST_PLUGIN points the tests at another copy of the module,
+    // such as the one unpacked from the Debian package (scripts/check-package).
+    if (const char* other = std::getenv("CORVANTA_TEST_PLUGIN"); other && *other)
+        return other;
     return CORVANTA_PLUGIN_PATH;
 }
 

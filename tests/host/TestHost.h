@@ -23,7 +23,8 @@ struct HostCall
 class PluginModule
 {
 public:
-    // Loads the module at `path`; the default is the plug-in this build made.
+    // Loads the module at `path`; the default is the plug-in this build made,
+    // or the one the environment variable CORVANTA_TEST_PLUGIN names.
     explicit PluginModule(const std::string& path = defaultPath());
     ~PluginModule();
     PluginModule(const PluginModule&) = delete;

@@ -2,6 +2,7 @@
 #include "AEffEditor.h"
 #include "Corvanta.h"
 #include "FakeFileUi.h"
+#include "FifoWatchdog.h"
 #include "LittleEndian.h"
 #include "TempDirectory.h"
 #include "TestHost.h"
@@ -11,6 +12,12 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
 
 namespace
 {
@@ -47,6 +54,35 @@ struct FileSetup
     ScriptedChooser chooser;
     RecordingMessages messages;
 };
+
+#if !defined(_WIN32)
+// No file of this process may grow beyond `bytes` for the object's life, as
+// on a full disk or under a quota: writing further fails (EFBIG) instead of
+// raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, savedHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved{};
+    void (*savedHandler)(int) = nullptr;
+};
+#endif
 } // namespace
 
 TEST(PresetFiles, BankRoundTripsBitForBitForAll53Programs)
@@ -255,4 +291,82 @@ TEST(PresetFiles, ChooserRequestsRememberedNamesAndNoDirectoryChange)
     CPresetFiles orphan(nullptr, setup.chooser, setup.messages);
     EXPECT_FALSE(orphan.loadBank() || orphan.saveBank() || orphan.loadPreset() || orphan.savePreset());
     EXPECT_EQ(setup.chooser.seen.size(), 4u);
+}
+
+TEST(PresetFiles, AFailedSaveLeavesTheOldFileAsItWasAndSaysSo)
+{
+    TestHost host;
+    Corvanta effect(TestHost::callback);
+    FileSetup setup;
+    CPresetFiles files(&effect, setup.chooser, setup.messages);
+    const std::string bank = setup.directory.file("mine.orb");
+    const std::string preset = setup.directory.file("mine.orv");
+    setup.chooser.answers = {bank, preset};
+    ASSERT_TRUE(files.saveBank());
+    ASSERT_TRUE(files.savePreset());
+    const std::vector<uint8_t> oldBank = readBytes(bank);
+    const std::vector<uint8_t> oldPreset = readBytes(preset);
+    effect.selectProgram(30);
+    effect.setParameter(kDecay, 0.123f);
+    const std::vector<std::string> expected(2, "Error...|Could not save file!");
+
+#if !defined(_WIN32)
+    {
+        // Room for a fraction of either file.
+        const FileSizeLimit limit(64);
+        setup.chooser.answers = {bank, preset};
+        EXPECT_FALSE(files.saveBank());
+        EXPECT_FALSE(files.savePreset());
+    }
+    EXPECT_EQ(readBytes(bank), oldBank);
+    EXPECT_EQ(readBytes(preset), oldPreset);
+    EXPECT_EQ(setup.messages.shown, expected);
+    EXPECT_EQ(fileNamesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv"}))
+        << "no temporary file stays";
+    setup.messages.shown.clear();
+#endif
+
+    // A folder of that name can't be replaced by a file.
+    const std::string taken = setup.directory.file("taken");
+    std::filesystem::create_directory(taken);
+    setup.chooser.answers = {taken, taken};
+    EXPECT_FALSE(files.saveBank());
+    EXPECT_FALSE(files.savePreset());
+    EXPECT_TRUE(std::filesystem::is_directory(taken));
+    EXPECT_EQ(setup.messages.shown, expected);
+    EXPECT_EQ(fileNamesIn(setup.directory.str()), (std::vector<std::string>{"mine.orb", "mine.orv", "taken"}));
+
+    setup.chooser.answers = {bank};
+    ASSERT_TRUE(files.saveBank());
+    const auto now = storeBytes(effect);
+    EXPECT_EQ(readBytes(bank), std::vector<uint8_t>(now.begin(), now.end()));
+}
+
+TEST(PresetFiles, FoldersAndPipesAreRefusedWithoutWaiting)
+{
+    TestHost host;
+    Corvanta effect(TestHost::callback);
+    FileSetup setup;
+    CPresetFiles files(&effect, setup.chooser, setup.messages);
+    const auto before = storeBytes(effect);
+
+    std::filesystem::create_directory(setup.directory.file("folder.orb"));
+    setup.chooser.answers = {setup.directory.file("folder.orb")};
+    EXPECT_FALSE(files.loadBank());
+    EXPECT_EQ(setup.messages.shown, std::vector<std::string>{"Error...|folder.orb is a folder"});
+
+#if !defined(_WIN32)
+    const std::string pipe = setup.directory.file("pipe.orv");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const bool asBank : {false, true})
+    {
+        setup.messages.shown.clear();
+        setup.chooser.answers = {pipe};
+        const FifoWatchdog watchdog(pipe);
+        EXPECT_FALSE(asBank ? files.loadBank() : files.loadPreset());
+        EXPECT_FALSE(watchdog.fired()) << "the load waited on the pipe";
+        EXPECT_EQ(setup.messages.shown, std::vector<std::string>{"Error...|pipe.orv is not a regular file"});
+    }
+#endif
+    EXPECT_EQ(storeBytes(effect), before);
 }

@@ -1,6 +1,7 @@
 // The built corvanta-render run on generated files, as a user runs it.
 #include "AudioFiles.h"
 #include "EffectHost.h"
+#include "FifoWatchdog.h"
 #include "FactoryBank.h"
 #include "RenderTestSupport.h"
 #include "TailTracker.h"
@@ -12,6 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -252,6 +256,18 @@ TEST(RenderTool, ReadsPresetAndBankFiles)
                   before);
     expectRefusal(runTool({"--bank", folder.file("b.orb"), "--program", "Basic Hall", "--list-params"}),
                   "no program 'Basic Hall' in the bank", folder, before);
+    // A folder or a pipe is refused at once, never waited on.
+    std::filesystem::create_directory(folder.file("dir.orv"));
+    ASSERT_EQ(::mkfifo(folder.file("pipe.orb").c_str(), 0600), 0);
+    const auto withSpecials = filesIn(folder);
+    expectRefusal(runTool({"--preset", folder.file("dir.orv"), "--list-params"}), "dir.orv is a folder", folder,
+                  withSpecials);
+    {
+        const FifoWatchdog watchdog(folder.file("pipe.orb"));
+        expectRefusal(runTool({"--bank", folder.file("pipe.orb"), "--list-params"}), "pipe.orb is not a regular file",
+                      folder, withSpecials);
+        EXPECT_FALSE(watchdog.fired()) << "the renderer waited on the pipe";
+    }
     // A bank cut short is refused before any program changes.
     writeBytes(folder.file("short.orb"), programFile('7', {records[0]}));
     expectRefusal(runTool({"--bank", folder.file("short.orb"), "--list-params"}), "Invalid file format!", folder,

@@ -1,11 +1,13 @@
 // Temporary directories for tests, and (on Linux) a per-user configuration
-// home that points the registry store at one of them for the object's life.
+// home that points the settings folder at one of them for the object's life.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 class TempDirectory
 {
@@ -38,6 +40,16 @@ private:
     std::string path;
 };
 
+// The names of the entries of a folder, sorted.
+inline std::vector<std::string> fileNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 #if !defined(_WIN32)
 class ScopedConfigHome
 {
@@ -61,11 +73,6 @@ public:
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
     const std::string& str() const { return directory.str(); }
-    // Where the store keeps a key of the given root, e.g. "HKEY_LOCAL_MACHINE".
-    std::string keyDirectory(const std::string& root, const std::string& relative) const
-    {
-        return directory.str() + "/corvanta/registry/" + root + "/" + relative;
-    }
 
 private:
     TempDirectory directory;

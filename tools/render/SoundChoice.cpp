@@ -1,13 +1,13 @@
 #include "SoundChoice.h"
 
 #include "CPresetFiles.h"
+#include "FileAccess.h"
 #include "ParameterText.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace
 {
@@ -43,14 +43,17 @@ enum class FileKind
 bool loadFile(Corvanta& effect, const std::string& path, FileKind kind, std::string& error)
 {
     // The file operations fail silently on a file they cannot open, as the
-    // editor's dialogs only offer files that exist; say why here.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    // editor's dialogs only offer files that exist; say why here, without
+    // waiting on a pipe as opening it for reading would.
+    std::vector<uint8_t> nothing;
+    int systemError = 0;
+    const FileOpening opening = readFileStart(path, 0, nothing, &systemError);
+    if (opening != FileOpening::ok)
     {
-        error = path + ": " + std::strerror(errno);
+        error = opening == FileOpening::cannotOpen ? path + ": " + std::strerror(systemError)
+                                                   : path + " " + fileOpeningText(opening);
         return false;
     }
-    std::fclose(file);
     CommandLineFile source(path);
     CPresetFiles files(&effect, source, source);
     if (kind == FileKind::bank ? files.loadBank() : files.loadPreset())

@@ -1,21 +1,22 @@
-// A registry of the test's own for the object's life, so that memo slots a
-// test stores reach neither the real machine's settings nor a test running
-// beside it. On Linux the registry store lives in a configuration home of
-// its own; on Windows HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of the whole
+// A memo store of the test's own for the object's life, so that memo slots
+// a test stores reach neither the real machine's settings nor a test running
+// beside it. On Linux the slot files live in a configuration home of its
+// own; on Windows HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of the whole
 // process (the loaded plug-in included) are redirected to fresh keys under
 // the user's Software key, removed again at the end.
 #pragma once
 
-#include "Registry.h"
 #include "TempDirectory.h"
 
 #if defined(_WIN32)
+#include "Registry.h"
+
 #include <sddl.h>
 
 #include <atomic>
 #include <string>
 
-class RegistrySandbox
+class MemoSandbox
 {
 public:
     enum MachineRoot
@@ -26,7 +27,7 @@ public:
         refusingMachineRoot
     };
 
-    explicit RegistrySandbox(MachineRoot machineRoot = writableMachineRoot)
+    explicit MemoSandbox(MachineRoot machineRoot = writableMachineRoot)
     {
         static std::atomic<int> count{0};
         path = "Software\\CorvantaTests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
@@ -41,7 +42,7 @@ public:
                  RegOverridePredefKey(HKEY_CURRENT_USER, user) == ERROR_SUCCESS;
     }
 
-    ~RegistrySandbox()
+    ~MemoSandbox()
     {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
@@ -51,8 +52,8 @@ public:
             RegCloseKey(user);
         RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
     }
-    RegistrySandbox(const RegistrySandbox&) = delete;
-    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+    MemoSandbox(const MemoSandbox&) = delete;
+    MemoSandbox& operator=(const MemoSandbox&) = delete;
 
     // False when the redirection failed: a test must not go on then.
     bool isActive() const { return active; }
@@ -81,10 +82,12 @@ private:
 
 #else
 
-class RegistrySandbox
+class MemoSandbox
 {
 public:
     bool isActive() const { return !home.str().empty(); }
+    // The configuration home the slot files are kept under.
+    const std::string& configHome() const { return home.str(); }
 
 private:
     ScopedConfigHome home;
