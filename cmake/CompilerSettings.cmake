@@ -17,3 +17,12 @@ add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86|AMD64|amd64")
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
+
+# Sanitizers: CORVANTA_SANITIZE is a list as -fsanitize= takes it ("thread",
+# "address,undefined"); every target of the build is instrumented. Empty
+# (the default) builds without.
+set(CORVANTA_SANITIZE "" CACHE STRING "Sanitizers to build with, as -fsanitize= takes them")
+if(CORVANTA_SANITIZE)
+  add_compile_options(-fsanitize=${CORVANTA_SANITIZE} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${CORVANTA_SANITIZE})
+endif()

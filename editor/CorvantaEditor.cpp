@@ -264,7 +264,8 @@ void CorvantaEditor::idle()
     CPresetSystemEditor::idle();
     if (!corvanta)
         return;
-    const float over = peakHold.update(corvanta->getEngine());
+    ReverbEngine& engine = corvanta->getEngine();
+    const float over = peakHold.update(engine.meters, engine.meterHoldBlocks.load(std::memory_order_relaxed));
     if (lamp && !(about && about->getValue() != 0.0f))
     {
         lamp->setStateAndLevel(over, static_cast<float>(peakHold.heldPeak));

@@ -29,6 +29,9 @@ inline double level(float left, float right)
 
 void ReverbEngine::process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins)
 {
+    takeChanges();
+    if (afterTakingChanges.call)
+        afterTakingChanges.call(afterTakingChanges.context);
     if (n <= 0)
     {
         // An empty block still runs the prepare and counts for the meters;
@@ -241,7 +244,9 @@ void ReverbEngine::outputStage(float* outL, float* outR, int32_t n, int32_t wetE
             outL[i] = right; // the right value overwrites the left
         }
     }
-    ++blockCount;
+    // Wraps rather than overflows in a long run without an editor.
+    blockCount = static_cast<int32_t>(static_cast<uint32_t>(blockCount) + 1u);
+    meters.publish(peakL, peakR, blockCount);
 
     // Kernel samples not consumed yet move to the front for the next block.
     wetCarry = wetDiscarded ? 0 : wetEnd - wetRead;

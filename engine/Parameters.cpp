@@ -3,6 +3,7 @@
 
 #include "ValueText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -45,7 +46,7 @@ float typeNormalizedValue(int32_t type)
 ParameterModel::ParameterModel(ReverbEngine& reverb) : engine(reverb)
 {
     for (int32_t i = 0; i < kNumParameterSlots; ++i)
-        kept[i] = kParameterTable[i].defaultValue;
+        storeValue(kept[i], kParameterTable[i].defaultValue);
 }
 
 bool ParameterModel::apply(int32_t index, float x, float& storedValue)
@@ -57,11 +58,19 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
     x = x < 0.0f ? 0.0f : x > 1.0f ? 1.0f : x;
     storedValue = x;
 
+    ParameterHandOver& control = engine.control;
+    // The values first, then the mark: the audio thread copies what the mark
+    // names at the start of its next block.
+    const auto set = [&](std::atomic<float>& internal, float value, uint32_t change) {
+        storeValue(internal, value);
+        storeValue(kept[index], x);
+        control.mark(change);
+    };
     switch (index)
     {
     case kPower:
-        engine.powerOn = static_cast<int32_t>(static_cast<double>(x) + 0.5);
-        engine.needsPrepare = 1;
+        storeValue(control.powerOn, static_cast<int32_t>(static_cast<double>(x) + 0.5));
+        control.mark(kPowerChanged);
         break;
     case kType:
         // The programs keep the value the type change clamped: 8/9 for 1, and
@@ -70,52 +79,36 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
             storedValue = x >= 1.0f ? 8.0f / 9.0f : x <= 0.0f ? 0.0f : x;
         break;
     case kPreDelay:
-        kept[index] = x;
-        engine.preDelayTime = x * x;
-        engine.updatePreDelay();
+        set(control.preDelayTime, x * x, kPreDelayChanged);
         break;
     case kDecay:
-        kept[index] = x;
-        engine.decay = x;
-        engine.needsPrepare = 1;
+        set(control.decay, x, kDecayChanged);
         break;
     case kHighDamp:
-        kept[index] = x;
-        engine.highDamp = x;
-        engine.needsPrepare = 1;
+        set(control.highDamp, x, kHighDampChanged);
         break;
     case kDiffusion:
-        kept[index] = x;
-        engine.diffusion = x;
-        engine.needsPrepare = 1;
+        set(control.diffusion, x, kDiffusionChanged);
         break;
     case kLowFreq:
-        kept[index] = x;
-        engine.lowFreqHz = static_cast<float>(25.0 * portable::pow(400.0, static_cast<double>(x)));
-        engine.needsPrepare = 1;
+        set(control.lowFreqHz, static_cast<float>(25.0 * portable::pow(400.0, static_cast<double>(x))),
+            kLowFreqChanged);
         break;
     case kHighFreq:
-        kept[index] = x;
-        engine.highFreqHz = static_cast<float>(50.0 * portable::pow(400.0, static_cast<double>(x)));
-        engine.needsPrepare = 1;
+        set(control.highFreqHz, static_cast<float>(50.0 * portable::pow(400.0, static_cast<double>(x))),
+            kHighFreqChanged);
         break;
     case kLowGain:
-        kept[index] = x;
-        engine.lowGain = static_cast<float>(2.0 * static_cast<double>(x));
-        engine.needsPrepare = 1;
+        set(control.lowGain, static_cast<float>(2.0 * static_cast<double>(x)), kLowGainChanged);
         break;
     case kHighGain:
-        kept[index] = x;
-        engine.highGain = static_cast<float>(2.0 * static_cast<double>(x));
-        engine.needsPrepare = 1;
+        set(control.highGain, static_cast<float>(2.0 * static_cast<double>(x)), kHighGainChanged);
         break;
     case kMix:
-        kept[index] = x;
-        engine.mix = x;
+        set(control.mix, x, kMixChanged);
         break;
     case kOutput:
-        kept[index] = x;
-        engine.outputGain = 4.0f * x * x;
+        set(control.outputGain, 4.0f * x * x, kOutputGainChanged);
         break;
     default:
         break;
@@ -125,25 +118,29 @@ bool ParameterModel::apply(int32_t index, float x, float& storedValue)
 
 bool ParameterModel::applyType(float x)
 {
-    if (x == kept[kType])
+    if (x == get(kType))
         return false;
     if (x >= 1.0f)
         x = 8.0f / 9.0f;
     else if (x <= 0.0f)
         x = 0.0f;
     const float scaled = x * 9.0f;
-    const auto type = static_cast<int32_t>(static_cast<double>(scaled) + 0.01);
-    engine.pendingType = static_cast<float>(type);
-    kept[kType] = typeNormalizedValue(type);
-    engine.startTypeFade();
+    // From 8.99 / 9 up to just below 1 this would be 9: those are the last type too.
+    const auto type = std::min(static_cast<int32_t>(static_cast<double>(scaled) + 0.01), ReverbEngine::kNumTypes - 1);
+    storeValue(engine.control.pendingType, static_cast<float>(type));
+    engine.control.mark(kTypeChanged);
     return true;
 }
 
 float ParameterModel::get(int32_t index) const
 {
+    // Power and Type read back what the engine was given, so two threads
+    // setting them at once cannot leave the kept value and the sound apart.
     if (index == kPower)
-        return static_cast<float>(engine.powerOn);
-    return isParameter(index) ? kept[index] : 0.0f;
+        return static_cast<float>(loadValue(engine.control.powerOn));
+    if (index == kType)
+        return typeNormalizedValue(static_cast<int32_t>(loadValue(engine.control.pendingType)));
+    return isParameter(index) ? loadValue(kept[index]) : 0.0f;
 }
 
 void ParameterModel::displayText(int32_t index, char* text) const
@@ -151,44 +148,46 @@ void ParameterModel::displayText(int32_t index, char* text) const
     if (!text)
         return;
     text[0] = 0;
+    const ParameterHandOver& control = engine.control;
+    const float mix = loadValue(control.mix);
     switch (index)
     {
     case kPower:
-        std::strcpy(text, engine.powerOn ? "On" : "Off");
+        std::strcpy(text, loadValue(control.powerOn) ? "On" : "Off");
         break;
     case kType:
-        std::strcpy(text, typeName(static_cast<int32_t>(engine.pendingType)));
+        std::strcpy(text, typeName(static_cast<int32_t>(loadValue(control.pendingType))));
         break;
     case kPreDelay:
-        formatScaled(engine.preDelayTime, 1000.0, "ms", text);
+        formatScaled(loadValue(control.preDelayTime), 1000.0, "ms", text);
         break;
     case kDecay:
     case kHighDamp:
     case kDiffusion:
-        formatScaled(kept[index], 100.0, "%", text);
+        formatScaled(loadValue(kept[index]), 100.0, "%", text);
         break;
     case kLowFreq:
-        formatFrequency(engine.lowFreqHz, text);
+        formatFrequency(loadValue(control.lowFreqHz), text);
         break;
     case kHighFreq:
-        formatFrequency(engine.highFreqHz, text);
+        formatFrequency(loadValue(control.highFreqHz), text);
         break;
     case kLowGain:
-        formatDecibels(engine.lowGain, text);
+        formatDecibels(loadValue(control.lowGain), text);
         break;
     case kHighGain:
-        formatDecibels(engine.highGain, text);
+        formatDecibels(loadValue(control.highGain), text);
         break;
     case kMix:
-        if (engine.mix >= 1.0f)
+        if (mix >= 1.0f)
             std::strcpy(text, "Wet");
-        else if (engine.mix <= 0.0f)
+        else if (mix <= 0.0f)
             std::strcpy(text, "Dry");
         else
-            formatScaled(engine.mix, 100.0, "%", text);
+            formatScaled(mix, 100.0, "%", text);
         break;
     case kOutput:
-        formatDecibels(engine.outputGain, text);
+        formatDecibels(loadValue(control.outputGain), text);
         break;
     default:
         break;

@@ -1,9 +1,14 @@
 // The parameter table and the model that turns normalised values (0..1, the
 // form the host and the programs hold) into the engine's internal values.
+//
+// Threads: apply, get and displayText run on any control thread, several at
+// once (host automation, the editor); they touch only atomics: the kept
+// values here and the engine's control hand-over (HandOver.h).
 #pragma once
 
 #include "ReverbEngine.h"
 
+#include <atomic>
 #include <cstdint>
 
 enum ParameterIndex : int32_t
@@ -57,8 +62,10 @@ public:
 
 private:
     // The type change; false when x is the kept value and nothing changed.
+    // Every x from (8 - 0.01) / 9 up to 1 gives the last type, "Plate".
     bool applyType(float x);
 
     ReverbEngine& engine;
-    float kept[kNumParameterSlots] = {};
+    // Normalised values kept for get; Power and Type read the engine's instead.
+    std::atomic<float> kept[kNumParameterSlots] = {};
 };

@@ -31,6 +31,28 @@ constexpr BiquadSetting kAllpassSettings[ReverbEngine::kNumAllpassBiquads] = {
     {5039.684199579493, 0.5},
 };
 constexpr double kAllpassGainDb = 24.0;
+
+// The float values of the parameter hand-over: the change that names each,
+// where the control side keeps it and the audio thread's copy.
+struct HandedValue
+{
+    uint32_t change;
+    std::atomic<float> ParameterHandOver::*controlSide;
+    float ReverbEngine::*audioSide;
+};
+constexpr HandedValue kHandedValues[] = {
+    {kTypeChanged, &ParameterHandOver::pendingType, &ReverbEngine::pendingType},
+    {kPreDelayChanged, &ParameterHandOver::preDelayTime, &ReverbEngine::preDelayTime},
+    {kDecayChanged, &ParameterHandOver::decay, &ReverbEngine::decay},
+    {kHighDampChanged, &ParameterHandOver::highDamp, &ReverbEngine::highDamp},
+    {kDiffusionChanged, &ParameterHandOver::diffusion, &ReverbEngine::diffusion},
+    {kLowFreqChanged, &ParameterHandOver::lowFreqHz, &ReverbEngine::lowFreqHz},
+    {kHighFreqChanged, &ParameterHandOver::highFreqHz, &ReverbEngine::highFreqHz},
+    {kLowGainChanged, &ParameterHandOver::lowGain, &ReverbEngine::lowGain},
+    {kHighGainChanged, &ParameterHandOver::highGain, &ReverbEngine::highGain},
+    {kMixChanged, &ParameterHandOver::mix, &ReverbEngine::mix},
+    {kOutputGainChanged, &ParameterHandOver::outputGain, &ReverbEngine::outputGain},
+};
 constexpr double kDcBlockerFrequency = 5.0;
 constexpr double kDcBlockerQ = 0.5;
 } // namespace
@@ -52,10 +74,43 @@ ReverbEngine::ReverbEngine()
     for (int32_t i = 0; i < kNumAllpassBiquads; ++i)
         allpassBiquads[i] = Biquad(internalRate, Biquad::kAllpass, kAllpassSettings[i].frequency,
                                    kAllpassSettings[i].q, kAllpassGainDb);
+
+    // The control side starts from the values the engine starts with.
+    storeValue(control.powerOn, powerOn);
+    for (const HandedValue& value : kHandedValues)
+        storeValue(control.*value.controlSide, this->*value.audioSide);
+}
+
+void ReverbEngine::takeChanges()
+{
+    if (meters.takeClearRequest(blockCount))
+    {
+        peakL = 0.0f;
+        peakR = 0.0f;
+    }
+    const uint32_t changed = control.take();
+    if (changed == 0)
+        return;
+    if (changed & kPowerChanged)
+        powerOn = loadValue(control.powerOn);
+    for (const HandedValue& value : kHandedValues)
+        if (changed & value.change)
+            this->*value.audioSide = loadValue(control.*value.controlSide);
+
+    if (changed & kPrepareChanges)
+        needsPrepare = 1;
+    // With the positions and the rate of this block.
+    if (changed & kPreDelayChanged)
+        updatePreDelay();
+    if (changed & kTypeChanged)
+        startTypeFade();
 }
 
 void ReverbEngine::resume(float hostSampleRate, int32_t blockSizeAnswer)
 {
+    // No block runs: the changes made while suspended are taken here, so the
+    // rates chosen below see them (the pre-delay and the sleep hold).
+    takeChanges();
     resampler.reset();
     clearBlockBuffers(true);
     wetCarry = 0;
@@ -113,6 +168,7 @@ void ReverbEngine::suspend()
     peakL = 0.0f;
     peakR = 0.0f;
     blockCount = 0;
+    meters.publish(peakL, peakR, blockCount);
 }
 
 void ReverbEngine::resetEngine()

@@ -4,12 +4,14 @@
 // path from host input to host output. It knows nothing of the host
 // interface: the effect asks the host what the engine needs and forwards it.
 //
-// Threads: the parameter fields, pendingType, typeFadeCount and needsPrepare
-// are written on the control thread and read on the audio thread as plain
-// fields; every reader accepts an old or a new value. resume and suspend run
-// on the control thread only while no block runs; process, resetEngine and
-// the algorithms' prepare and kernel run on the audio thread. The editor reads
-// and clears peakL, peakR and blockCount on its own thread.
+// Threads: parameter changes reach the engine through `control` (HandOver.h):
+// any control thread stores values and marks them changed; the audio thread
+// takes the mark at the start of each block (takeChanges) and works on plain
+// copies, so the per-sample code reads no atomic. Every other field belongs
+// to the audio thread: process, takeChanges, resetEngine and the algorithms'
+// prepare and kernel run there. resume and suspend run on the control thread
+// only while no block runs, as hosts promise. The editor reads the meters
+// through `meters` and never writes the engine.
 #pragma once
 
 #include "Ambience.h"
@@ -19,6 +21,7 @@
 #include "Chamber.h"
 #include "Club.h"
 #include "DspElements.h"
+#include "HandOver.h"
 #include "Hall.h"
 #include "Plate.h"
 #include "Resampler.h"
@@ -26,6 +29,7 @@
 #include "Room.h"
 #include "Spring.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -55,7 +59,11 @@ public:
     ReverbEngine(const ReverbEngine&) = delete;
     ReverbEngine& operator=(const ReverbEngine&) = delete;
 
-    // Internal parameter values, written by the parameter model.
+    // Parameter values as the control side sets them, and what changed.
+    ParameterHandOver control;
+
+    // Internal parameter values: the audio thread's copies of `control`,
+    // taken at the start of each block.
     int32_t powerOn = 1;
     float pendingType = 0.0f;
     float preDelayTime = 0.0f; // seconds
@@ -93,11 +101,14 @@ public:
     uint8_t stereoIn = 1;
     uint8_t stereoOut = 1;
 
-    // Meters read and cleared by the editor.
+    // Meters: the largest output since the editor asked for a clear, and the
+    // blocks processed; published to the editor through `meters`.
     float peakL = 0.0f;
     float peakR = 0.0f;
     int32_t blockCount = 0;
-    int32_t meterHoldBlocks = 100;
+    MeterHandOver meters;
+    // Host blocks in the editor's peak hold; set by resume and suspend.
+    std::atomic<int32_t> meterHoldBlocks{100};
 
     // Block buffers of kBlockCapacity samples: decimated input, wet output
     // (internal rate) and the dry copy (host rate).
@@ -158,9 +169,24 @@ public:
     // Starts the type-change fade towards pendingType.
     void startTypeFade();
 
-    // One host block. inputs[1] and outputs[1] are read only when the
-    // layout is stereo and the host reported them connected; in place is fine.
-    // A block of 0 samples touches neither array.
+    // The start of a block (audio thread; resume too): copies what the change
+    // mark names from `control`, raises needsPrepare, moves the pre-delay and
+    // starts the type fade as asked, and clears the peaks if the editor asked.
+    void takeChanges();
+
+    // A seam for tests: called on the audio thread at the start of each block
+    // once the changes are taken, before the prepare, so that a test can land
+    // a change exactly there. Null in use.
+    struct BlockSeam
+    {
+        void (*call)(void* context) = nullptr;
+        void* context = nullptr;
+    };
+    BlockSeam afterTakingChanges;
+
+    // One host block; it starts with takeChanges. inputs[1] and outputs[1]
+    // are read only when the layout is stereo and the host reported them
+    // connected; in place is fine. A block of 0 samples touches neither array.
     void process(const float* const* inputs, float* const* outputs, int32_t n, PinConnections pins);
 
     // For the algorithms: the prepare rule. False when nothing changed;

@@ -87,7 +87,7 @@ void CPresetSystemEffect::selectProgram(VstInt32 n)
     // Callers pass 0..52; anything else would index outside the store.
     if (!programs || n < 0 || n >= kNumStoredPrograms)
         return;
-    loading = 1;
+    loading = true;
     currentProgram = n;
     for (VstInt32 i = 0; i < CProgram::kNumValues; ++i)
     {
@@ -97,7 +97,7 @@ void CPresetSystemEffect::selectProgram(VstInt32 n)
     char name[CProgram::kNameCapacity] = {};
     programs[n].getName(name);
     programs[0].setName(name);
-    loading = 0;
+    loading = false;
     updateDisplay();
 }
 

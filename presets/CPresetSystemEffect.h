@@ -4,12 +4,17 @@
 // bank is selected, renamed and saved through the editor's preset bar.
 //
 // Threads: everything here runs on the host's control or user-interface
-// thread; the audio thread never touches the store.
+// threads, which may be two at once (automation sets parameters while the
+// editor selects a program): the values in the store, the current program's
+// index and the loading mark are atomic. The audio thread never touches the
+// store.
 #pragma once
 
 #include "AudioEffectX.h"
 #include "CProgram.h"
 #include "FactoryBank.h"
+
+#include <atomic>
 
 class CPresetSystemEffect : public AudioEffectX
 {
@@ -30,7 +35,7 @@ public:
     VstInt32 getChunk(void**, bool) override { return 0; }
     VstInt32 setChunk(void*, VstInt32, bool) override { return 0; }
 
-    virtual VstInt32 getCurrentProgramIndex() { return currentProgram; }
+    virtual VstInt32 getCurrentProgramIndex() { return currentProgram.load(); }
     // A name from the host or a memo recall; the editor is told.
     virtual void setCurrentProgramName(const char* name);
     // A name the user typed in the editor; the host is told.
@@ -53,13 +58,13 @@ public:
 
     // Element n of the store (0 is the edit buffer), or null outside 0..52.
     CProgram* getStoredProgram(VstInt32 n);
-    bool isLoadingProgram() const { return loading != 0; }
+    bool isLoadingProgram() const { return loading.load(); }
 
 protected:
     // Writes a global parameter (Power, Mix, Output) into every program.
     void storeInAllPrograms(VstInt32 index, float value);
 
     CProgram* programs = nullptr;
-    VstInt32 currentProgram = 0;
-    uint8_t loading = 0;
+    std::atomic<VstInt32> currentProgram{0};
+    std::atomic<bool> loading{false};
 };

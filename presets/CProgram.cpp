@@ -12,7 +12,21 @@ constexpr float kNewProgramValues[CProgram::kNumValues] = {1.0f, 0.01f, 0.0f, 0.
 CProgram::CProgram()
 {
     setName("init");
-    std::memcpy(values, kNewProgramValues, sizeof(values));
+    for (int32_t i = 0; i < kNumValues; ++i)
+        values[i].store(kNewProgramValues[i], std::memory_order_relaxed);
+}
+
+CProgram::CProgram(const CProgram& other)
+{
+    *this = other;
+}
+
+CProgram& CProgram::operator=(const CProgram& other)
+{
+    std::memcpy(nameBytes, other.nameBytes, sizeof(nameBytes));
+    for (int32_t i = 0; i < kNumValues; ++i)
+        values[i].store(other.getParameter(i), std::memory_order_relaxed);
+    return *this;
 }
 
 void CProgram::setName(const char* text)
@@ -36,10 +50,10 @@ void CProgram::setParameter(int32_t index, float value)
     // memos written from it never carry one.
     if (std::isnan(value))
         return;
-    values[index] = value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
+    values[index].store(value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value, std::memory_order_relaxed);
 }
 
 float CProgram::getParameter(int32_t index) const
 {
-    return static_cast<uint32_t>(index) < kNumValues ? values[index] : -1.0f;
+    return static_cast<uint32_t>(index) < kNumValues ? values[index].load(std::memory_order_relaxed) : -1.0f;
 }

@@ -1,8 +1,13 @@
 // One program: a name of at most 24 characters and the normalised values of
 // the 16 host parameters. The layout of the fields is the one preset and bank
 // files and memo slots carry.
+//
+// Threads: the values are written by whichever control thread sets a
+// parameter (host automation, the editor) and read by the others, so each is
+// atomic; the name belongs to the editor's and the host's user-interface thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 class CProgram
@@ -13,6 +18,8 @@ public:
     static constexpr int kNumValues = 16;
 
     CProgram();
+    CProgram(const CProgram& other);
+    CProgram& operator=(const CProgram& other);
 
     // Keeps the first 24 characters; the bytes after the name are zero.
     void setName(const char* text);
@@ -27,5 +34,5 @@ public:
 
 private:
     char nameBytes[kNameCapacity] = {};
-    float values[kNumValues] = {};
+    std::atomic<float> values[kNumValues] = {};
 };

@@ -1,5 +1,10 @@
 // The reverb effect: identity and host negotiation, the parameter model and
 // the engine it drives.
+//
+// Threads: the parameter calls may arrive from several control threads at
+// once and reach the engine only through its hand-over (HandOver.h);
+// processReplacing runs on the audio thread; suspend, resume and the speaker
+// arrangement come while no block runs.
 #pragma once
 
 #include "CPresetSystemEffect.h"
@@ -19,7 +24,7 @@ public:
     explicit Corvanta(audioMasterCallback audioMaster, EditorFactory editorFactory = nullptr);
     ~Corvanta() override;
 
-    // Parameters (control thread).
+    // Parameters (any control thread).
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;

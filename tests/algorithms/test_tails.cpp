@@ -65,6 +65,7 @@ public:
     // Runs silent blocks until the type fade is over.
     void finishFade()
     {
+        effect.getEngine().takeChanges(); // a Type set since the last block starts its fade
         for (int32_t guard = 0; effect.getEngine().typeFadeCount != 0 && guard < 100; ++guard)
             silentBlock();
     }
@@ -105,6 +106,7 @@ TEST_P(NetworkTails, ChosenThroughTypeAndFactoryProgramsWithTheFade)
             host.effect.selectProgram(c.factoryProgram);
         else
             host.effect.setParameter(kType, typeNormalizedValue(c.type));
+        engine.takeChanges(); // as the next block starts
         EXPECT_EQ(engine.typeFadeCount, 20000) << c.name;
 
         // The old type runs on while its wet signal fades out; the switch
@@ -147,6 +149,7 @@ TEST_P(NetworkTails, PowerOffLetsTheTailDieAndTheEngineSleep)
     // Power off: the input no longer reaches the network, even while it
     // goes on, and the tail falls away.
     host.effect.setParameter(kPower, 0.0f);
+    engine.takeChanges(); // as the next block starts
     EXPECT_EQ(engine.powerOn, 0);
     // Peaks of the first and the last 0.1 s of one second.
     float first = 0.0f;

@@ -62,16 +62,20 @@ TEST(TypeFade, StartsOnlyWhenTheValueDiffersFromTheKeptOne)
     EXPECT_EQ(engine.typeFadeCount, 0);
     EXPECT_EQ(engine.pendingType, 0.0f);
 
+    // The engine takes each change as its next block starts.
     effect.setParameter(kType, 0.6f);
+    engine.takeChanges();
     EXPECT_EQ(engine.typeFadeCount, 20000);
     EXPECT_EQ(engine.pendingType, 5.0f);
 
     engine.typeFadeCount = 0;
     effect.setParameter(kType, effect.getParameter(kType));
+    engine.takeChanges();
     EXPECT_EQ(engine.typeFadeCount, 0);
 
     // Same type, different value: still a fade.
     effect.setParameter(kType, 0.62f);
+    engine.takeChanges();
     EXPECT_EQ(engine.pendingType, 5.0f);
     EXPECT_EQ(engine.typeFadeCount, 20000);
 
@@ -80,6 +84,7 @@ TEST(TypeFade, StartsOnlyWhenTheValueDiffersFromTheKeptOne)
     effect.setParameter(kType, 1.0f);
     EXPECT_EQ(effect.getStoredProgram(0)->getParameter(kType), 8.0f / 9.0f);
     effect.setParameter(kType, -0.0f);
+    engine.takeChanges();
     EXPECT_EQ(engine.pendingType, 0.0f);
     EXPECT_FALSE(std::signbit(effect.getStoredProgram(0)->getParameter(kType)));
     // A value equal to the kept one is stored as it is.
@@ -184,25 +189,30 @@ TEST_F(Parameters, ValuesOutsideTheRangeAreClampedAndNanIgnored)
 TEST(ParameterModelInternals, ClampReachesTheEngineAndTheStore)
 {
     Corvanta effect(silentHostCallback);
-    const ReverbEngine& engine = effect.getEngine();
+    ReverbEngine& engine = effect.getEngine();
+    // The engine takes each change as its next block starts.
     effect.setParameter(kDecay, 1.7f);
+    engine.takeChanges();
     EXPECT_EQ(engine.decay, 1.0f);
     EXPECT_EQ(effect.getStoredProgram(0)->getParameter(kDecay), 1.0f);
     effect.setParameter(kOutput, 1.7f);
+    engine.takeChanges();
     EXPECT_EQ(engine.outputGain, 4.0f);
     effect.setParameter(kDecay, std::numeric_limits<float>::quiet_NaN());
+    engine.takeChanges();
     EXPECT_EQ(engine.decay, 1.0f);
     EXPECT_EQ(effect.getStoredProgram(0)->getParameter(kDecay), 1.0f);
 
     effect.setParameter(kLowFreq, 0.5f);
-    EXPECT_FLOAT_EQ(engine.lowFreqHz, 500.0f);
     effect.setParameter(kHighFreq, 0.0f);
-    EXPECT_FLOAT_EQ(engine.highFreqHz, 50.0f);
     effect.setParameter(kLowGain, 0.75f);
-    EXPECT_EQ(engine.lowGain, 1.5f);
     effect.setParameter(kPreDelay, 0.5f);
-    EXPECT_EQ(engine.preDelayTime, 0.25f);
     effect.setParameter(kDiffusion, 0.3f);
+    engine.takeChanges();
+    EXPECT_FLOAT_EQ(engine.lowFreqHz, 500.0f);
+    EXPECT_FLOAT_EQ(engine.highFreqHz, 50.0f);
+    EXPECT_EQ(engine.lowGain, 1.5f);
+    EXPECT_EQ(engine.preDelayTime, 0.25f);
     EXPECT_EQ(engine.diffusion, 0.3f);
     EXPECT_EQ(effect.getParameter(kDiffusion), 0.3f);
 }
@@ -215,12 +225,14 @@ TEST(ParameterModelInternals, ChangesThatNeedAPrepareRaiseTheFlag)
     {
         engine.needsPrepare = 0;
         effect.setParameter(index, 0.6f);
+        engine.takeChanges();
         EXPECT_EQ(engine.needsPrepare, 1) << index;
     }
     for (VstInt32 index : {VstInt32{kMix}, VstInt32{kOutput}, VstInt32{12}})
     {
         engine.needsPrepare = 0;
         effect.setParameter(index, 0.6f);
+        engine.takeChanges();
         EXPECT_EQ(engine.needsPrepare, 0) << index;
     }
 }
@@ -255,8 +267,11 @@ TEST(PreDelay, ReadPositionTrailsTheWritePosition)
     ReverbEngine& engine = effect.getEngine();
     engine.internalRate = 48000.0;
     engine.inputPos = 1000;
+    // The move happens as the next block starts, with its rate and position.
     effect.setParameter(kPreDelay, 1.0f);
+    engine.takeChanges();
     EXPECT_EQ(static_cast<uint16_t>(engine.inputPos - engine.preDelayPos), 48000);
     effect.setParameter(kPreDelay, 0.0f);
+    engine.takeChanges();
     EXPECT_EQ(engine.preDelayPos, engine.inputPos);
 }

@@ -13,14 +13,16 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace
 {
 // The host whose callback runs; the version query comes before the effect
-// exists, so the callback cannot find its host through the effect.
-TestHost* activeHost = nullptr;
+// exists, so the callback cannot find its host through the effect. Threads
+// of one test may call the effect at once.
+std::atomic<TestHost*> activeHost{nullptr};
 } // namespace
 
 #if defined(_WIN32)
@@ -82,8 +84,8 @@ TestHost::TestHost()
 TestHost::~TestHost()
 {
     close();
-    if (activeHost == this)
-        activeHost = nullptr;
+    TestHost* self = this;
+    activeHost.compare_exchange_strong(self, nullptr);
 }
 
 AEffect* TestHost::load(PluginModule& module)
@@ -161,6 +163,7 @@ void TestHost::process(std::vector<float>& inL, std::vector<float>& inR, std::ve
 
 std::vector<HostCall> TestHost::callsWith(VstInt32 opcode) const
 {
+    const std::lock_guard<std::mutex> hold(recording);
     std::vector<HostCall> matching;
     for (const HostCall& call : recorded)
         if (call.opcode == opcode)
@@ -170,7 +173,10 @@ std::vector<HostCall> TestHost::callsWith(VstInt32 opcode) const
 
 VstIntPtr TestHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt)
 {
-    recorded.push_back({opcode, index, value, opt});
+    {
+        const std::lock_guard<std::mutex> hold(recording);
+        recorded.push_back({opcode, index, value, opt});
+    }
     switch (opcode)
     {
     case audioMasterVersion:
@@ -189,7 +195,8 @@ VstIntPtr TestHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, flo
 VstIntPtr VSTCALLBACK TestHost::callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                                          float opt)
 {
-    return activeHost ? activeHost->answer(opcode, index, value, opt) : 0;
+    TestHost* host = activeHost.load();
+    return host ? host->answer(opcode, index, value, opt) : 0;
 }
 
 VstIntPtr VSTCALLBACK silentHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)

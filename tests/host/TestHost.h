@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,11 @@ public:
 
     const std::vector<HostCall>& calls() const { return recorded; }
     std::vector<HostCall> callsWith(VstInt32 opcode) const;
-    void clearCalls() { recorded.clear(); }
+    void clearCalls()
+    {
+        const std::lock_guard<std::mutex> hold(recording);
+        recorded.clear();
+    }
 
     static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                           void* ptr, float opt);
@@ -86,6 +91,8 @@ private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
 
     AEffect* instance = nullptr;
+    // The callback may come from any of the effect's callers' threads.
+    mutable std::mutex recording;
     std::vector<HostCall> recorded;
 };
 

@@ -34,6 +34,7 @@ struct Model
 // The engine's value of a parameter in the units its display uses.
 double shownUnits(Model& model, int32_t index)
 {
+    model.engine.takeChanges(); // as the next block starts
     const ReverbEngine& e = model.engine;
     const auto decibels = [](float gain) { return 6.0 * std::log2(static_cast<double>(gain)); };
     switch (index)

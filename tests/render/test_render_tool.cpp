@@ -274,6 +274,49 @@ TEST(RenderTool, ReadsPresetAndBankFiles)
                   filesIn(folder));
 }
 
+TEST(RenderTool, TypeJustBelowOneIsPlateOnEveryPath)
+{
+    // A knob dragged to the top sends 0.999: from (8 - 0.01) / 9 up, every
+    // value is the Plate, kept as 0.8988889, and sounds exactly as 1.0 does;
+    // set by a host, by the renderer or by a preset or bank file.
+    const char* belowOne[] = {"0.999", "0.9999", "0.99999994"};
+    PluginModule module;
+    TestHost host;
+    ASSERT_NE(host.load(module), nullptr);
+    for (const char* x : belowOne)
+    {
+        host.setParameter(1, 0.5f);
+        host.setParameter(1, std::stof(x));
+        EXPECT_EQ(host.parameterDisplay(1), "Plate") << x;
+        EXPECT_EQ(host.getParameter(1), typeNormalizedValue(8)) << x;
+    }
+
+    TempDirectory folder;
+    const AudioData input = testSignal(44100, 2, 4410, kFloatWav);
+    writeAudio(folder.file("in.wav"), input);
+    const auto render = [&](std::vector<std::string> choice) {
+        std::vector<std::string> args = {folder.file("in.wav"), "-o", folder.file("out.wav"), "--float", "--tail",
+                                         "0.3"};
+        args.insert(args.end(), choice.begin(), choice.end());
+        const ToolRun run = runTool(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return readAudio(folder.file("out.wav")).samples;
+    };
+    const std::vector<float> plate = render({"--set-raw", "1=1"});
+    ASSERT_GT(plate.size(), static_cast<size_t>(input.frames() * 2));
+    EXPECT_TRUE(std::any_of(plate.begin() + input.frames() * 2, plate.end(), [](float v) { return v != 0.0f; }))
+        << "the Plate's tail";
+    for (const char* x : belowOne)
+        EXPECT_TRUE(render({"--set-raw", std::string("1=") + x}) == plate) << x;
+
+    float values[16] = {1.0f, 0.999f, 0.0f, 0.5f, 0.1f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 0, 0, 0};
+    writeBytes(folder.file("p.orv"), programFile('!', {programRecord("Top", values)}));
+    EXPECT_TRUE(render({"--preset", folder.file("p.orv")}) == plate);
+    values[1] = 0.99999994f;
+    writeBytes(folder.file("b.orb"), programFile('7', std::vector(53, programRecord("Top", values))));
+    EXPECT_TRUE(render({"--bank", folder.file("b.orb")}) == plate);
+}
+
 TEST(RenderTool, RefusesBadInputWithAClearMessageAndNoOutput)
 {
     TempDirectory folder;

@@ -162,7 +162,7 @@ bool renderStream(EffectHost& host, FrameSource& source, FrameSink& sink, const 
 
     const double rate = host.sampleRate();
     TailTracker tail(static_cast<int64_t>(std::llround(job.tailSeconds * rate)),
-                     tailHoldFrames(host.effect().getEngine().preDelayTime, rate));
+                     tailHoldFrames(loadValue(host.effect().getEngine().control.preDelayTime), rate));
     PendingTail pending;
     ChunkedSource input(source, n);
     ChunkedSink output(sink);
