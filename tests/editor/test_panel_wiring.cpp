@@ -151,6 +151,17 @@ constexpr float kStartValue = 0.3f;
 class PanelWiringTest : public EditorTest, public ::testing::WithParamInterface<int>
 {
 protected:
+    void SetUp() override
+    {
+        editortest::zoomLevel = GetParam();
+        EditorTest::SetUp();
+    }
+    void TearDown() override
+    {
+        EditorTest::TearDown();
+        editortest::zoomLevel = CorvantaEditor::kFollowChoice;
+    }
+
     // An edge of the panel at this zoom level: round(edge x scale).
     long edge(long value) const { return std::lround(static_cast<double>(value) * GetParam() / 100.0); }
     CRect at(const CRect& r) const { return {edge(r.left), edge(r.top), edge(r.right), edge(r.bottom)}; }
@@ -386,6 +397,6 @@ TEST_P(PanelWiringTest, PanelDrawsExactlyAsRecorded)
     EXPECT_EQ(different, 0) << "pixels differ; the drawing is in " << output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Zoom, PanelWiringTest, ::testing::Values(100),
+INSTANTIATE_TEST_SUITE_P(Zoom, PanelWiringTest, ::testing::Values(100, 150, 200),
                          [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
 } // namespace
