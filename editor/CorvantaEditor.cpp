@@ -136,7 +136,7 @@ bool CorvantaEditor::setZoom(int percent)
     void* parent = systemWindow;
     close();
     takeZoom(percent);
-    open(parent);
+    build(parent);
     return true;
 }
 
@@ -225,6 +225,11 @@ bool CorvantaEditor::open(void* parentWindow)
         if (host && host->sizeWindow(static_cast<VstInt32>(size.width()), static_cast<VstInt32>(size.height())))
             takeZoom(preferred);
     }
+    return build(parentWindow);
+}
+
+bool CorvantaEditor::build(void* parentWindow)
+{
     systemWindow = parentWindow;
     frame = new CFrame(CRect(rect.left, rect.top, rect.left + panel->getWidth(), rect.top + panel->getHeight()),
                        parentWindow, this);

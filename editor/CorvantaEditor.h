@@ -89,6 +89,8 @@ private:
     // Loads the panel bitmap of the level and sizes the editor rectangle.
     void takeZoom(int percent);
     void applyPendingZoom();
+    // Creates the frame and every control at the current level.
+    bool build(void* parentWindow);
 
     Corvanta* corvanta;
     CBitmap* panel = nullptr;
