@@ -6,11 +6,13 @@
 #include "FactoryBank.h"
 #include "Toolkit.h"
 
-// The rectangle of program n in the list's pop-up, in panel pixels.
-inline CRect programListEntry(VstInt32 program)
+// The rectangle of program n in the list's pop-up, in window pixels of the
+// panel at the zoom level.
+inline CRect programListEntry(VstInt32 program, int zoom = kUnzoomed)
 {
-    CFrame frame(CRect(0, 0, 300, 294), nullptr, nullptr);
-    auto* list = new COptionMenu(CRect(207, 270, 215, 285), nullptr, 38, nullptr, nullptr, kCheckStyle | kNoDrawStyle);
+    CFrame frame(zoomRect(CRect(0, 0, 300, 294), zoom), nullptr, nullptr);
+    auto* list = new COptionMenu(zoomRect(CRect(207, 270, 215, 285), zoom), nullptr, 38, nullptr, nullptr,
+                                 kCheckStyle | kNoDrawStyle);
     list->setNbItemsPerColumn(14);
     for (VstInt32 n = 0; n < kNumStoredPrograms; ++n)
     {
@@ -19,6 +21,6 @@ inline CRect programListEntry(VstInt32 program)
         list->addEntry(kFactoryBank[n].name);
     }
     frame.addView(list);
-    COptionMenuPopup popup(list, frame.getViewSize());
+    COptionMenuPopup popup(list, frame.getViewSize(), zoom);
     return popup.entryRect(program == 0 ? 0 : program + 1);
 }
