@@ -17,19 +17,26 @@ constexpr long kMouseButtons = kLButton | kMButton | kRButton;
 constexpr UINT kDpiChanged = 0x02E0;
 constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
+// A function of user32 that older systems lack, or null.
+template <typename Function> Function user32Function(const char* name)
+{
+    // Through a generic function pointer: the one cast between function types that is meant.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
 // The window's density (Windows 10 and later), else the system's, else the
 // screen's; a process the system scales for (not DPI aware) sees 96.
 UINT dpiOf(HWND window)
 {
-    const HMODULE user = GetModuleHandleA("user32.dll");
     using ForWindow = UINT(WINAPI*)(HWND);
     using ForSystem = UINT(WINAPI*)();
     UINT dpi = 0;
     if (window)
-        if (auto forWindow = reinterpret_cast<ForWindow>(GetProcAddress(user, "GetDpiForWindow")))
+        if (auto forWindow = user32Function<ForWindow>("GetDpiForWindow"))
             dpi = forWindow(window);
     if (!dpi)
-        if (auto forSystem = reinterpret_cast<ForSystem>(GetProcAddress(user, "GetDpiForSystem")))
+        if (auto forSystem = user32Function<ForSystem>("GetDpiForSystem"))
             dpi = forSystem();
     if (!dpi)
     {

@@ -1,6 +1,6 @@
-// Where the editor's program list shows its entries, for tests that click
-// them in a window: the same toolkit lays the same entries out here as in
-// the plug-in.
+// Where the editor's program list and the background's zoom menu show their
+// entries, for tests that click them in a window: the same toolkit lays the
+// same entries out here as in the plug-in.
 #pragma once
 
 #include "FactoryBank.h"
@@ -23,4 +23,18 @@ inline CRect programListEntry(VstInt32 program, int zoom = kUnzoomed)
     frame.addView(list);
     COptionMenuPopup popup(list, frame.getViewSize(), zoom);
     return popup.entryRect(program == 0 ? 0 : program + 1);
+}
+
+// The rectangle of entry n (0: 100 %, 1: 150 %, 2: 200 %) of the zoom menu
+// a right-click at `click` opens, in window pixels of the panel at `zoom`.
+inline CRect zoomMenuEntry(CPoint click, long entry, int zoom)
+{
+    CFrame frame(zoomRect(CRect(0, 0, 300, 294), zoom), nullptr, nullptr);
+    COptionMenu menu(CRect(click.h, click.v, click.h + 1, click.v + 1), nullptr, 43, nullptr, nullptr,
+                     kCheckStyle | kNoDrawStyle);
+    menu.setFont(kNormalFontSmall);
+    for (const char* text : {"Zoom 100%", "Zoom 150%", "Zoom 200%"})
+        menu.addEntry(text);
+    COptionMenuPopup popup(&menu, frame.getViewSize(), zoom);
+    return popup.entryRect(entry);
 }
