@@ -390,15 +390,17 @@ void CorvantaEditor::idle()
     takePendingProgramName();
     AEffGUIEditor::idle();
     CPresetSystemEditor::idle();
-    const float over = corvanta ? peakHold.update(corvanta->getEngine()) : 0.0f;
-    if (corvanta && lamp && !(about && about->getValue() != 0.0f))
+    // The panel may be built anew here, outside the frame's own calls.
+    applyPendingZoom();
+    if (!corvanta)
+        return;
+    const float over = peakHold.update(corvanta->getEngine());
+    if (lamp && !(about && about->getValue() != 0.0f))
     {
         lamp->setStateAndLevel(over, static_cast<float>(peakHold.heldPeak));
         // A new tiny value each time, so the lamp is drawn at every idle.
         lamp->setValue(static_cast<float>(std::rand()) * 1e-15f);
     }
-    // Last: the panel may be built anew.
-    applyPendingZoom();
 }
 
 void CorvantaEditor::setParameter(VstInt32 index, float value)
