@@ -114,3 +114,8 @@ private:
     CTextLED* lamp = nullptr;
     CAbout* about = nullptr;
 };
+
+// The editor on the platform's window backend with its file dialogs, drawn
+// at `zoomLevel` (kFollowChoice: the user's or the screen's level); it
+// registers itself with the effect, which owns it (PluginEditorFactory.cpp).
+CorvantaEditor* createPlatformEditor(AudioEffect* effect, int zoomLevel);
