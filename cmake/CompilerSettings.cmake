@@ -17,3 +17,12 @@ add_compile_options(-Wall -Wextra -Werror -ffp-contract=off -fno-fast-math)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86|AMD64|amd64")
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
+
+# Sanitized builds for the test run: CORVANTA_SANITIZE holds what
+# -fsanitize= takes ("address,undefined"); empty builds without. A finding
+# ends the program, so a test that triggers one fails.
+set(CORVANTA_SANITIZE "" CACHE STRING "Sanitizers as -fsanitize= takes them, e.g. address,undefined")
+if(CORVANTA_SANITIZE)
+  add_compile_options(-fsanitize=${CORVANTA_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${CORVANTA_SANITIZE})
+endif()
