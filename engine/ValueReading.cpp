@@ -22,9 +22,12 @@ struct UnitText
 };
 
 constexpr UnitText kUnitTexts[] = {
-    {DisplayUnit::Milliseconds, "ms", 1.0}, {DisplayUnit::Percent, "%", 1.0},
-    {DisplayUnit::Frequency, "kHz", 1000.0}, {DisplayUnit::Frequency, "k", 1000.0},
-    {DisplayUnit::Frequency, "Hz", 1.0},    {DisplayUnit::Decibels, "dB", 1.0},
+    {DisplayUnit::Milliseconds, "ms", 1.0},
+    {DisplayUnit::Percent, "%", 1.0},
+    {DisplayUnit::Frequency, "kHz", 1000.0},
+    {DisplayUnit::Frequency, "k", 1000.0},
+    {DisplayUnit::Frequency, "Hz", 1.0},
+    {DisplayUnit::Decibels, "dB", 1.0},
 };
 
 // Words the display shows for a value, by parameter, with the normalised
@@ -37,9 +40,9 @@ struct WordValue
 };
 
 constexpr WordValue kWords[] = {
-    {kPower, "On", 1.0},     {kPower, "Off", 0.0},     {kMix, "Wet", 1.0},       {kMix, "Dry", 0.0},
-    {kLowGain, "-oo", 0.0},  {kLowGain, "-inf", 0.0},  {kHighGain, "-oo", 0.0},  {kHighGain, "-inf", 0.0},
-    {kOutput, "-oo", 0.0},   {kOutput, "-inf", 0.0},
+    {kPower, "On", 1.0},    {kPower, "Off", 0.0},    {kMix, "Wet", 1.0},       {kMix, "Dry", 0.0},
+    {kLowGain, "-oo", 0.0}, {kLowGain, "-inf", 0.0}, {kHighGain, "-oo", 0.0}, {kHighGain, "-inf", 0.0},
+    {kOutput, "-oo", 0.0},  {kOutput, "-inf", 0.0},
 };
 
 char lower(char c)
