@@ -1,7 +1,9 @@
 # Installs the Debian packages the build needs, when any is missing.
-# Sourced by scripts/demo, scripts/test and scripts/package.
+# Sourced by scripts/demo, scripts/fuzz, scripts/test and scripts/package.
 corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
   libstb-dev fonts-dejavu-core libx11-dev libxtst-dev xvfb libsoxr-dev libkissfft-dev)
+# The fuzz targets (scripts/fuzz): clang and its libFuzzer and sanitizer runtimes.
+corvanta_fuzz_packages=(clang libclang-rt-dev)
 # The Windows build and its tests under Wine (scripts/test): the mingw-w64
 # cross compiler, GoogleTest's sources, and Wine's 64-bit loader.
 corvanta_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
