@@ -66,6 +66,7 @@ public:
     long onKeyUp(VstKeyCode& keyCode) override;
     // Wheel input at the current mouse position (from the editor).
     bool onWheel(float distance);
+    using CViewContainer::onWheel;
 
     // Called by a control's mouse-tracking loop through its draw context.
     long pollMouseButtons();

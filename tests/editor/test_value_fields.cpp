@@ -1,8 +1,11 @@
 // The value fields' texts, the lenient parser of typed values and the
-// conversion of typed values into parameter values.
+// conversion of typed values into parameter values; Enter on a field's own
+// text in the open editor.
 #include "DisplayUnits.h"
+#include "EditorFixture.h"
 #include "Parameters.h"
 #include "ValueFields.h"
+#include "ValueReading.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,20 @@ float typed(int32_t parameter, const char* text)
 {
     const DisplayRange* range = displayRange(parameter);
     return typedValueToNormalized(parameter, text, range->minimum, range->maximum);
+}
+
+// The value a field text shows in the field's unit (Hz for "1.00kHz"), or
+// -infinity for "-oo": "1000Hz" and "1.00kHz" show the same value.
+double shownValue(const std::string& text)
+{
+    if (text.starts_with("-oo"))
+        return -INFINITY;
+    return std::stod(text) * (text.ends_with("kHz") ? 1000.0 : 1.0);
+}
+
+double frequencyOf(int32_t parameter, float v)
+{
+    return (parameter == kLowFreq ? 25.0 : 50.0) * std::pow(400.0, static_cast<double>(v));
 }
 } // namespace
 
@@ -87,4 +104,59 @@ TEST(ValueFields, TypedValuesAreLimitedToTheFieldsRangeAndConverted)
     // Pre-delay in ms, on its square-root scale.
     EXPECT_FLOAT_EQ(typed(kPreDelay, "250"), 0.5f);
     EXPECT_EQ(typed(kPreDelay, "-5"), 0.0f);
+}
+
+TEST(ValueFields, EveryTextAFieldShowsReadsBackToTheValueItShows)
+{
+    // Across each field's range: the text, read as typed, sets a value the
+    // field shows the same way (to the display's resolution).
+    for (const ValueField& field : kValueFields)
+        for (int step = 0; step <= 1000; ++step)
+        {
+            const float v = static_cast<float>(step) / 1000.0f;
+            const std::string text = shown(field.parameter, v);
+            const std::string again = shown(field.parameter, typed(field.parameter, text.c_str()));
+            if (again != text && shownValue(again) != shownValue(text))
+            {
+                ADD_FAILURE() << "parameter " << field.parameter << " at " << v << ": " << text << " reads back as "
+                              << again;
+                break;
+            }
+        }
+}
+
+TEST(ValueFields, TypedUnitsAndWordsMeanWhatTheySay)
+{
+    EXPECT_NEAR(frequencyOf(kHighFreq, typed(kHighFreq, "5kHz")), 5000.0, 0.01);
+    EXPECT_NEAR(frequencyOf(kHighFreq, typed(kHighFreq, "5 khz")), 5000.0, 0.01);
+    EXPECT_NEAR(frequencyOf(kLowFreq, typed(kLowFreq, "2,5k")), 2500.0, 0.01);
+    EXPECT_NEAR(frequencyOf(kLowFreq, typed(kLowFreq, "800Hz")), 800.0, 0.01);
+    for (const char* silence : {"-oo", "-oo dB", "-OOdB", "-inf"})
+    {
+        EXPECT_EQ(typed(kOutput, silence), 0.0f) << silence;
+        EXPECT_EQ(typed(kHighGain, silence), 0.0f) << silence;
+    }
+    // The host's display forms: one decimal in dB, Wet and Dry for the mix.
+    EXPECT_FLOAT_EQ(typed(kOutput, "-12.0dB"), 0.25f);
+    EXPECT_FLOAT_EQ(typed(kMix, "Wet"), 1.0f);
+    EXPECT_EQ(typed(kMix, "dry"), 0.0f);
+    EXPECT_FLOAT_EQ(typed(kPreDelay, "250 ms"), 0.5f);
+}
+
+TEST_F(EditorTest, EnterOnAFieldsOwnTextKeepsItsParameter)
+{
+    openEditor();
+    // 0.5 is HighFreq's 1.00kHz of every factory program; 0 the silence of the levels.
+    for (const ValueField& field : kValueFields)
+        for (float v : {0.0f, 0.25f, 0.5f, 0.77f, 1.0f})
+        {
+            effect->setParameter(field.parameter, v);
+            const std::string before = fieldText(field.tag);
+            window->click(editortest::centreOf(control(field.tag)->getViewSize()));
+            window->virtualKey(VKEY_RETURN);
+            runInput();
+            EXPECT_EQ(fieldText(field.tag), before) << "parameter " << field.parameter << " at " << v;
+            EXPECT_NEAR(effect->getParameter(field.parameter), v, 0.002) << before;
+            EXPECT_EQ(editortest::lastAutomated(field.parameter), effect->getParameter(field.parameter));
+        }
 }
