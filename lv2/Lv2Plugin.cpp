@@ -9,11 +9,11 @@
 // keeps its buffers from activate.
 #include "Corvanta.h"
 #include "Lv2Bundle.h"
+#include "Lv2Features.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/core/lv2.h>
-#include <lv2/options/options.h>
-#include <lv2/urid/urid.h>
 
 #include <cstring>
 #include <new>
@@ -69,33 +69,13 @@ private:
     // The host's nominal block length, else its largest, else `fallback`.
     static VstInt32 announcedBlockLength(const LV2_Feature* const* features, VstInt32 fallback)
     {
-        const LV2_URID_Map* map = nullptr;
-        const LV2_Options_Option* options = nullptr;
-        for (int i = 0; features && features[i]; ++i)
+        for (const char* key : {LV2_BUF_SIZE__nominalBlockLength, LV2_BUF_SIZE__maxBlockLength})
         {
-            if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
-                map = static_cast<const LV2_URID_Map*>(features[i]->data);
-            else if (std::strcmp(features[i]->URI, LV2_OPTIONS__options) == 0)
-                options = static_cast<const LV2_Options_Option*>(features[i]->data);
+            const void* value = lv2bundle::optionValue(features, key, LV2_ATOM__Int, sizeof(int32_t));
+            if (value && *static_cast<const int32_t*>(value) > 0)
+                return *static_cast<const int32_t*>(value);
         }
-        if (!map || !options)
-            return fallback;
-        const LV2_URID nominal = map->map(map->handle, LV2_BUF_SIZE__nominalBlockLength);
-        const LV2_URID maximum = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
-        const LV2_URID intType = map->map(map->handle, "http://lv2plug.in/ns/ext/atom#Int");
-        VstInt32 nominalLength = 0;
-        VstInt32 maxLength = 0;
-        for (const LV2_Options_Option* o = options; o->key || o->value; ++o)
-        {
-            if (o->type != intType || o->size != sizeof(int32_t) || !o->value)
-                continue;
-            const auto length = *static_cast<const int32_t*>(o->value);
-            if (o->key == nominal)
-                nominalLength = length;
-            else if (o->key == maximum)
-                maxLength = length;
-        }
-        return nominalLength > 0 ? nominalLength : maxLength > 0 ? maxLength : fallback;
+        return fallback;
     }
 
     Corvanta effect;

@@ -11,12 +11,12 @@
 #include "Corvanta.h"
 #include "CorvantaEditor.h"
 #include "Lv2Bundle.h"
+#include "Lv2Features.h"
 #include "PlatformWindow.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
-#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
-#include <lv2/urid/urid.h>
 
 #include <cstring>
 
@@ -28,13 +28,8 @@ public:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features)
         : write(write), controller(controller), effect(hostCallback)
     {
-        for (int i = 0; features && features[i]; ++i)
-        {
-            if (std::strcmp(features[i]->URI, LV2_UI__parent) == 0)
-                parent = features[i]->data;
-            else if (std::strcmp(features[i]->URI, LV2_UI__resize) == 0)
-                resize = static_cast<const LV2UI_Resize*>(features[i]->data);
-        }
+        parent = const_cast<void*>(lv2bundle::featureData(features, LV2_UI__parent));
+        resize = static_cast<const LV2UI_Resize*>(lv2bundle::featureData(features, LV2_UI__resize));
         // From here on the effect's host calls reach this UI.
         effect.getAeffect()->user = this;
         editor = createPlatformEditor(&effect, zoomOfScaleFactor(features));
@@ -125,27 +120,11 @@ private:
     // choice when the host passes none.
     static int zoomOfScaleFactor(const LV2_Feature* const* features)
     {
-        const LV2_URID_Map* map = nullptr;
-        const LV2_Options_Option* options = nullptr;
-        for (int i = 0; features && features[i]; ++i)
-        {
-            if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
-                map = static_cast<const LV2_URID_Map*>(features[i]->data);
-            else if (std::strcmp(features[i]->URI, LV2_OPTIONS__options) == 0)
-                options = static_cast<const LV2_Options_Option*>(features[i]->data);
-        }
-        if (!map || !options)
+        const void* value = lv2bundle::optionValue(features, LV2_UI__scaleFactor, LV2_ATOM__Float, sizeof(float));
+        if (!value)
             return CorvantaEditor::kFollowChoice;
-        const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
-        const LV2_URID floatType = map->map(map->handle, "http://lv2plug.in/ns/ext/atom#Float");
-        for (const LV2_Options_Option* o = options; o->key || o->value; ++o)
-        {
-            if (o->key != scaleFactor || o->type != floatType || o->size != sizeof(float) || !o->value)
-                continue;
-            const float factor = *static_cast<const float*>(o->value);
-            return factor < 1.25f ? 100 : factor < 1.75f ? 150 : 200;
-        }
-        return CorvantaEditor::kFollowChoice;
+        const float factor = *static_cast<const float*>(value);
+        return factor < 1.25f ? 100 : factor < 1.75f ? 150 : 200;
     }
 
     LV2UI_Write_Function write;

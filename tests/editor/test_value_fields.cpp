@@ -4,11 +4,14 @@
 #include "DisplayUnits.h"
 #include "EditorFixture.h"
 #include "Parameters.h"
+#include "ReverbEngine.h"
 #include "ValueFields.h"
 #include "ValueReading.h"
+#include "ValueText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -159,4 +162,51 @@ TEST_F(EditorTest, EnterOnAFieldsOwnTextKeepsItsParameter)
             EXPECT_NEAR(effect->getParameter(field.parameter), v, 0.002) << before;
             EXPECT_EQ(editortest::lastAutomated(field.parameter), effect->getParameter(field.parameter));
         }
+}
+
+// What the host shows for a value of every host parameter reads back,
+// through the display units' ranges and inverse mappings, to a value shown
+// the same way; the editor's field texts round-trip through the same reader.
+TEST(ParameterTexts, DisplayToNormalisedToDisplayRoundTrips)
+{
+    ReverbEngine engine;
+    ParameterModel model(engine);
+    const auto normalizedOfText = [](int32_t index, const char* text) {
+        const ValueReading reading = readValueText(index, text);
+        EXPECT_TRUE(reading.complete) << text;
+        if (reading.form == ValueReading::Form::word)
+            return static_cast<float>(reading.value);
+        EXPECT_EQ(reading.form, ValueReading::Form::number) << text;
+        const DisplayRange* range = displayRange(index);
+        const double t = std::clamp(reading.value, range->minimum, range->maximum);
+        return static_cast<float>(normalizedFromDisplay(index, t));
+    };
+    for (int32_t index = kPower; index <= kOutput; ++index)
+    {
+        SCOPED_TRACE(parameterInfo(index).name);
+        for (int step = 0; step <= 256; ++step)
+        {
+            const float x = static_cast<float>(step) / 256.0f;
+            float stored = 0.0f;
+            ASSERT_TRUE(model.apply(index, x, stored));
+            char host[kValueTextCapacity] = {};
+            model.displayText(index, host);
+            ASSERT_TRUE(model.apply(index, normalizedOfText(index, host), stored));
+            char hostAgain[kValueTextCapacity] = {};
+            model.displayText(index, hostAgain);
+            // Mix shows values just inside its ends as "0%" and "100%", which
+            // read as the ends themselves, shown as "Dry" and "Wet".
+            const bool mixEnd = index == kMix && ((std::string(host) == "0%" && std::string(hostAgain) == "Dry") ||
+                                                  (std::string(host) == "100%" && std::string(hostAgain) == "Wet"));
+            if (!mixEnd)
+            {
+                EXPECT_STREQ(hostAgain, host) << "from " << x;
+            }
+
+            if (!valueFieldOfParameter(index))
+                continue;
+            const std::string field = shown(index, x);
+            EXPECT_EQ(shown(index, normalizedOfText(index, field.c_str())), field) << "from " << x;
+        }
+    }
 }
