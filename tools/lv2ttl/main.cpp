@@ -160,9 +160,12 @@ void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* mic
 
     if (withUi)
         std::fprintf(out, "<%s>\n    a ui:X11UI ;\n    lv2:requiredFeature ui:idleInterface ;\n"
-                          "    lv2:optionalFeature ui:parent , ui:resize ;\n"
-                          "    lv2:extensionData ui:idleInterface .\n\n",
-                     lv2bundle::kUiUri);
+                          "    lv2:optionalFeature ui:parent , ui:resize , urid:map ;\n"
+                          "    lv2:extensionData ui:idleInterface ;\n"
+                          "    ui:portNotification [\n        ui:plugin <%s> ;\n        lv2:symbol \"meter_left\"\n    ] , [\n"
+                          "        ui:plugin <%s> ;\n        lv2:symbol \"meter_right\"\n    ] , [\n"
+                          "        ui:plugin <%s> ;\n        lv2:symbol \"notify\"\n    ] .\n\n",
+                     lv2bundle::kUiUri, lv2bundle::kPluginUri, lv2bundle::kPluginUri, lv2bundle::kPluginUri);
 
     // The factory programs, "Current" (the edit buffer) left out; a preset
     // holds the per-program parameters only.
