@@ -136,9 +136,9 @@ void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* mic
                           "        lv2:default %s ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0",
                      i, info.symbol, quoted(info.name).c_str(),
                      number(effect.getParameter(static_cast<VstInt32>(i))).c_str());
-        if (i == kPower)
+        if (info.unit == DisplayUnit::Switch)
             std::fputs(" ;\n        lv2:portProperty lv2:toggled", out);
-        if (i == kType)
+        if (info.unit == DisplayUnit::Type)
         {
             std::fputs(" ;\n        lv2:portProperty lv2:enumeration ;\n        lv2:scalePoint ", out);
             for (int32_t type = 0; type < ReverbEngine::kNumTypes; ++type)
