@@ -108,7 +108,7 @@ void scaledText(float x, double scale, const char* unit, char* text)
 {
     char number[kValueTextCapacity] = {};
     formatFixed(static_cast<float>(x * scale), 0, number);
-    std::snprintf(text, kValueTextCapacity, "%s%s", number, unit);
+    joinTexts(text, {number, unit});
 }
 
 void millisecondsText(float seconds, char* text)
@@ -136,7 +136,7 @@ void wholeNumberText(double value, const char* unit, char* text)
 {
     char number[kValueTextCapacity] = {};
     formatFixed(value, 0, number);
-    std::snprintf(text, kValueTextCapacity, "%s%s", number, unit);
+    joinTexts(text, {number, unit});
 }
 
 void millisecondsField(double seconds, char* text)
@@ -163,7 +163,7 @@ void twoDecimalsText(double decibels, char* text)
 {
     char number[kValueTextCapacity] = {};
     formatFixed(decibels, 2, number);
-    std::snprintf(text, kValueTextCapacity, "%sdB", number);
+    joinTexts(text, {number, "dB"});
 }
 
 void shelfGainField(double gain, char* text)

@@ -28,8 +28,8 @@ double powerOfTen(int32_t n)
     return negative ? 1.0 / result : result;
 }
 
-// Writes the parts one after another into a caller's buffer of
-// kValueTextCapacity bytes, cutting what does not fit.
+} // namespace
+
 void joinTexts(char* text, std::initializer_list<const char*> parts)
 {
     size_t length = 0;
@@ -41,7 +41,6 @@ void joinTexts(char* text, std::initializer_list<const char*> parts)
     }
     text[length] = 0;
 }
-} // namespace
 
 void formatFixed(double value, int32_t decimals, char* text)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 constexpr int kValueTextCapacity = 24;
 
@@ -11,6 +12,10 @@ constexpr int kValueTextCapacity = 24;
 // more rounds away from zero. Values beyond eight integer digits leave the
 // buffer as it was.
 void formatFixed(double x, int32_t decimals, char* text);
+
+// Writes the parts one after another into `text`, cutting what does not fit
+// in kValueTextCapacity bytes.
+void joinTexts(char* text, std::initializer_list<const char*> parts);
 
 // Hz below 1 kHz, kHz from there, with as many decimals as the range needs.
 void formatFrequency(float hz, char* text);
