@@ -22,6 +22,7 @@
 #include "Club.h"
 #include "DspElements.h"
 #include "HandOver.h"
+#include "KernelPath.h"
 #include "Hall.h"
 #include "Plate.h"
 #include "Resampler.h"
@@ -96,6 +97,10 @@ public:
     uint16_t preDelayPos = 65535;
 
     NoiseSource noise;
+
+    // The kernels' build: the fastest the processor has; tests and the
+    // benchmark choose another (audio thread, or before the first block).
+    KernelPath kernelPath = bestKernelPath();
 
     // Channel layout negotiated with the host.
     uint8_t stereoIn = 1;
