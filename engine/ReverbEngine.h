@@ -19,6 +19,7 @@
 #include "Biquad.h"
 #include "Cathedral.h"
 #include "Chamber.h"
+#include "Chunk.h"
 #include "Club.h"
 #include "DspElements.h"
 #include "HandOver.h"
@@ -221,6 +222,19 @@ public:
     }
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    // The chunked kernels' input path for c samples: noise, pre-delay and
+    // tone stages as above, the positions advanced c times.
+    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk)
+    {
+        for (int32_t i = 0; i < c; ++i)
+        {
+            chunk.noise[i] = noise.next();
+            const PreDelayed x = preDelay(inL[i], inR[i]);
+            chunk.tone[0][i] = toneLeft(x.left);
+            chunk.tone[1][i] = toneRight(x.right);
+            advancePositions();
+        }
+    }
     void advancePositions()
     {
         ringPos = (ringPos + 1) & kShortRingMask;

@@ -2,6 +2,8 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 float dampingCoefficient(float highDamp)
 {
     return static_cast<float>((1.0 - static_cast<double>(highDamp)) * 0.8 + 0.2);
@@ -53,10 +55,33 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
                 pool.shortRing(kFirstDiffuserRing + channel * EarlyJoinDiffuser::kStages + stage);
             diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage]);
         }
+
+    // Every ring a chunk writes must lie a chunk ahead of its taps. The tone
+    // ring needs no limit: its writes come first, as in the scalar kernel.
+    chunkLimit = kMaxChunk;
+    const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        const int32_t writePos = layout.writesAtOffset[k] ? offsetPos : ringPos;
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((writePos - units[k].combTap) & kShortRingMask));
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((ringPos - units[k].allpassTap) & kShortRingMask));
+    }
+    for (const EarlyJoinDiffuser& diffuser : diffusers)
+        for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuser.taps.distance(stage, ringPos)));
 }
 
 void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
                              const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        runScalar(engine, layout, inL, inR, wetL, wetR, m);
+    else
+        runChunked(engine, layout, inL, inR, wetL, wetR, m);
+}
+
+void CombAllpassNetwork::runScalar(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
+                                   const float* inR, float* wetL, float* wetR, int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     for (int32_t i = 0; i < m; ++i)
@@ -100,6 +125,142 @@ void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layo
         diffusers[0].advance();
         diffusers[1].advance();
     }
+}
+
+void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
+                                    const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t ringPos = engine.ringPos;
+        const int32_t inputPos = engine.inputPos;
+        const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, scratch.input);
+        writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
+        writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
+
+        runUnits(layout, c, ringPos, offsetPos);
+        runOutput(0, layout, c, ringPos, wetL + start);
+        runOutput(1, layout, c, ringPos, wetR + start);
+
+        for (CombAllpassUnit& unit : units)
+        {
+            unit.combTap = (unit.combTap + c) & kShortRingMask;
+            unit.allpassTap = (unit.allpassTap + c) & kShortRingMask;
+        }
+        for (int32_t& tap : early.taps.at)
+            tap = (tap + c) & kLongRingMask;
+        for (EarlyJoinDiffuser& diffuser : diffusers)
+            for (int32_t& tap : diffuser.taps.at)
+                tap = (tap + c) & kShortRingMask;
+    }
+}
+
+void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos)
+{
+    Scratch& s = scratch;
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        const CombAllpassUnit& unit = units[k];
+        for (int32_t i = 0; i < c; ++i)
+        {
+            s.combOut[i][k] = unit.comb[(unit.combTap + i) & kShortRingMask];
+            s.delayed[i][k] = unit.allpassRing[(unit.allpassTap + i) & kShortRingMask];
+        }
+    }
+
+    // The inverting allpass and the damping of every unit, four units a lane.
+    const Lanes g = splat(apGain);
+    const Lanes d = splat(dampCoef);
+    Lanes state[kUnitLanes];
+    for (int32_t l = 0; l < kUnitLanes; ++l)
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            state[l][j] = units[l * kLaneWidth + j].damping.y;
+    for (int32_t i = 0; i < c; ++i)
+    {
+        const Lanes noise = splat(s.input.noise[i]);
+        for (int32_t l = 0; l < kUnitLanes; ++l)
+        {
+            const int32_t at = l * kLaneWidth;
+            const Lanes delayed = loadLanes(&s.delayed[i][at]);
+            const Lanes v = g * delayed - loadLanes(&s.combOut[i][at]);
+            storeLanes(&s.ringIn[i][at], v);
+            const Lanes y = delayed - g * v;
+            state[l] = (y - state[l]) * d + noise + state[l];
+            storeLanes(&s.damped[i][at], state[l]);
+        }
+    }
+    for (int32_t l = 0; l < kUnitLanes; ++l)
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            units[l * kLaneWidth + j].damping.y = state[l][j];
+
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        CombAllpassUnit& unit = units[k];
+        const int32_t writePos = layout.writesAtOffset[k] ? offsetPos : ringPos;
+        const float* input = s.input.tone[layout.unitInput[k]];
+        for (int32_t i = 0; i < c; ++i)
+        {
+            unit.allpassRing[(ringPos + i) & kShortRingMask] = s.ringIn[i][k];
+            unit.comb[(writePos + i) & kShortRingMask] = input[i] + loopFeedback * s.damped[i][k];
+        }
+    }
+}
+
+void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos,
+                                   float* wet)
+{
+    Scratch& s = scratch;
+    const uint8_t* summed = layout.summed[channel];
+    for (int32_t i = 0; i < c; ++i)
+    {
+        float sum = s.damped[i][summed[0]];
+        for (int32_t j = 1; j < kPerChannel; ++j)
+            sum += s.damped[i][summed[j]];
+        s.signal[i] = sum;
+    }
+
+    // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
+    const int32_t first = channel * kPerChannel;
+    for (int32_t k = 0; k < kPerChannel; ++k)
+        readRing(early.source[first + k], early.taps.at[first + k], kLongRingMask, c, s.early[k]);
+    float* const earlySum = s.stageIn;
+    for (int32_t i = 0; i < c; ++i)
+        earlySum[i] = earlyGain[0] * s.early[0][i];
+    for (int32_t k = 1; k < kPerChannel; ++k)
+    {
+        const float gain = earlyGain[k];
+        if (k & 1)
+            for (int32_t i = 0; i < c; ++i)
+                earlySum[i] = earlySum[i] - gain * s.early[k][i];
+        else
+            for (int32_t i = 0; i < c; ++i)
+                earlySum[i] = earlySum[i] + gain * s.early[k][i];
+    }
+
+    // The diffuser's allpasses with gains -g, +g, -g; the early sum joins
+    // before the last.
+    EarlyJoinDiffuser& diffuser = diffusers[channel];
+    const float stageGain[EarlyJoinDiffuser::kStages] = {-apGain, apGain, -apGain};
+    for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
+    {
+        const float g = stageGain[stage];
+        if (stage == EarlyJoinDiffuser::kStages - 1)
+            for (int32_t i = 0; i < c; ++i)
+                s.signal[i] = s.signal[i] + earlySum[i];
+        readRing(diffuser.ring[stage], diffuser.taps.at[stage], kShortRingMask, c, s.delayedStage);
+        float* const v = s.early[0]; // free again once the early sum is formed
+        for (int32_t i = 0; i < c; ++i)
+        {
+            v[i] = s.signal[i] + g * s.delayedStage[i];
+            s.signal[i] = s.delayedStage[i] - g * v[i];
+        }
+        writeRing(diffuser.ring[stage], ringPos, kShortRingMask, c, v);
+    }
+    for (int32_t i = 0; i < c; ++i)
+        wet[i] = scaleInDouble(s.signal[i], layout.outputScale);
 }
 
 void CombAllpassNetwork::clearStates()

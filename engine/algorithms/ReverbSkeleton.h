@@ -13,6 +13,7 @@
 // thread only.
 #pragma once
 
+#include "Chunk.h"
 #include "DspElements.h"
 
 #include <cstdint>
@@ -270,7 +271,33 @@ struct CombAllpassNetwork
     // Takes the rings from the pool and places every tap relative to the
     // engine's current positions; the prepare's part after its gains.
     void placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // The kernel on the engine's kernel path.
     void run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR, float* wetL,
              float* wetR, int32_t m);
     void clearStates();
+
+private:
+    void runScalar(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
+                   float* wetL, float* wetR, int32_t m);
+    void runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
+                    float* wetL, float* wetR, int32_t m);
+    void runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos);
+    void runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos, float* wet);
+
+    // Longest chunk the placed taps allow (placeTaps).
+    int32_t chunkLimit = 1;
+    static constexpr int32_t kUnitLanes = kUnits / kLaneWidth;
+    // The chunked kernel's working arrays: per sample, one value per unit.
+    struct Scratch
+    {
+        InputChunk input;
+        alignas(16) float combOut[kMaxChunk][kUnits];
+        alignas(16) float delayed[kMaxChunk][kUnits];
+        alignas(16) float ringIn[kMaxChunk][kUnits]; // the allpass rings' new samples
+        alignas(16) float damped[kMaxChunk][kUnits];
+        float early[kPerChannel][kMaxChunk];
+        float signal[kMaxChunk];
+        float delayedStage[kMaxChunk];
+        float stageIn[kMaxChunk];
+    } scratch;
 };

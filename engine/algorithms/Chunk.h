@@ -1,0 +1,72 @@
+// Pieces of the chunked kernels (KernelPath::Chunked). A chunk is a run of at
+// most kMaxChunk kernel samples, never longer than the shortest distance from
+// a ring's write position back to a tap that reads it: then every read of the
+// chunk can be done before any of its writes, and the per-sample work becomes
+// a few passes over contiguous arrays. Each pass does, per sample, exactly
+// the operations of the scalar kernel in the same order and precision, so the
+// output is the same to the bit; only which sample's work comes first moves.
+//
+// Lanes are GCC vector types of four floats (SSE2 on x86-64, also in the
+// Windows build): elementwise IEEE operations, never fused.
+//
+// Threads: audio thread only.
+#pragma once
+
+#include "DspElements.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+constexpr int32_t kMaxChunk = 32;
+
+using Lanes = float __attribute__((vector_size(16)));
+constexpr int32_t kLaneWidth = 4;
+
+inline Lanes loadLanes(const float* from)
+{
+    Lanes v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+inline void storeLanes(float* to, Lanes v)
+{
+    std::memcpy(to, &v, sizeof v);
+}
+inline Lanes splat(float x)
+{
+    return Lanes{x, x, x, x};
+}
+
+// The longest chunk a ring allows whose writes lie `distance` samples (mask
+// applied) ahead of a tap reading it: a distance of 0 reads only samples
+// written a whole ring earlier.
+inline int32_t chunkLimitFor(int32_t distance)
+{
+    return distance == 0 ? kMaxChunk : std::min(distance, kMaxChunk);
+}
+
+// c consecutive samples of a ring from position `from`, across its wrap.
+inline void readRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* out)
+{
+    const int32_t first = std::min(c, mask + 1 - from);
+    std::memcpy(out, ring + from, sizeof(float) * static_cast<size_t>(first));
+    if (first < c)
+        std::memcpy(out + first, ring, sizeof(float) * static_cast<size_t>(c - first));
+}
+
+inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const float* in)
+{
+    const int32_t first = std::min(c, mask + 1 - from);
+    std::memcpy(ring + from, in, sizeof(float) * static_cast<size_t>(first));
+    if (first < c)
+        std::memcpy(ring, in + first, sizeof(float) * static_cast<size_t>(c - first));
+}
+
+// What the common input path gives a chunk: each sample's noise value and
+// the tone-shaped pre-delayed pair.
+struct InputChunk
+{
+    float noise[kMaxChunk];
+    float tone[2][kMaxChunk];
+};
