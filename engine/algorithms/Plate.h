@@ -50,4 +50,32 @@ struct Plate
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    void runEarly(int32_t channel, const float* const tone[2], int32_t c, int32_t pos);
+    void runUnits(int32_t c, int32_t pos, float loop);
+    void advanceTaps(int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    static constexpr int32_t kUnitLanes = kCombUnits / kLaneWidth;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        float dispersed[2][kMaxChunk];
+        float early[2][kMaxChunk];
+        float diffused[2][kMaxChunk];
+        float read[kMaxChunk];
+        float written[kMaxChunk];
+        float earlyOut[kEarlyAllpasses][kMaxChunk];
+        alignas(16) float combOut[kMaxChunk][kCombUnits];
+        alignas(16) float delayed[kMaxChunk][kCombUnits];
+        alignas(16) float ringIn[kMaxChunk][kCombUnits];
+        alignas(16) float unitOut[kMaxChunk][kCombUnits];
+        alignas(16) float damped[kMaxChunk][kCombUnits];
+    } scratch;
 };
