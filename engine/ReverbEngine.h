@@ -200,7 +200,10 @@ public:
     // form keeps it) and recomputes lpCoef and hpCoef.
     bool beginPrepare();
     bool beginPrepareWide();
-    double pole(double frequency) const { return poleFor(frequency, internalRate); }
+    // poleFor at the internal rate and the prepares' powers, both through
+    // powCache: exactly what portable::pow gives.
+    double pole(double frequency) { return powCache(0.005, frequency / internalRate); }
+    double pow(double x, double y) { return powCache(x, y); }
 
     // For the kernels, per sample after noise.next(): pre-delay write and read.
     PreDelayed preDelay(float inL, float inR)
@@ -249,6 +252,8 @@ public:
     }
 
 private:
+    portable::PowCache powCache;
+
     friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
 
     void clearBlockBuffers(bool includingDry);

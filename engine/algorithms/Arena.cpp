@@ -53,9 +53,9 @@ void Arena::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(16.0, 0.435) * 0.125 * 0.5);
+    sizeFactor = static_cast<float>(engine.pow(16.0, 0.435) * 0.125 * 0.5);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine.decay, size * 128.0);
+    loopGain = ladderLoopGain(engine, engine.decay, size * 128.0);
     apGain = diffusionGain(engine.diffusion, 0.88, 0.72);
     dampCoef = dampingCoefficient(engine.highDamp);
 

@@ -83,9 +83,9 @@ void Cathedral::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.41) * 0.125);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.41) * 0.125);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine.decay, size * 64.0);
+    loopGain = ladderLoopGain(engine, engine.decay, size * 64.0);
     apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
     dampCoef = dampingCoefficient(engine.highDamp);
 

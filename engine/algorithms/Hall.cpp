@@ -73,8 +73,8 @@ void Hall::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.515) * 0.0625);
-    loopGain = ladderLoopGain(engine.decay, 1 / (sizeFactor * 0.25));
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.0625);
+    loopGain = ladderLoopGain(engine, engine.decay, 1 / (sizeFactor * 0.25));
     apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
     dampCoef = dampingCoefficient(engine.highDamp);
 

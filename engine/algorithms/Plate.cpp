@@ -131,11 +131,11 @@ void Plate::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
     apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
     dampCoef = dampingCoefficient(engine.highDamp);
     loopGain = static_cast<float>(
-        portable::pow(portable::pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+        engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
     plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
 
     RingPool& pool = engine.pool;

@@ -45,11 +45,11 @@ void Spring::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    const double size = portable::pow(4.0, 0.5) * 0.5;
+    const double size = engine.pow(4.0, 0.5) * 0.5;
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);
     apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
     engine.loopGain =
-        static_cast<float>(portable::pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+        static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
     dampCoef = dampingCoefficient(engine.highDamp);
     for (EnvelopeFollower* follower : {&engine.levelFollowerL, &engine.levelFollowerR})
     {
