@@ -4,6 +4,8 @@
 #include "LadderBank.h"
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace
@@ -113,9 +115,28 @@ void Cathedral::prepare(ReverbEngine& engine)
         loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
     for (int32_t ring = 0; ring < kRings; ++ring)
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
+
+    // Feedback taps and diffusers are read before the chunk's writes, the
+    // output taps after them.
+    chunkLimit = diffusers[0].chunkLimit(writePos);
+    chunkLimit = std::min(chunkLimit, diffusers[1].chunkLimit(writePos));
+    for (int32_t ring = 0; ring < kRings; ++ring)
+    {
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((writePos - loops[ring].feedbackTap) & kShortRingMask));
+        chunkLimit =
+            std::min(chunkLimit, chunkLimitAfterWrites(outputTaps.distance(ring, writePos), kShortRingSize));
+    }
 }
 
-void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Cathedral::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m)
 {
     for (int32_t i = 0; i < m; ++i)
@@ -156,6 +177,53 @@ void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR,
         outputTaps.advance();
         diffusers[0].advance();
         diffusers[1].advance();
+    }
+}
+
+void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                              int32_t m)
+{
+    Scratch& s = scratch;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t writePos = engine.ringPos;
+        engine.runInputChunk(inL + start, inR + start, c, s.input);
+        s.loops.run(loops, dampCoef, s.input.noise, c);
+
+        for (int32_t ring = 0; ring < kRings; ++ring)
+        {
+            const Mixture input = kBankMixture[ring / kPerChannel][ring & 3];
+            float* const loopRing = loops[ring].ring;
+            for (int32_t i = 0; i < c; ++i)
+            {
+                const double tL = s.input.tone[0][i];
+                const double tR = s.input.tone[1][i];
+                const double mixtures[kMixtures] = {0.75 * tL, 0.75 * tR, 0.5 * tL + 0.25 * tR, 0.25 * tL + 0.5 * tR};
+                const double fed = static_cast<double>(loopGain * s.loops.damped[i][ring]) + mixtures[input];
+                loopRing[(writePos + i) & kShortRingMask] = static_cast<float>(fed);
+            }
+        }
+        for (int32_t ring = 0; ring < kRings; ++ring)
+            for (int32_t i = 0; i < c; ++i)
+                s.written[i][ring] = loops[ring].ring[(outputTaps.at[ring] + i) & kShortRingMask];
+        for (int32_t& tap : outputTaps.at)
+            tap = (tap + c) & kShortRingMask;
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const int32_t first = channel * kPerChannel;
+            for (int32_t i = 0; i < c; ++i)
+            {
+                float sum = s.written[i][first];
+                for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
+                    sum += s.written[i][ring];
+                s.sum[i] = scaleInDouble(sum, kOutputScale);
+            }
+            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+            std::copy_n(s.sum, c, wet[channel]);
+        }
     }
 }
 

@@ -46,6 +46,14 @@ inline int32_t chunkLimitFor(int32_t distance)
     return distance == 0 ? kMaxChunk : std::min(distance, kMaxChunk);
 }
 
+// The longest chunk a ring of `size` samples allows whose taps are read after
+// the chunk's writes, `distance` behind the write position: no write of a
+// later sample may land where an earlier sample reads.
+inline int32_t chunkLimitAfterWrites(int32_t distance, int32_t size)
+{
+    return std::min(size - distance, kMaxChunk);
+}
+
 // c consecutive samples of a ring from position `from`, across its wrap.
 inline void readRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* out)
 {

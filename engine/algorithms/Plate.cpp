@@ -170,8 +170,8 @@ void Plate::prepare(ReverbEngine& engine)
         }
     }
 
-    // Every ring a chunk writes must lie a chunk ahead of its taps; the tone
-    // ring's writes come first, as in the scalar kernel.
+    // Every ring a chunk writes must lie a chunk ahead of its taps; the early
+    // taps read the tone ring after its writes, as in the scalar kernel.
     chunkLimit = kMaxChunk;
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
@@ -184,6 +184,8 @@ void Plate::prepare(ReverbEngine& engine)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(earlyAllpassTaps[ch].distance(e, pos)));
         for (int32_t t = 0; t < kDiffuserStages; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuserTaps[ch].distance(t, pos)));
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
     }
 }
 

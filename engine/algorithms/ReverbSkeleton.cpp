@@ -14,6 +14,33 @@ float diffusionGain(float diffusion, double a, double b)
     return static_cast<float>(static_cast<double>(diffusion) * a * b);
 }
 
+void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c)
+{
+    float delayed[kMaxChunk];
+    float written[kMaxChunk];
+    for (int32_t stage = 0; stage < kStages; ++stage)
+    {
+        const float gain = (stage & 1) ? -g : g;
+        readRing(ring[stage], taps.at[stage], kShortRingMask, c, delayed);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const float out = delayed[i] - gain * x[i];
+            written[i] = x[i] + gain * out;
+            x[i] = out;
+        }
+        writeRing(ring[stage], writePos, kShortRingMask, c, written);
+        taps.at[stage] = (taps.at[stage] + c) & kShortRingMask;
+    }
+}
+
+int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
+{
+    int32_t limit = kMaxChunk;
+    for (int32_t stage = 0; stage < kStages; ++stage)
+        limit = std::min(limit, chunkLimitFor(taps.distance(stage, writePos)));
+    return limit;
+}
+
 void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
 {
     RingPool& pool = engine.pool;
@@ -56,9 +83,12 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
             diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage]);
         }
 
-    // Every ring a chunk writes must lie a chunk ahead of its taps. The tone
-    // ring needs no limit: its writes come first, as in the scalar kernel.
+    // Every ring a chunk writes must lie a chunk ahead of its taps; the
+    // early taps read the tone ring after its writes, as in the scalar kernel.
     chunkLimit = kMaxChunk;
+    for (int32_t tap = 0; tap < kUnits; ++tap)
+        chunkLimit =
+            std::min(chunkLimit, chunkLimitAfterWrites(early.taps.distance(tap, engine.inputPos), kLongRingSize));
     const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
     for (int32_t k = 0; k < kUnits; ++k)
     {

@@ -130,6 +130,40 @@ struct DampedLoopRing
     void advance() { feedbackTap = advanceTap(feedbackTap); }
 };
 
+// A bank of N damped loop rings for the chunked kernels: reads each ring's
+// feedback tap for a chunk and runs the dampings four rings to a lane,
+// giving damped[i][ring] for sample i. The taps advance by the chunk.
+template <int32_t N>
+struct DampedLoopChunk
+{
+    static_assert(N % kLaneWidth == 0);
+    alignas(16) float read[kMaxChunk][N];
+    alignas(16) float damped[kMaxChunk][N];
+
+    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
+    {
+        for (int32_t k = 0; k < N; ++k)
+            for (int32_t i = 0; i < c; ++i)
+                read[i][k] = loops[k].ring[(loops[k].feedbackTap + i) & kShortRingMask];
+        const Lanes d = splat(dampCoef);
+        for (int32_t l = 0; l < N / kLaneWidth; ++l)
+        {
+            Lanes y;
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                y[j] = loops[l * kLaneWidth + j].damping.y;
+            for (int32_t i = 0; i < c; ++i)
+            {
+                y = (loadLanes(&read[i][l * kLaneWidth]) - y) * d + splat(noise[i]) + y;
+                storeLanes(&damped[i][l * kLaneWidth], y);
+            }
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                loops[l * kLaneWidth + j].damping.y = y[j];
+        }
+        for (DampedLoopRing& loop : loops)
+            loop.feedbackTap = (loop.feedbackTap + c) & kShortRingMask;
+    }
+};
+
 // ---------------------------------------------------------------------------
 // Early reflections read from the tone ring.
 
@@ -192,6 +226,12 @@ struct LatticeDiffuser
         return latticeAllpass(ring[3], taps.at[3], writePos, -g, y3);
     }
     void advance() { taps.advance(); }
+
+    // The chunked form: x holds c samples in and leaves with the output;
+    // the taps advance by c.
+    void processChunk(float* x, float g, int32_t writePos, int32_t c);
+    // Longest chunk these taps allow behind writePos.
+    int32_t chunkLimit(int32_t writePos) const;
 };
 
 // ---------------------------------------------------------------------------
