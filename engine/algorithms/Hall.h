@@ -36,4 +36,22 @@ struct Hall
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    // Reads both damped taps of every loop ring for the chunk.
+    void runDampings(const float* noise, int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays, per sample one value per ring.
+    struct Scratch
+    {
+        InputChunk input;
+        alignas(16) float feedback[kMaxChunk][kRings];
+        alignas(16) float second[kMaxChunk][kRings];
+        float sum[kMaxChunk];
+    } scratch;
 };
