@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <time.h>
@@ -153,8 +154,9 @@ std::string peerKey(float rate)
     return text;
 }
 
-// One process: every figure as "key ns" lines.
-void measureOnce()
+// One process: every figure as "key ns" lines; `only` limits it to one type
+// (for a profiler), -1 measures all.
+void measureOnce(int32_t only)
 {
     for (const float rate : kRates)
     {
@@ -163,7 +165,7 @@ void measureOnce()
         for (int32_t type = 0; type < 9; ++type)
             for (const KernelPath path : kAllKernelPaths)
             {
-                if (!kernelPathSupported(path))
+                if (!kernelPathSupported(path) || (only >= 0 && type != only))
                     continue;
                 const std::vector<double> ns = measureOurs(type, rate, path, signal);
                 for (size_t s = 0; s < ns.size(); ++s)
@@ -214,9 +216,10 @@ void printTable(const std::map<std::string, double>& best)
 
 int main(int argc, char** argv)
 {
+    // --once [TYPE]: one measuring process, all types or one.
     if (argc > 1 && std::string(argv[1]) == "--once")
     {
-        measureOnce();
+        measureOnce(argc > 2 ? std::atoi(argv[2]) : -1);
         return 0;
     }
     std::map<std::string, double> best;

@@ -191,16 +191,24 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
         engine.runInputChunk(inL + start, inR + start, c, s.input);
         s.loops.run(loops, dampCoef, s.input.noise, c);
 
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const double tL = s.input.tone[0][i];
+            const double tR = s.input.tone[1][i];
+            s.mixtures[kLeft][i] = 0.75 * tL;
+            s.mixtures[kRight][i] = 0.75 * tR;
+            s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
+            s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
+        }
         for (int32_t ring = 0; ring < kRings; ++ring)
         {
-            const Mixture input = kBankMixture[ring / kPerChannel][ring & 3];
+            const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
             float* const loopRing = loops[ring].ring;
+            prefetchAhead(loopRing, writePos, kShortRingMask);
+            prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
             for (int32_t i = 0; i < c; ++i)
             {
-                const double tL = s.input.tone[0][i];
-                const double tR = s.input.tone[1][i];
-                const double mixtures[kMixtures] = {0.75 * tL, 0.75 * tR, 0.5 * tL + 0.25 * tR, 0.25 * tL + 0.5 * tR};
-                const double fed = static_cast<double>(loopGain * s.loops.damped[i][ring]) + mixtures[input];
+                const double fed = static_cast<double>(loopGain * s.loops.damped[i][ring]) + mixture[i];
                 loopRing[(writePos + i) & kShortRingMask] = static_cast<float>(fed);
             }
         }

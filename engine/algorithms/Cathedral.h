@@ -56,6 +56,7 @@ private:
         InputChunk input;
         DampedLoopChunk<kRings> loops;
         alignas(16) float written[kMaxChunk][kRings];
+        double mixtures[4][kMaxChunk]; // the four input mixtures, by Mixture
         float sum[kMaxChunk];
     } scratch;
 };

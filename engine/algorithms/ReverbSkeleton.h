@@ -143,8 +143,11 @@ struct DampedLoopChunk
     void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
     {
         for (int32_t k = 0; k < N; ++k)
+        {
+            prefetchAhead(loops[k].ring, loops[k].feedbackTap, kShortRingMask);
             for (int32_t i = 0; i < c; ++i)
                 read[i][k] = loops[k].ring[(loops[k].feedbackTap + i) & kShortRingMask];
+        }
         const Lanes d = splat(dampCoef);
         for (int32_t l = 0; l < N / kLaneWidth; ++l)
         {
