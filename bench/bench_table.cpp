@@ -100,8 +100,12 @@ std::vector<double> measureOurs(int32_t type, float rate, KernelPath path, const
     std::vector<double> ns;
     run(process, signal, false, second, 256); // past the type fade
     ns.push_back(run(process, signal, false, second / 2, 256));
-    ns.push_back(run(process, signal, true, second / 2, 256)); // asleep after one second
-    run(process, signal, true, second, 256);
+    ns.push_back(run(process, signal, true, second / 2, 256)); // the tail, still awake
+    // Silence until the engine sleeps (its output has stayed below the
+    // activity level for its hold time), at most a minute.
+    const ReverbEngine& engine = effect.getEngine();
+    for (int32_t waited = 0; engine.activityCount > 0 && waited < 60 * second; waited += 256)
+        run(process, signal, true, 256, 256);
     ns.push_back(run(process, signal, true, second / 2, 256));
     run(process, signal, false, second / 4, 64);
     ns.push_back(run(process, signal, false, second / 2, 64));
