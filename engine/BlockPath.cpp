@@ -75,6 +75,8 @@ void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL,
 
 int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
 {
+    if (decimation == 1 && kernelPath != KernelPath::Scalar)
+        return inputStageHalfBand(inL, inR, n);
     ResamplerState& r = resampler;
     int32_t appended = 0;
     for (int32_t i = 0; i < n; ++i)
@@ -117,6 +119,48 @@ int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
         }
         r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
     }
+    return appended;
+}
+
+// inputStage at decimation 1 in two passes: the per-sample work, with the
+// decimator's input also laid out in a line, then the decimator over the
+// line for all outputs at once.
+int32_t ReverbEngine::inputStageHalfBand(const float* inL, const float* inR, int32_t n)
+{
+    ResamplerState& r = resampler;
+    float* const line[2] = {decimationLine.data(), decimationLine.data() + kDecimationLine};
+    float* const history[2] = {r.decimatorL, r.decimatorR};
+    for (int32_t channel = 0; channel < 2; ++channel)
+        for (int32_t j = 1; j <= kDecimationLead; ++j)
+            line[channel][kDecimationLead - j] = history[channel][(r.decimatorIndex + j) & ResamplerState::kMask];
+
+    int32_t first = -1;
+    int32_t appended = 0;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const float left = inL[i];
+        const float right = inR[i];
+        if (level(left, right) > kSilence)
+            activityCount = activityReload;
+        dryL[i] = left;
+        dryR[i] = right;
+        const float safeL = wetSafe(left);
+        const float safeR = wetSafe(right);
+        r.decimatorL[r.decimatorIndex] = safeL;
+        r.decimatorR[r.decimatorIndex] = safeR;
+        line[0][kDecimationLead + i] = safeL;
+        line[1][kDecimationLead + i] = safeR;
+        r.decimatorPhase = (r.decimatorPhase - 1) & 1;
+        if (r.decimatorPhase == 1)
+        {
+            if (first < 0)
+                first = i;
+            ++appended;
+        }
+        r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
+    }
+    decimateBy2Run(line[0], kDecimationLead + first, appended, kernelInL);
+    decimateBy2Run(line[1], kDecimationLead + first, appended, kernelInR);
     return appended;
 }
 

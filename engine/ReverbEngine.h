@@ -272,6 +272,12 @@ private:
     bool typeFadeStep(int32_t n);
 
     std::vector<float> blockMemory;
+    // The chunked block path's half-band decimator input, per channel: the
+    // 30 samples before the block, then the block (kDecimationLine each).
+    static constexpr int32_t kDecimationLead = 30;
+    static constexpr int32_t kDecimationLine = kDecimationLead + kBlockCapacity;
+    std::vector<float> decimationLine;
+    int32_t inputStageHalfBand(const float* inL, const float* inR, int32_t n);
     // Wet samples the kernel wrote but the output stage has not consumed yet,
     // kept at the start of wetL/wetR (only with odd host block lengths).
     int32_t wetCarry = 0;
