@@ -58,4 +58,26 @@ struct Spring
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    // The level followers and feedback gains of a chunk, from the main taps.
+    void runFeedbackGains(ReverbEngine& engine, int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        float main[kLoops][kMaxChunk];
+        float inner[kLoops][kMaxChunk];
+        float out[kLoops][kMaxChunk];
+        float feedback[2][kMaxChunk];
+        float delayed[kMaxChunk];
+        float written[kMaxChunk];
+        float signal[kMaxChunk];
+    } scratch;
 };
