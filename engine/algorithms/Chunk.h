@@ -63,20 +63,30 @@ inline void prefetchAhead(const float* ring, int32_t position, int32_t mask)
 }
 
 // c consecutive samples of a ring from position `from`, across its wrap.
+// Plain loops: a library call per copy of a few dozen samples costs more
+// than the copy.
 inline void readRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* out)
 {
-    const int32_t first = std::min(c, mask + 1 - from);
-    std::memcpy(out, ring + from, sizeof(float) * static_cast<size_t>(first));
-    if (first < c)
-        std::memcpy(out + first, ring, sizeof(float) * static_cast<size_t>(c - first));
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            out[i] = ring[from + i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        out[i] = ring[(from + i) & mask];
 }
 
 inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const float* in)
 {
-    const int32_t first = std::min(c, mask + 1 - from);
-    std::memcpy(ring + from, in, sizeof(float) * static_cast<size_t>(first));
-    if (first < c)
-        std::memcpy(ring, in + first, sizeof(float) * static_cast<size_t>(c - first));
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            ring[from + i] = in[i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        ring[(from + i) & mask] = in[i];
 }
 
 // What the common input path gives a chunk: each sample's noise value and

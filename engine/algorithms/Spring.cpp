@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <emmintrin.h>
 
 namespace
 {
@@ -40,6 +41,30 @@ float Spring::feedbackGain(float env, float loopGain)
     const auto k = static_cast<float>(std::sqrt(std::sqrt(1.0 / (static_cast<double>(q) + 1.0))));
     const double kd = k;
     return static_cast<float>(((0.95 - kd) * 0.3 + kd) * static_cast<double>(loopGain));
+}
+
+void Spring::feedbackGains(float* env, int32_t c, float loopGain)
+{
+    // feedbackGain four samples at a time; IEEE square roots and divisions
+    // are exactly rounded, so every lane gives feedbackGain's bits.
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d gain = _mm_set1_pd(static_cast<double>(loopGain));
+    const auto finish = [&](__m128d q) {
+        const __m128d root = _mm_sqrt_pd(_mm_sqrt_pd(_mm_div_pd(one, _mm_add_pd(q, one))));
+        const __m128d kd = _mm_cvtps_pd(_mm_cvtpd_ps(root));
+        const __m128d mixed = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(_mm_set1_pd(0.95), kd), _mm_set1_pd(0.3)), kd);
+        return _mm_cvtpd_ps(_mm_mul_pd(mixed, gain));
+    };
+    int32_t i = 0;
+    for (; i + 4 <= c; i += 4)
+    {
+        const __m128 q = _mm_sqrt_ps(_mm_sqrt_ps(_mm_loadu_ps(env + i)));
+        const __m128 low = finish(_mm_cvtps_pd(q));
+        const __m128 high = finish(_mm_cvtps_pd(_mm_movehl_ps(q, q)));
+        _mm_storeu_ps(env + i, _mm_movelh_ps(low, high));
+    }
+    for (; i < c; ++i)
+        env[i] = feedbackGain(env[i], loopGain);
 }
 
 void Spring::prepare(ReverbEngine& engine)
@@ -170,8 +195,11 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
             Loop& loop = loops[l];
             const int32_t channel = l / kLoopsPerChannel;
             float* const o = s.out[l];
+            // A local copy keeps the recursion in a register.
+            DampingLowpass damping = loop.damping;
             for (int32_t i = 0; i < c; ++i)
-                o[i] = loop.damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
+                o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
+            loop.damping = damping;
 
             // Input allpass (inverting), then the transfer allpass into the inner ring.
             readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
@@ -226,10 +254,11 @@ void Spring::runFeedbackGains(ReverbEngine& engine, int32_t c)
         // Levels first: the followers' recursion then runs alone.
         for (int32_t i = 0; i < c; ++i)
             feedback[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
+        EnvelopeFollower follower = *followers[channel];
         for (int32_t i = 0; i < c; ++i)
-            feedback[i] = followers[channel]->process(feedback[i]);
-        for (int32_t i = 0; i < c; ++i)
-            feedback[i] = feedbackGain(feedback[i], engine.loopGain);
+            feedback[i] = follower.process(feedback[i]);
+        *followers[channel] = follower;
+        feedbackGains(feedback, c, engine.loopGain);
     }
     engine.levelGainL = s.feedback[0][c - 1];
     engine.levelGainR = s.feedback[1][c - 1];

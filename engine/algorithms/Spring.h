@@ -54,6 +54,8 @@ struct Spring
     // The level-dependent feedback gain for a follower level `env` and the
     // loop gain: 0.985 of it for a silent loop, towards 0.285 of it when loud.
     static float feedbackGain(float env, float loopGain);
+    // The same for c follower levels in place.
+    static void feedbackGains(float* env, int32_t c, float loopGain);
 
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
