@@ -269,6 +269,15 @@ private:
     void processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n);
     int32_t inputStage(const float* inL, const float* inR, int32_t n);
     void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    void outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    // One host sample of the wet pair before its fade gain: the next kernel
+    // sample or the interpolator's output; then the type fade steps.
+    PreDelayed wetAtHostRate(int32_t n, int32_t wetEnd, int32_t& wetRead);
+    // Dry and DC-blocked wet mixed into output sample i, peaks and activity.
+    void mixAndMeter(float* outL, float* outR, int32_t i, float filteredL, float filteredR, float dryGain,
+                     float wetGain);
+    // Meters published, unread kernel samples carried to the next block.
+    void finishOutput(int32_t wetEnd, int32_t wetRead);
     bool typeFadeStep(int32_t n);
 
     std::vector<float> blockMemory;

@@ -32,7 +32,8 @@ std::vector<float> render(KernelPath path, const PathRender& how)
     for (const auto& [index, value] : how.parameters)
         effect.setParameter(index, value);
 
-    // The type fade runs out on silence, then noise bursts and their tails.
+    // The type fade runs out on silence (the switch resets the engine inside
+    // a block), then noise bursts and their tails.
     const auto fadeFrames = static_cast<int32_t>(how.hostRate / 44100.0f * 21000.0f);
     const auto frames = fadeFrames + static_cast<int32_t>(how.hostRate * 0.4f);
     std::vector<float> inL(static_cast<size_t>(how.block)), inR(inL.size());
@@ -54,12 +55,11 @@ std::vector<float> render(KernelPath path, const PathRender& how)
         float* inputs[2] = {inL.data(), inR.data()};
         float* outputs[2] = {outL.data(), outR.data()};
         effect.processReplacing(inputs, outputs, how.block);
-        if (done >= fadeFrames)
-            for (int32_t i = 0; i < how.block; ++i)
-            {
-                kept.push_back(outL[static_cast<size_t>(i)]);
-                kept.push_back(outR[static_cast<size_t>(i)]);
-            }
+        for (int32_t i = 0; i < how.block; ++i)
+        {
+            kept.push_back(outL[static_cast<size_t>(i)]);
+            kept.push_back(outR[static_cast<size_t>(i)]);
+        }
     }
     return kept;
 }
