@@ -164,13 +164,10 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
         for (int32_t ring = 0; ring < kRings; ++ring)
         {
             readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
-            float* const loopRing = loops[ring].ring;
+            float* const written = s.written[ring];
             for (int32_t i = 0; i < c; ++i)
-            {
-                const float value = loopGain * s.loops.damped[i][ring] + s.early[ring][i];
-                loopRing[(writePos + i) & kShortRingMask] = value;
-                s.written[i][ring] = value;
-            }
+                written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
+            writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
         }
         for (int32_t& tap : early.taps.at)
             tap = (tap + c) & kLongRingMask;
@@ -179,13 +176,10 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
         for (int32_t channel = 0; channel < 2; ++channel)
         {
             const int32_t first = channel * kPerChannel;
-            for (int32_t i = 0; i < c; ++i)
-            {
-                float sum = s.written[i][first];
-                for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
-                    sum += s.written[i][ring];
-                s.sum[i] = sum;
-            }
+            std::copy_n(s.written[first], c, s.sum);
+            for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] += s.written[ring][i];
             diffusers[channel].processChunk(s.sum, apGain, writePos, c);
             for (int32_t i = 0; i < c; ++i)
                 wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);

@@ -57,7 +57,7 @@ private:
         InputChunk input;
         DampedLoopChunk<kRings> loops;
         float early[kRings][kMaxChunk];
-        alignas(16) float written[kMaxChunk][kRings];
+        float written[kRings][kMaxChunk];
         float sum[kMaxChunk];
     } scratch;
 };

@@ -206,15 +206,13 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
             float* const loopRing = loops[ring].ring;
             prefetchAhead(loopRing, writePos, kShortRingMask);
             prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
+            float* const written = s.written[ring];
             for (int32_t i = 0; i < c; ++i)
-            {
-                const double fed = static_cast<double>(loopGain * s.loops.damped[i][ring]) + mixture[i];
-                loopRing[(writePos + i) & kShortRingMask] = static_cast<float>(fed);
-            }
+                written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
+            writeRing(loopRing, writePos, kShortRingMask, c, written);
         }
         for (int32_t ring = 0; ring < kRings; ++ring)
-            for (int32_t i = 0; i < c; ++i)
-                s.written[i][ring] = loops[ring].ring[(outputTaps.at[ring] + i) & kShortRingMask];
+            readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
         for (int32_t& tap : outputTaps.at)
             tap = (tap + c) & kShortRingMask;
 
@@ -222,13 +220,12 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
         for (int32_t channel = 0; channel < 2; ++channel)
         {
             const int32_t first = channel * kPerChannel;
+            std::copy_n(s.written[first], c, s.sum);
+            for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] += s.written[ring][i];
             for (int32_t i = 0; i < c; ++i)
-            {
-                float sum = s.written[i][first];
-                for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
-                    sum += s.written[i][ring];
-                s.sum[i] = scaleInDouble(sum, kOutputScale);
-            }
+                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
             diffusers[channel].processChunk(s.sum, apGain, writePos, c);
             std::copy_n(s.sum, c, wet[channel]);
         }

@@ -55,7 +55,7 @@ private:
     {
         InputChunk input;
         DampedLoopChunk<kRings> loops;
-        alignas(16) float written[kMaxChunk][kRings];
+        float written[kRings][kMaxChunk];
         double mixtures[4][kMaxChunk]; // the four input mixtures, by Mixture
         float sum[kMaxChunk];
     } scratch;

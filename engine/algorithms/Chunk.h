@@ -38,6 +38,20 @@ inline Lanes splat(float x)
     return Lanes{x, x, x, x};
 }
 
+// Rows to columns: four samples of four units become four units' values of
+// each sample, and back. Moves only.
+inline void transposeLanes(Lanes (&rows)[4])
+{
+    const Lanes t0 = __builtin_shufflevector(rows[0], rows[1], 0, 4, 1, 5);
+    const Lanes t1 = __builtin_shufflevector(rows[2], rows[3], 0, 4, 1, 5);
+    const Lanes t2 = __builtin_shufflevector(rows[0], rows[1], 2, 6, 3, 7);
+    const Lanes t3 = __builtin_shufflevector(rows[2], rows[3], 2, 6, 3, 7);
+    rows[0] = __builtin_shufflevector(t0, t1, 0, 1, 4, 5);
+    rows[1] = __builtin_shufflevector(t0, t1, 2, 3, 6, 7);
+    rows[2] = __builtin_shufflevector(t2, t3, 0, 1, 4, 5);
+    rows[3] = __builtin_shufflevector(t2, t3, 2, 3, 6, 7);
+}
+
 // The longest chunk a ring allows whose writes lie `distance` samples (mask
 // applied) ahead of a tap reading it: a distance of 0 reads only samples
 // written a whole ring earlier.

@@ -132,38 +132,62 @@ struct DampedLoopRing
 
 // A bank of N damped loop rings for the chunked kernels: reads each ring's
 // feedback tap for a chunk and runs the dampings four rings to a lane,
-// giving damped[i][ring] for sample i. The taps advance by the chunk.
+// giving damped[ring][i] for sample i. Blocks of four samples go in and out
+// of the lanes by 4 x 4 transposes. The taps advance by the chunk.
 template <int32_t N>
 struct DampedLoopChunk
 {
     static_assert(N % kLaneWidth == 0);
-    alignas(16) float read[kMaxChunk][N];
-    alignas(16) float damped[kMaxChunk][N];
+    alignas(16) float read[N][kMaxChunk];
+    alignas(16) float damped[N][kMaxChunk];
 
     void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
     {
         for (int32_t k = 0; k < N; ++k)
         {
             prefetchAhead(loops[k].ring, loops[k].feedbackTap, kShortRingMask);
-            for (int32_t i = 0; i < c; ++i)
-                read[i][k] = loops[k].ring[(loops[k].feedbackTap + i) & kShortRingMask];
+            readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
+            loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
         }
-        const Lanes d = splat(dampCoef);
-        for (int32_t l = 0; l < N / kLaneWidth; ++l)
+        for (int32_t first = 0; first < N; first += kLaneWidth)
         {
             Lanes y;
             for (int32_t j = 0; j < kLaneWidth; ++j)
-                y[j] = loops[l * kLaneWidth + j].damping.y;
-            for (int32_t i = 0; i < c; ++i)
-            {
-                y = (loadLanes(&read[i][l * kLaneWidth]) - y) * d + splat(noise[i]) + y;
-                storeLanes(&damped[i][l * kLaneWidth], y);
-            }
+                y[j] = loops[first + j].damping.y;
+            dampLanes(y, dampCoef, noise, c, first);
             for (int32_t j = 0; j < kLaneWidth; ++j)
-                loops[l * kLaneWidth + j].damping.y = y[j];
+                loops[first + j].damping.y = y[j];
         }
-        for (DampedLoopRing& loop : loops)
-            loop.feedbackTap = (loop.feedbackTap + c) & kShortRingMask;
+    }
+
+private:
+    void dampLanes(Lanes& y, float dampCoef, const float* noise, int32_t c, int32_t first)
+    {
+        const Lanes d = splat(dampCoef);
+        const auto step = [&](Lanes x, float n) {
+            y = (x - y) * d + splat(n) + y;
+            return y;
+        };
+        int32_t i = 0;
+        for (; i + kLaneWidth <= c; i += kLaneWidth)
+        {
+            Lanes block[kLaneWidth];
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                block[j] = loadLanes(&read[first + j][i]);
+            transposeLanes(block);
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                block[j] = step(block[j], noise[i + j]);
+            transposeLanes(block);
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                storeLanes(&damped[first + j][i], block[j]);
+        }
+        for (; i < c; ++i)
+        {
+            const Lanes out = step(Lanes{read[first][i], read[first + 1][i], read[first + 2][i], read[first + 3][i]},
+                                   noise[i]);
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                damped[first + j][i] = out[j];
+        }
     }
 };
 
