@@ -110,3 +110,36 @@ struct InputChunk
     float noise[kMaxChunk];
     float tone[2][kMaxChunk];
 };
+
+// The damping low-pass y = (x - y) d + noise + y of four units side by side
+// over a chunk: in[u][i] to out[u][i] (out may be in), y holding the four
+// states. Whole blocks of four samples enter and leave the lanes by
+// transposes, the rest one sample at a time.
+inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
+                     float* const (&out)[4])
+{
+    const Lanes d = splat(dampCoef);
+    const auto step = [&](Lanes x, float n) {
+        y = (x - y) * d + splat(n) + y;
+        return y;
+    };
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes block[kLaneWidth];
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            block[u] = loadLanes(in[u] + i);
+        transposeLanes(block);
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            block[j] = step(block[j], noise[i + j]);
+        transposeLanes(block);
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            storeLanes(out[u] + i, block[u]);
+    }
+    for (; i < c; ++i)
+    {
+        const Lanes y1 = step(Lanes{in[0][i], in[1][i], in[2][i], in[3][i]}, noise[i]);
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            out[u][i] = y1[u];
+    }
+}

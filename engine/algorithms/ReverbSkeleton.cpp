@@ -191,51 +191,43 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
 void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos)
 {
     Scratch& s = scratch;
+    // The inverting allpass of every unit over the chunk.
     for (int32_t k = 0; k < kUnits; ++k)
     {
         const CombAllpassUnit& unit = units[k];
+        float* const x = s.combOut[k];
+        float* const delayed = s.delayed[k];
+        readRing(unit.comb, unit.combTap, kShortRingMask, c, x);
+        readRing(unit.allpassRing, unit.allpassTap, kShortRingMask, c, delayed);
         for (int32_t i = 0; i < c; ++i)
         {
-            s.combOut[i][k] = unit.comb[(unit.combTap + i) & kShortRingMask];
-            s.delayed[i][k] = unit.allpassRing[(unit.allpassTap + i) & kShortRingMask];
+            const float v = apGain * delayed[i] - x[i];
+            s.ringIn[k][i] = v;
+            x[i] = delayed[i] - apGain * v;
         }
+        writeRing(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
     }
 
-    // The inverting allpass and the damping of every unit, four units a lane.
-    const Lanes g = splat(apGain);
-    const Lanes d = splat(dampCoef);
-    Lanes state[kUnitLanes];
-    for (int32_t l = 0; l < kUnitLanes; ++l)
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            state[l][j] = units[l * kLaneWidth + j].damping.y;
-    for (int32_t i = 0; i < c; ++i)
+    // The dampings, four units to a lane.
+    for (int32_t first = 0; first < kUnits; first += kLaneWidth)
     {
-        const Lanes noise = splat(s.input.noise[i]);
-        for (int32_t l = 0; l < kUnitLanes; ++l)
-        {
-            const int32_t at = l * kLaneWidth;
-            const Lanes delayed = loadLanes(&s.delayed[i][at]);
-            const Lanes v = g * delayed - loadLanes(&s.combOut[i][at]);
-            storeLanes(&s.ringIn[i][at], v);
-            const Lanes y = delayed - g * v;
-            state[l] = (y - state[l]) * d + noise + state[l];
-            storeLanes(&s.damped[i][at], state[l]);
-        }
-    }
-    for (int32_t l = 0; l < kUnitLanes; ++l)
+        Lanes y;
         for (int32_t j = 0; j < kLaneWidth; ++j)
-            units[l * kLaneWidth + j].damping.y = state[l][j];
+            y[j] = units[first + j].damping.y;
+        dampFour(y, dampCoef, s.input.noise, c,
+                 {s.combOut[first], s.combOut[first + 1], s.combOut[first + 2], s.combOut[first + 3]},
+                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            units[first + j].damping.y = y[j];
+    }
 
     for (int32_t k = 0; k < kUnits; ++k)
     {
-        CombAllpassUnit& unit = units[k];
-        const int32_t writePos = layout.writesAtOffset[k] ? offsetPos : ringPos;
         const float* input = s.input.tone[layout.unitInput[k]];
+        float* const fed = s.ringIn[k];
         for (int32_t i = 0; i < c; ++i)
-        {
-            unit.allpassRing[(ringPos + i) & kShortRingMask] = s.ringIn[i][k];
-            unit.comb[(writePos + i) & kShortRingMask] = input[i] + loopFeedback * s.damped[i][k];
-        }
+            fed[i] = input[i] + loopFeedback * s.damped[k][i];
+        writeRing(units[k].comb, layout.writesAtOffset[k] ? offsetPos : ringPos, kShortRingMask, c, fed);
     }
 }
 
@@ -244,13 +236,10 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
 {
     Scratch& s = scratch;
     const uint8_t* summed = layout.summed[channel];
-    for (int32_t i = 0; i < c; ++i)
-    {
-        float sum = s.damped[i][summed[0]];
-        for (int32_t j = 1; j < kPerChannel; ++j)
-            sum += s.damped[i][summed[j]];
-        s.signal[i] = sum;
-    }
+    std::copy_n(s.damped[summed[0]], c, s.signal);
+    for (int32_t j = 1; j < kPerChannel; ++j)
+        for (int32_t i = 0; i < c; ++i)
+            s.signal[i] += s.damped[summed[j]][i];
 
     // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
     const int32_t first = channel * kPerChannel;

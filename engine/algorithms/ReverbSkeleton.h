@@ -132,8 +132,7 @@ struct DampedLoopRing
 
 // A bank of N damped loop rings for the chunked kernels: reads each ring's
 // feedback tap for a chunk and runs the dampings four rings to a lane,
-// giving damped[ring][i] for sample i. Blocks of four samples go in and out
-// of the lanes by 4 x 4 transposes. The taps advance by the chunk.
+// giving damped[ring][i] for sample i. The taps advance by the chunk.
 template <int32_t N>
 struct DampedLoopChunk
 {
@@ -154,39 +153,10 @@ struct DampedLoopChunk
             Lanes y;
             for (int32_t j = 0; j < kLaneWidth; ++j)
                 y[j] = loops[first + j].damping.y;
-            dampLanes(y, dampCoef, noise, c, first);
+            dampFour(y, dampCoef, noise, c, {read[first], read[first + 1], read[first + 2], read[first + 3]},
+                     {damped[first], damped[first + 1], damped[first + 2], damped[first + 3]});
             for (int32_t j = 0; j < kLaneWidth; ++j)
                 loops[first + j].damping.y = y[j];
-        }
-    }
-
-private:
-    void dampLanes(Lanes& y, float dampCoef, const float* noise, int32_t c, int32_t first)
-    {
-        const Lanes d = splat(dampCoef);
-        const auto step = [&](Lanes x, float n) {
-            y = (x - y) * d + splat(n) + y;
-            return y;
-        };
-        int32_t i = 0;
-        for (; i + kLaneWidth <= c; i += kLaneWidth)
-        {
-            Lanes block[kLaneWidth];
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                block[j] = loadLanes(&read[first + j][i]);
-            transposeLanes(block);
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                block[j] = step(block[j], noise[i + j]);
-            transposeLanes(block);
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                storeLanes(&damped[first + j][i], block[j]);
-        }
-        for (; i < c; ++i)
-        {
-            const Lanes out = step(Lanes{read[first][i], read[first + 1][i], read[first + 2][i], read[first + 3][i]},
-                                   noise[i]);
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                damped[first + j][i] = out[j];
         }
     }
 };
@@ -353,15 +323,14 @@ private:
 
     // Longest chunk the placed taps allow (placeTaps).
     int32_t chunkLimit = 1;
-    static constexpr int32_t kUnitLanes = kUnits / kLaneWidth;
-    // The chunked kernel's working arrays: per sample, one value per unit.
+    // The chunked kernel's working arrays: per unit, one value per sample.
     struct Scratch
     {
         InputChunk input;
-        alignas(16) float combOut[kMaxChunk][kUnits];
-        alignas(16) float delayed[kMaxChunk][kUnits];
-        alignas(16) float ringIn[kMaxChunk][kUnits]; // the allpass rings' new samples
-        alignas(16) float damped[kMaxChunk][kUnits];
+        float combOut[kUnits][kMaxChunk]; // the comb taps, then the allpass outputs
+        float delayed[kUnits][kMaxChunk];
+        float ringIn[kUnits][kMaxChunk]; // the allpass rings' new samples, then the combs'
+        float damped[kUnits][kMaxChunk];
         float early[kPerChannel][kMaxChunk];
         float signal[kMaxChunk];
         float delayedStage[kMaxChunk];
