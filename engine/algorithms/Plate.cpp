@@ -356,15 +356,15 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
             groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
         for (int32_t i = 0; i < c; ++i)
         {
-            const float* unitOut = s.unitOut[i];
+            const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
             BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
                                      kEarlyMix * static_cast<double>(s.early[kRight][i])};
             for (int32_t k = 0; k < kGroups; ++k)
             {
                 const int32_t* left = kGroupUnitList[kLeft][k];
                 const int32_t* right = kGroupUnitList[kRight][k];
-                const BiquadPair::Lanes group = {unitOut[left[0]] + unitOut[left[1]] + unitOut[left[2]],
-                                                 unitOut[right[0]] + unitOut[right[1]] + unitOut[right[2]]};
+                const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
+                                                 out(right[0]) + out(right[1]) + out(right[2])};
                 sum = groups[k].process(group) + sum;
             }
             wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
@@ -415,56 +415,43 @@ void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t 
 void Plate::runUnits(int32_t c, int32_t pos, float loop)
 {
     Scratch& s = scratch;
-    for (int32_t u = 0; u < kCombUnits; ++u)
-    {
-        const float* comb = combs[u];
-        const float* ring = loopAllpasses[u];
-        const int32_t combTap = combTaps.at[u];
-        const int32_t allpassTap = loopAllpassTaps.at[u];
-        for (int32_t i = 0; i < c; ++i)
-        {
-            s.combOut[i][u] = -comb[(combTap + i) & kShortRingMask];
-            s.delayed[i][u] = ring[(allpassTap + i) & kShortRingMask];
-        }
-    }
-
     // Even units close through g * delayed - x, odd ones through
-    // -x + (-g) * delayed: one form with the gain's sign alternating by lane.
-    const Lanes g = {apGain, -apGain, apGain, -apGain};
-    const Lanes d = splat(dampCoef);
-    Lanes state[kUnitLanes];
-    for (int32_t l = 0; l < kUnitLanes; ++l)
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            state[l][j] = damping[l * kLaneWidth + j].y;
-    for (int32_t i = 0; i < c; ++i)
+    // -x + (-g) * delayed: one form with the gain's sign by unit.
+    for (int32_t u = 0; u < kCombUnits; ++u)
     {
-        const Lanes noise = splat(s.input.noise[i]);
-        for (int32_t l = 0; l < kUnitLanes; ++l)
+        const float g = (u & 1) ? -apGain : apGain;
+        float* const x = s.unitOut[u];
+        float* const delayed = s.delayed[u];
+        readRing(combs[u], combTaps.at[u], kShortRingMask, c, x);
+        readRing(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, delayed);
+        for (int32_t i = 0; i < c; ++i)
         {
-            const int32_t at = l * kLaneWidth;
-            const Lanes delayed = loadLanes(&s.delayed[i][at]);
-            const Lanes v = g * delayed + loadLanes(&s.combOut[i][at]);
-            storeLanes(&s.ringIn[i][at], v);
-            const Lanes out = delayed - g * v;
-            storeLanes(&s.unitOut[i][at], out);
-            state[l] = (out - state[l]) * d + noise + state[l];
-            storeLanes(&s.damped[i][at], state[l]);
+            const float v = g * delayed[i] + -x[i];
+            s.ringIn[u][i] = v;
+            x[i] = delayed[i] - g * v;
         }
+        writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
     }
-    for (int32_t l = 0; l < kUnitLanes; ++l)
+
+    for (int32_t first = 0; first < kCombUnits; first += kLaneWidth)
+    {
+        Lanes y;
         for (int32_t j = 0; j < kLaneWidth; ++j)
-            damping[l * kLaneWidth + j].y = state[l][j];
+            y[j] = damping[first + j].y;
+        dampFour(y, dampCoef, s.input.noise, c,
+                 {s.unitOut[first], s.unitOut[first + 1], s.unitOut[first + 2], s.unitOut[first + 3]},
+                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            damping[first + j].y = y[j];
+    }
 
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
-        float* comb = combs[u];
-        float* ring = loopAllpasses[u];
         const float* diffused = s.diffused[kUnitInput[u]];
+        float* const fed = s.ringIn[u];
         for (int32_t i = 0; i < c; ++i)
-        {
-            ring[(pos + i) & kShortRingMask] = s.ringIn[i][u];
-            comb[(pos + i) & kShortRingMask] = s.damped[i][u] * loop + diffused[i];
-        }
+            fed[i] = s.damped[u][i] * loop + diffused[i];
+        writeRing(combs[u], pos, kShortRingMask, c, fed);
     }
 }
 

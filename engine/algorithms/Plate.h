@@ -61,7 +61,6 @@ private:
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;
-    static constexpr int32_t kUnitLanes = kCombUnits / kLaneWidth;
     // The chunked kernel's working arrays.
     struct Scratch
     {
@@ -72,10 +71,10 @@ private:
         float read[kMaxChunk];
         float written[kMaxChunk];
         float earlyOut[kEarlyAllpasses][kMaxChunk];
-        alignas(16) float combOut[kMaxChunk][kCombUnits];
-        alignas(16) float delayed[kMaxChunk][kCombUnits];
-        alignas(16) float ringIn[kMaxChunk][kCombUnits];
-        alignas(16) float unitOut[kMaxChunk][kCombUnits];
-        alignas(16) float damped[kMaxChunk][kCombUnits];
+        // Per comb unit, one value per sample.
+        float delayed[kCombUnits][kMaxChunk];
+        float ringIn[kCombUnits][kMaxChunk]; // the allpass rings' new samples, then the combs'
+        float unitOut[kCombUnits][kMaxChunk];
+        float damped[kCombUnits][kMaxChunk];
     } scratch;
 };
