@@ -174,9 +174,11 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
             const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
             for (int32_t i = 0; i < c; ++i)
             {
-                loops[r][(pos + i) & kShortRingMask] = loopGain * s.feedback[i][r] + loopInput[i];
-                echoes[r][(pos + i) & kShortRingMask] = loopGain * s.second[i][r] + echoInput[i];
+                s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
+                s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
             }
+            writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
+            writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
         }
 
         // The output taps, read after the writes; each sum starts from its
@@ -188,11 +190,13 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
         {
             const int32_t* at = outputTaps[channel]->at;
             float* const* rings = outputRings[channel];
-            for (int32_t i = 0; i < c; ++i)
-                s.sum[i] = rings[0][(at[0] + i) & kShortRingMask];
+            readRing(rings[0], at[0], kShortRingMask, c, s.sum);
             for (int32_t r = 1; r < kRings; ++r)
+            {
+                readRing(rings[r], at[r], kShortRingMask, c, s.tap);
                 for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] = s.sum[i] + rings[r][(at[r] + i) & kShortRingMask];
+                    s.sum[i] = s.sum[i] + s.tap[i];
+            }
             for (int32_t i = 0; i < c; ++i)
                 s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
             diffusers[channel].processChunk(s.sum, apGain, pos, c);
@@ -209,28 +213,20 @@ void Hall::runDampings(const float* noise, int32_t c)
 {
     Scratch& s = scratch;
     for (int32_t r = 0; r < kRings; ++r)
-        for (int32_t i = 0; i < c; ++i)
-        {
-            s.feedback[i][r] = loops[r][(feedbackTaps.at[r] + i) & kShortRingMask];
-            s.second[i][r] = loops[r][(secondTaps.at[r] + i) & kShortRingMask];
-        }
-    // The common damping lowpass, four rings to a lane, in place.
-    const Lanes d = splat(dampCoef);
-    for (int32_t l = 0; l < kRings / kLaneWidth; ++l)
     {
-        const int32_t at = l * kLaneWidth;
-        Lanes feedback = loadLanes(&feedbackDamped[at]);
-        Lanes second = loadLanes(&secondDamped[at]);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const Lanes n = splat(noise[i]);
-            feedback = (loadLanes(&s.feedback[i][at]) - feedback) * d + n + feedback;
-            second = (loadLanes(&s.second[i][at]) - second) * d + n + second;
-            storeLanes(&s.feedback[i][at], feedback);
-            storeLanes(&s.second[i][at], second);
-        }
-        storeLanes(&feedbackDamped[at], feedback);
-        storeLanes(&secondDamped[at], second);
+        readRing(loops[r], feedbackTaps.at[r], kShortRingMask, c, s.feedback[r]);
+        readRing(loops[r], secondTaps.at[r], kShortRingMask, c, s.second[r]);
+    }
+    // The common damping lowpass, four rings to a lane, in place.
+    const auto damp = [&](float* states, float (*rows)[kMaxChunk]) {
+        Lanes y = loadLanes(states);
+        dampFour(y, dampCoef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, {rows[0], rows[1], rows[2], rows[3]});
+        storeLanes(states, y);
+    };
+    for (int32_t first = 0; first < kRings; first += kLaneWidth)
+    {
+        damp(&feedbackDamped[first], &s.feedback[first]);
+        damp(&secondDamped[first], &s.second[first]);
     }
 }
 

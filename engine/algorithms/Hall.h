@@ -46,12 +46,14 @@ private:
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;
-    // The chunked kernel's working arrays, per sample one value per ring.
+    // The chunked kernel's working arrays: per ring, the damped taps, then
+    // the rings' new samples.
     struct Scratch
     {
         InputChunk input;
-        alignas(16) float feedback[kMaxChunk][kRings];
-        alignas(16) float second[kMaxChunk][kRings];
+        float feedback[kRings][kMaxChunk];
+        float second[kRings][kMaxChunk];
+        float tap[kMaxChunk];
         float sum[kMaxChunk];
     } scratch;
 };
