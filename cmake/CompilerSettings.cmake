@@ -18,11 +18,12 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86|AMD64|amd64")
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
 
-# Sanitizers: CORVANTA_SANITIZE is a list as -fsanitize= takes it ("thread",
-# "address,undefined"); every target of the build is instrumented. Empty
-# (the default) builds without.
-set(CORVANTA_SANITIZE "" CACHE STRING "Sanitizers to build with, as -fsanitize= takes them")
+# Sanitized builds for the test run: CORVANTA_SANITIZE holds what
+# -fsanitize= takes ("thread", "address,undefined"); empty (the default)
+# builds without. Every target is instrumented, and a finding ends the
+# program, so a test that triggers one fails.
+set(CORVANTA_SANITIZE "" CACHE STRING "Sanitizers as -fsanitize= takes them, e.g. address,undefined")
 if(CORVANTA_SANITIZE)
-  add_compile_options(-fsanitize=${CORVANTA_SANITIZE} -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=${CORVANTA_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${CORVANTA_SANITIZE})
 endif()

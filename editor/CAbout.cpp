@@ -29,9 +29,11 @@ CSplashScreenMyView::~CSplashScreenMyView() = default;
 
 CRect CSplashScreenMyView::versionRect() const
 {
+    // The anchor is given at the frame's zoom level; the text's box follows it.
+    const int zoom = parentFrame ? parentFrame->getZoom() : kUnzoomed;
     const long left = size.left + textAnchor.h;
-    const long top = size.top + textAnchor.v + 20;
-    return {left, top, left + 128, top + 15};
+    const long top = size.top + textAnchor.v + zoomEdge(20, zoom);
+    return {left, top, left + zoomEdge(128, zoom), top + zoomEdge(15, zoom)};
 }
 
 void CSplashScreenMyView::draw(CDrawContext* context)

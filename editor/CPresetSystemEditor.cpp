@@ -15,7 +15,6 @@ namespace
 {
 constexpr CColor kNameBackColor{207, 222, 235, 255};
 constexpr CColor kNameTextColor{76, 76, 72, 255};
-constexpr long kButtonImageHeight = 14;
 constexpr long kProgramsPerColumn = 14;
 
 // The list entry of program n: entry 0 is the edit buffer, then a separator.
@@ -71,14 +70,16 @@ bool CPresetSystemEditor::open(void* parentWindow)
     if (PlatformWindow* window = frame->getPlatformWindow())
         files.setOwnerWindow(window->getHandle());
 
-    auto* panel = new CBitmap(kPanelBitmap);
-    const long b = rect.bottom;
+    auto* panel = new CBitmap(zoomedBitmapId(kPanelBitmap, zoom));
+    // The bar's places are for the panel at 100 %, B its bottom.
+    const long b = panelSize.v;
+    auto z = [this](const CRect& place) { return zoomRect(place, zoom); };
     const VstInt32 current = presetEffect->getCurrentProgramIndex();
     const CProgram* program = presetEffect->getStoredProgram(current);
 
-    nameField = new CTextEdit(CRect(89, b - 24, 205, b - 9), this, kNameFieldTag, program ? program->name() : "",
-                              panel, 0);
-    nameField->setBackOffset(CPoint(89, b - 24));
+    const CRect name = z(CRect(89, b - 24, 205, b - 9));
+    nameField = new CTextEdit(name, this, kNameFieldTag, program ? program->name() : "", panel, 0);
+    nameField->setBackOffset(CPoint(name.left, name.top));
     nameField->setBackColor(kNameBackColor);
     nameField->setFont(kNormalFontSmall);
     nameField->setFontColor(kNameTextColor);
@@ -86,7 +87,7 @@ bool CPresetSystemEditor::open(void* parentWindow)
     nameField->setHoriAlign(kCenterText);
     frame->addView(nameField);
 
-    programList = new COptionMenu(CRect(207, b - 24, 215, b - 9), this, kProgramListTag, nullptr, nullptr,
+    programList = new COptionMenu(z(CRect(207, b - 24, 215, b - 9)), this, kProgramListTag, nullptr, nullptr,
                                   kCheckStyle | kNoDrawStyle);
     programList->setNbItemsPerColumn(kProgramsPerColumn);
     for (VstInt32 n = 0; n < kNumStoredPrograms; ++n)
@@ -98,9 +99,9 @@ bool CPresetSystemEditor::open(void* parentWindow)
     programList->setCurrent(current, false);
     frame->addView(programList);
 
-    auto* rocker = new CBitmap(kStepRockerBitmap);
-    stepRocker = new COrvRockerSwitch(CRect(220, b - 24, 251, b - 10), this, kStepRockerTag, kButtonImageHeight,
-                                      rocker, CPoint(0, 0), kHorizontal);
+    auto* rocker = new CBitmap(zoomedBitmapId(kStepRockerBitmap, zoom));
+    const CRect step = z(CRect(220, b - 24, 251, b - 10));
+    stepRocker = new COrvRockerSwitch(step, this, kStepRockerTag, step.height(), rocker, CPoint(0, 0), kHorizontal);
     frame->addView(stepRocker);
     rocker->forget();
 
@@ -121,8 +122,10 @@ bool CPresetSystemEditor::open(void* parentWindow)
     };
     for (const FileButton& file : fileButtons)
     {
-        auto* bitmap = new CBitmap(file.bitmap);
-        file.button = new CSaveLoadButton(file.size, this, file.tag, kButtonImageHeight, bitmap, CPoint(0, 0), file.mode);
+        auto* bitmap = new CBitmap(zoomedBitmapId(file.bitmap, zoom));
+        const CRect place = z(file.size);
+        // One image (14 pixels at 100 %) is as high as the button.
+        file.button = new CSaveLoadButton(place, this, file.tag, place.height(), bitmap, CPoint(0, 0), file.mode);
         frame->addView(file.button);
         bitmap->forget();
     }
@@ -142,8 +145,8 @@ bool CPresetSystemEditor::open(void* parentWindow)
     };
     for (const Memo& memo : memos)
     {
-        auto* bitmap = new CBitmap(memo.bitmap);
-        memo.button = new COrvOnOffButton(memo.size, this, memo.tag, bitmap);
+        auto* bitmap = new CBitmap(zoomedBitmapId(memo.bitmap, zoom));
+        memo.button = new COrvOnOffButton(z(memo.size), this, memo.tag, bitmap);
         frame->addView(memo.button);
         bitmap->forget();
     }

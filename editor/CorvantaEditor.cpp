@@ -8,6 +8,7 @@
 #include "Toolkit.h"
 #include "ValueFields.h"
 #include "ValueText.h"
+#include "ZoomSetting.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -50,11 +51,15 @@ constexpr CPoint kLampTopLeft{226, 209};
 constexpr CPoint kAboutTextAnchor{85, 181};
 constexpr float kLampStart = 0.00001f;
 
-// A control of `images` stacked images at `topLeft`, sized by its bitmap.
-CRect imageRect(const CBitmap& bitmap, CPoint topLeft, long images)
+// A control of `images` stacked images at `topLeft`, sized by its bitmap at
+// 100 % (panel pixels).
+CRect imageRect(long bitmapId, CPoint topLeft, long images)
 {
-    return CRect(topLeft.h, topLeft.v, topLeft.h + bitmap.getWidth(), topLeft.v + bitmap.getHeight() / images);
+    const CPoint size = CBitmap::resourceSize(bitmapId);
+    return CRect(topLeft.h, topLeft.v, topLeft.h + size.h, topLeft.v + size.v / images);
 }
+
+const char* const kZoomMenuEntries[] = {"Zoom 100%", "Zoom 150%", "Zoom 200%"};
 
 CRect fieldRectUnder(const CRect& knob, bool large)
 {
@@ -68,13 +73,13 @@ long typeEntryOf(float value)
 }
 } // namespace
 
-CorvantaEditor::CorvantaEditor(AudioEffect* owner)
-    : CPresetSystemEditor(owner), corvanta(dynamic_cast<Corvanta*>(owner)), panel(new CBitmap(kPanelBitmap))
+CorvantaEditor::CorvantaEditor(AudioEffect* owner, int zoomLevel)
+    : CPresetSystemEditor(owner), corvanta(dynamic_cast<Corvanta*>(owner)),
+      fixedZoom(isZoomLevel(zoomLevel) ? zoomLevel : kFollowChoice)
 {
-    rect.left = 0;
-    rect.top = 0;
-    rect.bottom = static_cast<VstInt16>(panel->getHeight());
-    rect.right = static_cast<VstInt16>(panel->getWidth());
+    const CPoint size = CBitmap::resourceSize(kPanelBitmap);
+    panelSize = size;
+    takeZoom(preferredZoom(nullptr));
     std::srand(32767);
 }
 
@@ -83,6 +88,96 @@ CorvantaEditor::~CorvantaEditor()
     if (frame)
         close();
     panel->forget();
+}
+
+int CorvantaEditor::preferredZoom(void* parentWindow) const
+{
+    if (fixedZoom != kFollowChoice)
+        return fixedZoom;
+    if (const int chosen = loadZoomChoice())
+        return chosen;
+    return screenZoom(parentWindow);
+}
+
+void CorvantaEditor::takeZoom(int percent)
+{
+    if (panel && percent == zoom)
+        return;
+    setZoomLevel(percent);
+    if (panel)
+        panel->forget();
+    panel = new CBitmap(zoomedBitmapId(kPanelBitmap, zoom));
+}
+
+bool CorvantaEditor::getRect(ERect** result)
+{
+    // Before the window exists the level follows the choice and the system's screen.
+    if (!frame)
+        takeZoom(preferredZoom(nullptr));
+    return AEffGUIEditor::getRect(result);
+}
+
+bool CorvantaEditor::setZoom(int percent)
+{
+    if (!isZoomLevel(percent))
+        return false;
+    if (percent == zoom)
+        return true;
+    if (!frame)
+    {
+        takeZoom(percent);
+        return true;
+    }
+    const CRect size = zoomRect(CRect(0, 0, panelSize.h, panelSize.v), percent);
+    auto* host = dynamic_cast<AudioEffectX*>(effect);
+    if (!host || !host->sizeWindow(static_cast<VstInt32>(size.width()), static_cast<VstInt32>(size.height())))
+        return false;
+    // The whole panel is built again at the new level in the same window.
+    void* parent = systemWindow;
+    close();
+    takeZoom(percent);
+    build(parent);
+    return true;
+}
+
+void CorvantaEditor::chooseZoom(int percent)
+{
+    pendingZoom = percent;
+    pendingIsChoice = true;
+}
+
+void CorvantaEditor::screenZoomChanged(int percent)
+{
+    if (fixedZoom == kFollowChoice && !loadZoomChoice())
+    {
+        pendingZoom = percent;
+        pendingIsChoice = false;
+    }
+}
+
+void CorvantaEditor::applyPendingZoom()
+{
+    const int percent = pendingZoom;
+    const bool choice = pendingIsChoice;
+    pendingZoom = 0;
+    if (!percent || !setZoom(percent) || !choice)
+        return;
+    // An editor made for one level (a host of its own passes it) stores nothing.
+    if (fixedZoom == kFollowChoice)
+        saveZoomChoice(percent);
+}
+
+void CorvantaEditor::backgroundRightClicked(const CPoint& where)
+{
+    if (!frame || !zoomMenu || frame->getModalView())
+        return;
+    zoomMenu->setViewSize(CRect(where.h, where.v, where.h + 1, where.v + 1));
+    for (int i = 0; i < kZoomLevelCount; ++i)
+        if (kZoomLevels[i] == zoom)
+            zoomMenu->setCurrent(i);
+    auto* popup = new COptionMenuPopup(zoomMenu, frame->getViewSize(), zoom);
+    if (!frame->setModalView(popup))
+        popup->forget();
 }
 
 CControl* CorvantaEditor::getControl(long tag) const
@@ -120,6 +215,21 @@ bool CorvantaEditor::open(void* parentWindow)
         close();
     // Values set on other threads until now are in the controls built below.
     pendingMask = 0;
+    pendingZoom = 0;
+    // The window's own screen decides now; a host that sized its window from
+    // an earlier answer is asked for the new size, and keeps the old level if it refuses.
+    if (const int preferred = preferredZoom(parentWindow); preferred != zoom && parentWindow)
+    {
+        const CRect size = zoomRect(CRect(0, 0, panelSize.h, panelSize.v), preferred);
+        auto* host = dynamic_cast<AudioEffectX*>(effect);
+        if (host && host->sizeWindow(static_cast<VstInt32>(size.width()), static_cast<VstInt32>(size.height())))
+            takeZoom(preferred);
+    }
+    return build(parentWindow);
+}
+
+bool CorvantaEditor::build(void* parentWindow)
+{
     systemWindow = parentWindow;
     frame = new CFrame(CRect(rect.left, rect.top, rect.left + panel->getWidth(), rect.top + panel->getHeight()),
                        parentWindow, this);
@@ -135,7 +245,11 @@ bool CorvantaEditor::open(void* parentWindow)
     setKnobMode(kLinearMode);
 
     auto parameter = [this](VstInt32 index) { return effect ? effect->getParameter(index) : 0.0f; };
-    auto addField = [&](VstInt32 index, const CRect& size) {
+    // Places are given at 100 %; controls sit at the zoom level.
+    auto z = [this](const CRect& place) { return zoomRect(place, zoom); };
+    auto load = [this](long bitmapId) { return new CBitmap(zoomedBitmapId(bitmapId, zoom)); };
+    auto addField = [&](VstInt32 index, const CRect& place) {
+        const CRect size = z(place);
         auto* field = new CTextEdit(size, this, valueFieldOfParameter(index)->tag, nullptr, panel, 0);
         field->setBackOffset(CPoint(size.left, size.top));
         field->setBackColor(kFieldBackColor);
@@ -154,14 +268,16 @@ bool CorvantaEditor::open(void* parentWindow)
     };
     // A shared knob bitmap is passed in; otherwise the knob loads its own.
     auto addKnob = [&](const KnobPlace& place, CBitmap* shared = nullptr) {
-        CBitmap* bitmap = shared ? shared : new CBitmap(place.bitmap);
-        const CRect size = imageRect(*bitmap, place.topLeft, kKnobImages);
-        auto* knob = new CAnimKnob(size, this, place.parameter, kKnobImages, size.height(), bitmap, place.topLeft);
+        CBitmap* bitmap = shared ? shared : load(place.bitmap);
+        const CRect unzoomed = imageRect(place.bitmap, place.topLeft, kKnobImages);
+        const CRect size = z(unzoomed);
+        auto* knob = new CAnimKnob(size, this, place.parameter, kKnobImages, size.height(), bitmap,
+                                   CPoint(size.left, size.top));
         knob->setValue(parameter(place.parameter));
         knob->setDefaultValue(place.defaultValue);
         frame->addView(knob);
         knobs[place.parameter] = knob;
-        addField(place.parameter, fieldRectUnder(size, place.large));
+        addField(place.parameter, fieldRectUnder(unzoomed, place.large));
         return bitmap;
     };
 
@@ -169,8 +285,8 @@ bool CorvantaEditor::open(void* parentWindow)
     addKnob(kHighDampKnob)->forget();
 
     const float type = parameter(kType);
-    auto* rockerBitmap = new CBitmap(kTypeRockerBitmap);
-    const CRect rockerRect = imageRect(*rockerBitmap, kTypeRockerTopLeft, 3);
+    auto* rockerBitmap = load(kTypeRockerBitmap);
+    const CRect rockerRect = z(imageRect(kTypeRockerBitmap, kTypeRockerTopLeft, 3));
     typeRocker = new CMyRocker(rockerRect, this, kType, rockerRect.height(), rockerBitmap, CPoint(0, 0), kTypeCount,
                                kHorizontal);
     typeRocker->setValue(type);
@@ -178,8 +294,9 @@ bool CorvantaEditor::open(void* parentWindow)
     frame->addView(typeRocker);
     rockerBitmap->forget();
 
-    typeList = new COptionMenu(kTypeListRect, this, kTypeListTag, panel, nullptr, kCheckStyle);
-    typeList->setBackOffset(CPoint(kTypeListRect.left, kTypeListRect.top));
+    const CRect listRect = z(kTypeListRect);
+    typeList = new COptionMenu(listRect, this, kTypeListTag, panel, nullptr, kCheckStyle);
+    typeList->setBackOffset(CPoint(listRect.left, listRect.top));
     typeList->setHoriAlign(kCenterText);
     typeList->setFont(kNormalFontVerySmall);
     typeList->setFontColor(kFieldTextColor);
@@ -190,8 +307,8 @@ bool CorvantaEditor::open(void* parentWindow)
     typeList->setCurrent(typeEntryOf(type), true);
     frame->addView(typeList);
 
-    auto* pictures = new CBitmap(kTypePicturesBitmap);
-    const CRect pictureRect = imageRect(*pictures, kTypePictureTopLeft, kTypeCount);
+    auto* pictures = load(kTypePicturesBitmap);
+    const CRect pictureRect = z(imageRect(kTypePicturesBitmap, kTypePictureTopLeft, kTypeCount));
     typePicture = new CMovieBitmap(pictureRect, this, kType, kTypeCount, pictureRect.height(), pictures, CPoint(0, 0));
     typePicture->setTransparency(true);
     typePicture->setMouseEnabled(false);
@@ -199,8 +316,8 @@ bool CorvantaEditor::open(void* parentWindow)
     frame->addView(typePicture);
     pictures->forget();
 
-    auto* handle = new CBitmap(kSliderHandleBitmap);
-    const CRect& slider = kPreDelaySliderRect;
+    auto* handle = load(kSliderHandleBitmap);
+    const CRect slider = z(kPreDelaySliderRect);
     preDelaySlider = new CHorizontalSlider(slider, this, kPreDelay, slider.left, slider.right - handle->getWidth(),
                                            handle, panel, CPoint(slider.left, slider.top), kLeft);
     preDelaySlider->setFreeClick(false);
@@ -216,25 +333,32 @@ bool CorvantaEditor::open(void* parentWindow)
     addKnob(kMixKnob)->forget();
     addKnob(kOutputKnob)->forget();
 
-    auto* power = new CBitmap(kPowerBitmap);
-    powerSwitch = new COnOffButton(imageRect(*power, kPowerTopLeft, 2), this, kPower, power, 0);
+    auto* power = load(kPowerBitmap);
+    powerSwitch = new COnOffButton(z(imageRect(kPowerBitmap, kPowerTopLeft, 2)), this, kPower, power, 0);
     powerSwitch->setValue(parameter(kPower));
     frame->addView(powerSwitch);
     power->forget();
 
-    auto* lampBitmap = new CBitmap(kOverloadLampBitmap);
-    lamp = new CTextLED(imageRect(*lampBitmap, kLampTopLeft, 3), this, kLampTag, panel, lampBitmap, kLampReadoutRect);
+    auto* lampBitmap = load(kOverloadLampBitmap);
+    lamp = new CTextLED(z(imageRect(kOverloadLampBitmap, kLampTopLeft, 3)), this, kLampTag, panel, lampBitmap,
+                        z(kLampReadoutRect));
     lamp->setStateAndLevel(kLampStart, kLampStart);
     frame->addView(lamp);
     lampBitmap->forget();
 
-    auto* splash = new CBitmap(kAboutBitmap);
-    about = new CAbout(kAboutZoneRect, this, kAboutTag, splash, CRect(0, 0, splash->getWidth(), splash->getHeight()),
-                       CPoint(0, 0), kAboutTextAnchor);
+    auto* splash = load(kAboutBitmap);
+    about = new CAbout(z(kAboutZoneRect), this, kAboutTag, splash, CRect(0, 0, splash->getWidth(), splash->getHeight()),
+                       CPoint(0, 0), zoomPoint(kAboutTextAnchor, zoom));
     frame->addView(about);
     splash->forget();
 
     CPresetSystemEditor::open(parentWindow);
+
+    // The background's menu of zoom levels; not a view of the panel.
+    zoomMenu = new COptionMenu(CRect(), this, kZoomMenuTag, nullptr, nullptr, kCheckStyle | kNoDrawStyle);
+    zoomMenu->setFont(kNormalFontSmall);
+    for (const char* entry : kZoomMenuEntries)
+        zoomMenu->addEntry(entry);
     return true;
 }
 
@@ -252,8 +376,12 @@ void CorvantaEditor::close()
     powerSwitch = nullptr;
     lamp = nullptr;
     about = nullptr;
-    // Deletes the frame and with it every control.
+    pendingZoom = 0;
+    // Deletes the frame and with it every control (and a shown zoom menu's pop-up).
     AEffGUIEditor::close();
+    if (zoomMenu)
+        zoomMenu->forget();
+    zoomMenu = nullptr;
 }
 
 void CorvantaEditor::idle()
@@ -262,6 +390,8 @@ void CorvantaEditor::idle()
     takePendingProgramName();
     AEffGUIEditor::idle();
     CPresetSystemEditor::idle();
+    // The panel may be built anew here, outside the frame's own calls.
+    applyPendingZoom();
     if (!corvanta)
         return;
     ReverbEngine& engine = corvanta->getEngine();
@@ -365,6 +495,10 @@ void CorvantaEditor::valueChanged(CDrawContext* context, CControl* control)
     }
     switch (tag)
     {
+    case kZoomMenuTag:
+        if (zoomMenu == control && zoomMenu->getCurrent() >= 0 && zoomMenu->getCurrent() < kZoomLevelCount)
+            chooseZoom(kZoomLevels[zoomMenu->getCurrent()]);
+        break;
     case kLampTag:
         if (lamp && lamp->isHeld())
             lamp->resetHold();

@@ -3,6 +3,14 @@
 // lamp with its peak readout, the About zone on the title strip, and the
 // preset bar of the base class along the bottom.
 //
+// Zoom: the panel is drawn at 100, 150 or 200 % (Zoom.h), every place at
+// round(place x level), with the bitmaps drawn for that level. An editor made
+// with a level keeps it; one made without follows the level the user chose
+// (a right-click on the panel's background offers the three, and the choice
+// is stored for the user, ZoomSetting.h), else the screen's. A change while
+// open asks the host for a window of the new size and keeps the old level
+// when the host refuses.
+//
 // Threads: the host's user-interface thread opens, idles and closes the
 // editor and delivers its input. setParameter may arrive from any thread: on
 // the thread that opened the editor it updates the controls at once; from
@@ -33,16 +41,31 @@ public:
         kLampTag = 18,
         kTypeListTag = 19,
         kAboutTag = 31,
+        kZoomMenuTag = 43,
     };
 
-    explicit CorvantaEditor(AudioEffect* effect);
+    // kFollowChoice: the user's stored choice, else the screen's level.
+    static constexpr int kFollowChoice = 0;
+    explicit CorvantaEditor(AudioEffect* effect, int zoomLevel = kFollowChoice);
     ~CorvantaEditor() override;
 
+    bool getRect(ERect** rect) override;
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;
     void setParameter(VstInt32 index, float value) override;
     void valueChanged(CDrawContext* context, CControl* control) override;
+
+    // Draws the editor at another level from now on (100, 150 or 200); while
+    // open the host is asked for the new size first. False, with the level
+    // unchanged, for another number or when the host refuses.
+    bool setZoom(int percent);
+    // The level the user picked from the background menu: applied at the
+    // next idle (the menu is still on the stack now) and, when the host
+    // agrees, stored as the user's choice.
+    void chooseZoom(int percent);
+    void backgroundRightClicked(const CPoint& where) override;
+    void screenZoomChanged(int percent) override;
 
     // Only the host's parameters are announced as gestures; the list and
     // field tags name no parameter.
@@ -61,10 +84,21 @@ private:
     // Sets the controls of one parameter from the effect (editor's thread).
     void showParameter(VstInt32 index, float value);
     void takePendingParameters();
+    // The level to draw at when nothing was asked for: fixed, chosen or the screen's.
+    int preferredZoom(void* parentWindow) const;
+    // Loads the panel bitmap of the level and sizes the editor rectangle.
+    void takeZoom(int percent);
+    void applyPendingZoom();
+    // Creates the frame and every control at the current level.
+    bool build(void* parentWindow);
 
     Corvanta* corvanta;
     CBitmap* panel = nullptr;
     PeakHold peakHold;
+    const int fixedZoom;
+    int pendingZoom = 0;
+    bool pendingIsChoice = false;
+    COptionMenu* zoomMenu = nullptr;
 
     // Parameters set on other threads, for the next idle.
     std::atomic<uint32_t> pendingMask{0};
@@ -80,3 +114,8 @@ private:
     CTextLED* lamp = nullptr;
     CAbout* about = nullptr;
 };
+
+// The editor on the platform's window backend with its file dialogs, drawn
+// at `zoomLevel` (kFollowChoice: the user's or the screen's level); it
+// registers itself with the effect, which owns it (PluginEditorFactory.cpp).
+CorvantaEditor* createPlatformEditor(AudioEffect* effect, int zoomLevel);

@@ -2,6 +2,7 @@
 
 #include "DisplayUnits.h"
 #include "Parameters.h"
+#include "ValueReading.h"
 #include "ValueText.h"
 
 #include <cmath>
@@ -37,11 +38,6 @@ void formatOutputGain(double v, char* text)
     char number[kValueTextCapacity] = {};
     formatFixed(x, 2, number);
     appendUnit(number, "dB", text);
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 } // namespace
 
@@ -98,39 +94,12 @@ void formatFieldText(int32_t parameter, float value, char* text)
     }
 }
 
-double parseValueText(const char* text)
-{
-    if (!text)
-        return 0.0;
-    const char* c = text;
-    double sign = 1.0;
-    if (*c == '-')
-    {
-        sign = -1.0;
-        ++c;
-    }
-    double integerPart = 0.0;
-    for (; isDigit(*c); ++c)
-        integerPart = integerPart * 10.0 + (*c - '0');
-    double fraction = 0.0;
-    if (*c == '.' || *c == ',')
-    {
-        ++c;
-        int zeros = 0;
-        for (; *c == '0'; ++c)
-            ++zeros;
-        double number = 0.0;
-        int digits = 0;
-        for (; isDigit(*c); ++c, ++digits)
-            number = number * 10.0 + (*c - '0');
-        fraction = number * std::pow(0.1, zeros + (digits > 0 ? digits : 1));
-    }
-    return (integerPart + fraction) * sign;
-}
-
 float typedValueToNormalized(int32_t parameter, const char* text, double minimum, double maximum)
 {
-    double t = parseValueText(text);
+    const ValueReading reading = readValueText(parameter, text ? text : "");
+    if (reading.form == ValueReading::Form::word)
+        return static_cast<float>(reading.value);
+    double t = reading.form == ValueReading::Form::number ? reading.value : 0.0;
     if (t < minimum)
         t = minimum;
     else if (t > maximum)

@@ -27,11 +27,8 @@ constexpr size_t kFieldTextCapacity = 32;
 // ("112Hz", "-oodB", "-oo dB", "50%"); empty for a parameter without a field.
 void formatFieldText(int32_t parameter, float v, char* text);
 
-// Reads a typed number the lenient way the fields do: an optional leading
-// "-", digits, and after "." or "," more digits; anything else ends the
-// number ("2,5" is 2.5, "12ms" is 12, "abc" is 0).
-double parseValueText(const char* text);
-
-// The normalised value a typed text sets for `parameter`: parsed, limited to
-// minimum..maximum (display units), converted.
+// The normalised value a typed text sets for `parameter`: read as the
+// display shows values (readValueText: "1.00kHz", "-oo dB", "Wet"), a number
+// limited to minimum..maximum (display units) and converted; a text that
+// begins with neither a number nor a word of the parameter reads as 0.
 float typedValueToNormalized(int32_t parameter, const char* text, double minimum, double maximum);

@@ -11,12 +11,14 @@
 namespace
 {
 const ParameterInfo kParameterTable[kNumParameterSlots] = {
-    {"Power", 1.0f},    {"Type", 0.01f},    {"PreDely", 0.0f}, {"Decay", 0.5f},  {"HighDamp", 0.1f},
-    {"LowFreq", 0.5f},  {"LowGain", 0.5f},  {"HighFreq", 0.5f}, {"HighGain", 0.5f}, {"Mix", 0.5f},
-    {"Output", 0.5f},   {"", 0.0f},         {"", 0.0f},        {"", 0.0f},       {"", 0.0f},
-    {"", 0.0f},         {"", 0.0f},         {"Diffusion", 1.0f},
+    {"Power", 1.0f, "power"},        {"Type", 0.01f, "type"},          {"PreDely", 0.0f, "pre_delay"},
+    {"Decay", 0.5f, "decay"},        {"HighDamp", 0.1f, "high_damp"},  {"LowFreq", 0.5f, "low_freq"},
+    {"LowGain", 0.5f, "low_gain"},   {"HighFreq", 0.5f, "high_freq"},  {"HighGain", 0.5f, "high_gain"},
+    {"Mix", 0.5f, "mix"},            {"Output", 0.5f, "output"},       {"", 0.0f, ""},
+    {"", 0.0f, ""},                  {"", 0.0f, ""},                   {"", 0.0f, ""},
+    {"", 0.0f, ""},                  {"", 0.0f, ""},                   {"Diffusion", 1.0f, ""},
 };
-const ParameterInfo kNoParameter = {"", 0.0f};
+const ParameterInfo kNoParameter = {"", 0.0f, ""};
 
 // x * 100 (or * 1000) in double precision, shown as a single-precision number.
 void formatScaled(float x, double scale, const char* unit, char* text)

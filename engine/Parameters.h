@@ -34,6 +34,7 @@ struct ParameterInfo
 {
     const char* name;    // empty for indices without a parameter
     float defaultValue;  // normalised value of a new program
+    const char* symbol;  // the LV2 port symbol; empty without a port
 };
 
 // The table for indices 0..17; any other index has no parameter.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace
 {
@@ -25,6 +26,20 @@ double powerOfTen(int32_t n)
         exponent >>= 1;
     }
     return negative ? 1.0 / result : result;
+}
+
+// Writes the parts one after another into a caller's buffer of
+// kValueTextCapacity bytes, cutting what does not fit.
+void joinTexts(char* text, std::initializer_list<const char*> parts)
+{
+    size_t length = 0;
+    for (const char* part : parts)
+    {
+        const size_t partLength = strnlen(part, kValueTextCapacity - 1 - length);
+        std::memcpy(text + length, part, partLength);
+        length += partLength;
+    }
+    text[length] = 0;
 }
 } // namespace
 
@@ -79,7 +94,7 @@ void formatFixed(double value, int32_t decimals, char* text)
     }
     const int shown = decimals < kField - used ? decimals : kField - used;
     fractionDigits[shown] = 0;
-    std::snprintf(text, kValueTextCapacity, "%s.%s", integerDigits, fractionDigits);
+    joinTexts(text, {integerDigits, ".", fractionDigits});
 }
 
 void formatFrequency(float hz, char* text)
@@ -102,7 +117,7 @@ void formatFrequency(float hz, char* text)
         formatFixed(f * 0.001, f < 10000.0 ? 2 : 1, number);
         unit = "kHz";
     }
-    std::snprintf(text, kValueTextCapacity, "%s%s", number, unit);
+    joinTexts(text, {number, unit});
 }
 
 void formatDecibels(float gain, char* text)
@@ -118,7 +133,7 @@ void formatDecibels(float gain, char* text)
     const float decibels = static_cast<float>(sixTimesLog / portable::log10(2.0));
     char number[kValueTextCapacity] = {};
     formatFixed(decibels, 1, number);
-    std::snprintf(text, kValueTextCapacity, "%sdB", number);
+    joinTexts(text, {number, "dB"});
 }
 
 const char* typeName(int32_t type)

@@ -26,3 +26,11 @@ enum BitmapId : long
     kLoadPresetBitmap = 19998,
     kSavePresetBitmap = 19999,
 };
+
+// The same bitmap drawn for a zoom level: 100 % keeps the id, 150 % adds
+// 20000 and 200 % adds 40000 (every id stays below 65536, as a Windows
+// resource id must).
+constexpr long zoomedBitmapId(long id, int percent)
+{
+    return percent == 150 ? id + 20000 : percent == 200 ? id + 40000 : id;
+}

@@ -1,7 +1,12 @@
 # Installs the Debian packages the build needs, when any is missing.
-# Sourced by scripts/demo, scripts/test and scripts/package.
+# Sourced by scripts/demo, scripts/fuzz, scripts/test and scripts/package.
 corvanta_packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
   libstb-dev fonts-dejavu-core libx11-dev libxtst-dev xvfb libsoxr-dev libkissfft-dev)
+# The LV2 bundle: its headers and Turtle (lv2-dev, whose lv2_validate needs
+# sordi), and for its tests lilv's tools and libraries and suil.
+corvanta_packages+=(lv2-dev sordi lilv-utils liblilv-dev libsuil-dev)
+# The fuzz targets (scripts/fuzz): clang and its libFuzzer and sanitizer runtimes.
+corvanta_fuzz_packages=(clang libclang-rt-dev)
 # The Windows build and its tests under Wine (scripts/test): the mingw-w64
 # cross compiler, GoogleTest's sources, and Wine's 64-bit loader.
 corvanta_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 wine)

@@ -45,13 +45,19 @@ AudioEffect::AudioEffect(audioMasterCallback master, VstInt32 programs, VstInt32
 
 AudioEffect::~AudioEffect()
 {
-    delete editor;
+    setEditor(nullptr);
 }
 
 void AudioEffect::setEditor(AEffEditor* newEditor)
 {
+    if (newEditor == editor)
+        return;
+    // The pointer changes before the old editor goes, so whatever that
+    // editor's destructor asks of the effect finds its successor.
+    AEffEditor* replaced = editor;
     editor = newEditor;
     setFlag(effFlagsHasEditor, editor != nullptr);
+    delete replaced;
 }
 
 void AudioEffect::setFlag(VstInt32 flag, bool state)

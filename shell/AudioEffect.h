@@ -53,7 +53,8 @@ public:
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     virtual AEffEditor* getEditor() { return editor; }
-    // Called by the editor's constructor; the effect owns and deletes it.
+    // Called by the editor's constructor; the effect owns and deletes it, and
+    // deletes the editor it replaces.
     virtual void setEditor(AEffEditor* newEditor);
 
     virtual AEffect* getAeffect() { return &cEffect; }

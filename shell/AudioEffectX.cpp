@@ -176,6 +176,11 @@ bool AudioEffectX::updateDisplay()
     return callHost(audioMasterUpdateDisplay) != 0;
 }
 
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 void AudioEffectX::wantEvents(VstInt32 filter)
 {
     callHost(audioMasterWantMidi, 0, filter);

@@ -62,4 +62,7 @@ public:
     virtual bool endEdit(VstInt32 index);
     virtual bool updateDisplay();
     virtual void wantEvents(VstInt32 filter = 1);
+    // Asks the host to give the editor a window of this size; false when
+    // the host refused or does not know the request.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
 };

@@ -11,6 +11,22 @@ AEffGUIEditor::~AEffGUIEditor()
     frame = nullptr;
 }
 
+void AEffGUIEditor::setPanelSize(long width, long height)
+{
+    panelSize = CPoint(width, height);
+    setZoomLevel(zoom);
+}
+
+void AEffGUIEditor::setZoomLevel(int percent)
+{
+    zoom = percent;
+    const CRect zoomed = zoomRect(CRect(0, 0, panelSize.h, panelSize.v), zoom);
+    rect.left = 0;
+    rect.top = 0;
+    rect.right = static_cast<VstInt16>(zoomed.right);
+    rect.bottom = static_cast<VstInt16>(zoomed.bottom);
+}
+
 bool AEffGUIEditor::getRect(ERect** result)
 {
     if (!result)

@@ -7,6 +7,7 @@
 
 #include "AEffEditor.h"
 #include "CToolkitConstants.h"
+#include "Zoom.h"
 
 class CFrame;
 
@@ -34,9 +35,24 @@ public:
 
     long getKnobMode() const { return knobMode; }
     CFrame* getFrame() const { return frame; }
+    // The zoom level (Zoom.h) the editor draws at; a frame takes it when it
+    // is made, and the editor rectangle is the panel at that level.
+    int getZoom() const { return zoom; }
+    // The screen under the open editor asks for another level (it moved to
+    // a monitor of another density). Nothing by default.
+    virtual void screenZoomChanged(int) {}
+    // A right-click where no control is. Nothing by default.
+    virtual void backgroundRightClicked(const CPoint&) {}
 
 protected:
+    // The panel's size at 100 %; the editor rectangle becomes the panel at
+    // the current zoom level.
+    void setPanelSize(long width, long height);
+    void setZoomLevel(int percent);
+
     ERect rect{};
     CFrame* frame = nullptr;
     long knobMode = kCircularMode;
+    int zoom = kUnzoomed;
+    CPoint panelSize; // at 100 %
 };

@@ -15,7 +15,7 @@ CBitmap::CBitmap(long id) : resourceId(id)
 {
     ++liveBitmaps;
     const EmbeddedData data = findBitmapResource(id);
-    decodeBitmap(data.begin, data.size, image);
+    decodeImage(data.begin, data.size, image);
 }
 
 CBitmap::CBitmap(long width, long height) : image(static_cast<int>(width), static_cast<int>(height))
@@ -31,6 +31,16 @@ CBitmap::CBitmap(PixelBuffer pixels) : image(std::move(pixels))
 CBitmap::~CBitmap()
 {
     --liveBitmaps;
+}
+
+CPoint CBitmap::resourceSize(long id)
+{
+    const EmbeddedData data = findBitmapResource(id);
+    int width = 0;
+    int height = 0;
+    if (!bitmapSize(data.begin, data.size, width, height))
+        return {};
+    return {width, height};
 }
 
 long CBitmap::liveCount()

@@ -1,5 +1,6 @@
 // A bitmap loaded from the module's bitmap resources by id (or made from
 // pixels), shared by reference count between the controls that draw it.
+// Resources are bitmaps at 100 % and PNG images at the other zoom levels.
 // Pixels equal to the transparent colour are skipped by drawTransparent.
 #pragma once
 
@@ -34,6 +35,10 @@ public:
 
     PixelBuffer& getPixels() { return image; }
     const PixelBuffer& getPixels() const { return image; }
+
+    // The width (h) and height (v) of a 100 % bitmap resource, from its
+    // header alone; (0, 0) when there is none.
+    static CPoint resourceSize(long resourceId);
 
     // Bitmaps alive in the process, for leak checks.
     static long liveCount();

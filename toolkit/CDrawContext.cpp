@@ -57,6 +57,9 @@ void CDrawContext::setFont(CFont id, long size, long style)
         textStyle.size = static_cast<float>(size);
     if (style != 0 || size > 0)
         textStyle.bold = (style & kBoldFace) != 0;
+    // Sizes are given for the panel at 100 %.
+    if (frame)
+        textStyle.size *= static_cast<float>(frame->getZoom()) / 100.0f;
 }
 
 long CDrawContext::getFontSize() const

@@ -22,6 +22,8 @@ public:
     CRect& getClipRect(CRect& clip) const;
     void resetClipRect();
 
+    // The size (0: the font's own) is for the panel at 100 %; text is drawn
+    // at the frame's zoom level.
     void setFont(CFont fontId, long size = 0, long style = 0);
     CFont getFont() const { return fontId; }
     long getFontSize() const;

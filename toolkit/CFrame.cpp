@@ -8,7 +8,19 @@ namespace
 // at the mouse state again.
 constexpr int kTrackingWaitMs = 10;
 PlatformWindowFactory windowFactory = nullptr;
+ScreenZoomQuery screenZoomQuery = nullptr;
 } // namespace
+
+void setScreenZoomQuery(ScreenZoomQuery query)
+{
+    screenZoomQuery = query;
+}
+
+int screenZoom(void* parent)
+{
+    const int level = screenZoomQuery ? screenZoomQuery(parent) : kUnzoomed;
+    return isZoomLevel(level) ? level : kUnzoomed;
+}
 
 void setPlatformWindowFactory(PlatformWindowFactory factory)
 {
@@ -21,7 +33,7 @@ PlatformWindowFactory getPlatformWindowFactory()
 }
 
 CFrame::CFrame(const CRect& rect, void* parent, AEffGUIEditor* owner)
-    : CViewContainer(rect), editor(owner), systemWindow(parent),
+    : CViewContainer(rect), editor(owner), zoom(owner ? owner->getZoom() : kUnzoomed), systemWindow(parent),
       buffer(static_cast<int>(rect.width()), static_cast<int>(rect.height()))
 {
     parentFrame = this;
@@ -219,7 +231,10 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons)
     // A click elsewhere ends text editing.
     if (focusView && !focusView->getViewSize().pointInside(where))
         setFocusView(nullptr);
-    CViewContainer::mouse(context, where, buttons);
+    if (CView* view = getViewAt(where, buttons))
+        view->mouse(context, where, buttons);
+    else if ((buttons & kRButton) && !(buttons & kLButton) && editor)
+        editor->backgroundRightClicked(where);
 }
 
 long CFrame::onKeyDown(VstKeyCode& keyCode)
@@ -316,6 +331,12 @@ void CFrame::platformKey(VstKeyCode keyCode, bool down)
     else
         onKeyUp(keyCode);
     doIdleStuff();
+}
+
+void CFrame::platformScreenZoom(int percent)
+{
+    if (editor)
+        editor->screenZoomChanged(percent);
 }
 
 void CFrame::platformExpose(const CRect& area)

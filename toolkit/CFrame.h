@@ -12,6 +12,7 @@
 #include "CDrawContext.h"
 #include "CViewContainer.h"
 #include "PlatformWindow.h"
+#include "Zoom.h"
 #include "draw/PixelBuffer.h"
 
 #include <memory>
@@ -25,6 +26,9 @@ public:
     ~CFrame() override;
 
     AEffGUIEditor* getEditor() const { return editor; }
+    // The editor's zoom level when the frame was made (100 without an
+    // editor): text and the controls' gestures scale with it.
+    int getZoom() const { return zoom; }
     void* getSystemWindow() const { return systemWindow; }
     PlatformWindow* getPlatformWindow() const { return window.get(); }
     // Replaces the window (tests drive the frame through a scripted one).
@@ -62,6 +66,7 @@ public:
     long onKeyUp(VstKeyCode& keyCode) override;
     // Wheel input at the current mouse position (from the editor).
     bool onWheel(float distance);
+    using CViewContainer::onWheel;
 
     // Called by a control's mouse-tracking loop through its draw context.
     long pollMouseButtons();
@@ -74,6 +79,8 @@ public:
     void platformWheel(const CPoint& where, float distance, long modifiers);
     void platformKey(VstKeyCode keyCode, bool down);
     void platformExpose(const CRect& area);
+    // The window's screen asks for this zoom level now (it changed monitor).
+    void platformScreenZoom(int percent);
 
     const PixelBuffer& getBuffer() const { return buffer; }
     // A draw context on the frame's buffer.
@@ -88,6 +95,7 @@ private:
     void present(const CRect& area);
 
     AEffGUIEditor* editor;
+    int zoom;
     void* systemWindow;
     std::unique_ptr<PlatformWindow> window;
     PixelBuffer buffer;

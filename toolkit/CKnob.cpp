@@ -81,6 +81,7 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
     if (!buttons || checkDefaultValue(context, buttons))
         return;
     const long mode = parentFrame ? parentFrame->getKnobMode() : kCircularMode;
+    const int zoom = parentFrame ? parentFrame->getZoom() : kUnzoomed;
     beginEdit();
     CPoint anchor = where;
     float anchorValue = value;
@@ -104,7 +105,9 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons)
                 anchor = where;
                 anchorValue = value;
             }
-            const float range = (now & kShift) ? kLinearRange * kFineFactor : kLinearRange;
+            // The drag that spans the range grows with the panel.
+            const float zoomed = kLinearRange * static_cast<float>(zoom) / 100.0f;
+            const float range = (now & kShift) ? zoomed * kFineFactor : zoomed;
             const auto delta = static_cast<float>((where.h - anchor.h) + (anchor.v - where.v));
             value = anchorValue + delta * (vmax - vmin) / range;
         }

@@ -152,7 +152,7 @@ void COptionMenu::mouse(CDrawContext* context, CPoint&, long buttons)
 {
     if (!acceptPress(context, buttons) || !parentFrame || entries.empty())
         return;
-    auto* popup = new COptionMenuPopup(this, parentFrame->getViewSize());
+    auto* popup = new COptionMenuPopup(this, parentFrame->getViewSize(), parentFrame->getZoom());
     if (!parentFrame->setModalView(popup))
     {
         popup->forget();

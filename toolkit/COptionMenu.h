@@ -9,6 +9,7 @@
 #pragma once
 
 #include "CTextEdit.h"
+#include "Zoom.h"
 
 #include <string>
 #include <vector>
@@ -59,7 +60,9 @@ protected:
 class COptionMenuPopup : public CView
 {
 public:
-    COptionMenuPopup(COptionMenu* menu, const CRect& frameSize);
+    // Laid out for the frame's size and zoom level (its rows, margins and
+    // text scale with the level).
+    COptionMenuPopup(COptionMenu* menu, const CRect& frameSize, int zoom = kUnzoomed);
     ~COptionMenuPopup() override;
 
     void draw(CDrawContext* context) override;
@@ -81,6 +84,7 @@ private:
 
     COptionMenu* menu;
     CFont font;
+    int zoom;
     long rows = 1;
     long columns = 1;
     long rowHeight = 12;

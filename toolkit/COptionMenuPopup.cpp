@@ -28,11 +28,14 @@ CRect layoutPopup(const CRect& anchor, const CRect& frame, long width, long heig
 }
 } // namespace
 
-COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& frameSize)
-    : CView(frameSize), menu(owner), font(owner->getFont())
+COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& frameSize, int zoomLevel)
+    : CView(frameSize), menu(owner), font(owner->getFont()), zoom(zoomLevel)
 {
-    const TextStyle style = standardFontStyle(font);
-    rowHeight = static_cast<long>(style.size) + 4;
+    TextStyle style = standardFontStyle(font);
+    rowHeight = zoomEdge(static_cast<long>(style.size) + 4, zoom);
+    style.size *= static_cast<float>(zoom) / 100.0f;
+    const long padding = zoomEdge(kPadding, zoom);
+    const long checkWidth = zoomEdge(kCheckWidth, zoom);
     const long count = menu->getNbEntries();
     long perColumn = menu->getNbItemsPerColumn() > 0 ? menu->getNbItemsPerColumn() : count;
     perColumn = std::clamp(perColumn, 1L, std::max(1L, (frameSize.height() - 2) / rowHeight));
@@ -41,7 +44,7 @@ COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& frameSize)
     long widest = 0;
     for (long i = 0; i < count; ++i)
         widest = std::max(widest, static_cast<long>(text::measure(menu->getEntry(i), style)));
-    columnWidth = widest + 2 * kPadding + kCheckWidth;
+    columnWidth = widest + 2 * padding + checkWidth;
     columnWidth = std::min(columnWidth, (frameSize.width() - 2) / columns);
     CRect anchor;
     menu->getViewSize(anchor);
@@ -99,14 +102,16 @@ void COptionMenuPopup::draw(CDrawContext* context)
         if (checks && i == current)
         {
             // A small tick in the margin.
+            auto z = [this](long length) { return zoomEdge(length, zoom); };
             context->setFrameColor(ink);
-            context->setLineWidth(2);
+            context->setLineWidth(zoomWidth(2, zoom));
             const long mid = (cell.top + cell.bottom) / 2;
-            context->drawLine(CPoint(cell.left + 2, mid), CPoint(cell.left + 4, mid + 2));
-            context->drawLine(CPoint(cell.left + 4, mid + 2), CPoint(cell.left + 8, mid - 3));
+            context->drawLine(CPoint(cell.left + z(2), mid), CPoint(cell.left + z(4), mid + z(2)));
+            context->drawLine(CPoint(cell.left + z(4), mid + z(2)), CPoint(cell.left + z(8), mid - z(3)));
             context->setLineWidth(1);
         }
-        CRect textRect(cell.left + kCheckWidth, cell.top, cell.right - kPadding, cell.bottom);
+        CRect textRect(cell.left + zoomEdge(kCheckWidth, zoom), cell.top, cell.right - zoomEdge(kPadding, zoom),
+                       cell.bottom);
         CRect saved;
         context->getClipRect(saved);
         context->setClipRect(CRect(textRect).bound(saved));

@@ -28,7 +28,7 @@ void CParamDisplay::drawBack(CDrawContext* context)
     if (!(style & kNoFrame))
     {
         context->setFrameColor(frameColor);
-        context->setLineWidth(1);
+        context->setLineWidth(parentFrame ? zoomWidth(1, parentFrame->getZoom()) : 1);
         context->drawRect(size);
     }
 }

@@ -34,3 +34,10 @@ public:
 using PlatformWindowFactory = std::unique_ptr<PlatformWindow> (*)(CFrame& frame, void* parent);
 void setPlatformWindowFactory(PlatformWindowFactory factory);
 PlatformWindowFactory getPlatformWindowFactory();
+
+// The zoom level (Zoom.h) the screen asks for: the screen of the host's
+// `parent` window, or with none the system's. Installed by the platform layer
+// with the window factory; without one every screen asks for 100 %.
+using ScreenZoomQuery = int (*)(void* parent);
+void setScreenZoomQuery(ScreenZoomQuery query);
+int screenZoom(void* parent);

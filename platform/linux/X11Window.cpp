@@ -5,12 +5,14 @@
 #include "draw/PixelBuffer.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <poll.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace
@@ -371,7 +373,32 @@ std::unique_ptr<PlatformWindow> createX11Window(CFrame& frame, void* parent)
     return std::make_unique<X11Window>(frame, display, parentWindow, attributes);
 }
 
+int x11ScreenZoom(void*)
+{
+    // Desktops publish their scale as the Xft.dpi resource of the server's
+    // resource database; the host's window is on the same server.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return kUnzoomed;
+    int dpi = 0;
+    if (const char* resources = XResourceManagerString(display))
+    {
+        XrmInitialize();
+        if (XrmDatabase database = XrmGetStringDatabase(resources))
+        {
+            char* type = nullptr;
+            XrmValue value{};
+            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+                dpi = static_cast<int>(std::strtod(value.addr, nullptr));
+            XrmDestroyDatabase(database);
+        }
+    }
+    XCloseDisplay(display);
+    return zoomForDpi(dpi);
+}
+
 void installPlatformWindowBackend()
 {
     setPlatformWindowFactory(createX11Window);
+    setScreenZoomQuery(x11ScreenZoom);
 }

@@ -13,3 +13,5 @@
 class CFrame;
 
 std::unique_ptr<PlatformWindow> createX11Window(CFrame& frame, void* parent);
+// The level the X server's Xft.dpi resource asks for (Zoom.h; none: 100 %).
+int x11ScreenZoom(void* parent);

@@ -1,6 +1,7 @@
-// The editor's bitmaps from the module's resource section (BITMAP resources
-// compiled from resources/corvanta.rc). A BITMAP resource is a packed DIB,
-// which the toolkit decodes as it is.
+// The editor's bitmaps from the module's resource section (compiled from
+// resources/corvanta.rc): BITMAP resources at 100 %, packed DIBs the toolkit
+// decodes as they are, and RCDATA resources holding PNG files at the other
+// zoom levels.
 #include "BitmapResources.h"
 
 #include "Win32.h"
@@ -20,6 +21,8 @@ EmbeddedData findBitmapResource(long resourceId)
     const HMODULE module = thisModule();
     // Resource data stays mapped as long as the module is loaded: nothing to free.
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2)); // RT_BITMAP
+    if (!resource)
+        resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10)); // RT_RCDATA
     if (!resource)
         return {};
     HGLOBAL loaded = LoadResource(module, resource);

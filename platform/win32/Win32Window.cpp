@@ -12,6 +12,40 @@
 namespace
 {
 constexpr long kMouseButtons = kLButton | kMButton | kRButton;
+// Sent when the window's monitor changes density: to top-level windows, and
+// after the parent to children of a per-monitor aware process.
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+
+// A function of user32 that older systems lack, or null.
+template <typename Function> Function user32Function(const char* name)
+{
+    // Through a generic function pointer: the one cast between function types that is meant.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+// The window's density (Windows 10 and later), else the system's, else the
+// screen's; a process the system scales for (not DPI aware) sees 96.
+UINT dpiOf(HWND window)
+{
+    using ForWindow = UINT(WINAPI*)(HWND);
+    using ForSystem = UINT(WINAPI*)();
+    UINT dpi = 0;
+    if (window)
+        if (auto forWindow = user32Function<ForWindow>("GetDpiForWindow"))
+            dpi = forWindow(window);
+    if (!dpi)
+        if (auto forSystem = user32Function<ForSystem>("GetDpiForSystem"))
+            dpi = forSystem();
+    if (!dpi)
+    {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi;
+}
 
 long modifiersOf(WPARAM state)
 {
@@ -281,6 +315,12 @@ private:
             // Hosts that run dialog-style windows keep arrows, Tab and Return for themselves otherwise.
             result = DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS;
             return true;
+        case kDpiChanged:
+            frame.platformScreenZoom(zoomForDpi(LOWORD(wParam)));
+            return true;
+        case kDpiChangedAfterParent:
+            frame.platformScreenZoom(zoomForDpi(static_cast<int>(dpiOf(window))));
+            return true;
         case WM_ERASEBKGND:
             result = 1; // the frame paints every pixel
             return true;
@@ -354,7 +394,14 @@ std::unique_ptr<PlatformWindow> createWin32Window(CFrame& frame, void* parent)
     return window;
 }
 
+int win32ScreenZoom(void* parent)
+{
+    const auto window = static_cast<HWND>(parent);
+    return zoomForDpi(static_cast<int>(dpiOf(window && IsWindow(window) ? window : nullptr)));
+}
+
 void installPlatformWindowBackend()
 {
     setPlatformWindowFactory(createWin32Window);
+    setScreenZoomQuery(win32ScreenZoom);
 }

@@ -13,3 +13,6 @@
 class CFrame;
 
 std::unique_ptr<PlatformWindow> createWin32Window(CFrame& frame, void* parent);
+// The level the density of `parent`'s monitor asks for (Zoom.h), or with
+// no window the system's; 100 % for a process that is not DPI aware.
+int win32ScreenZoom(void* parent);

@@ -147,8 +147,8 @@ void (*const kPictures[9])(PixelBuffer&) = {ambience, room, chamber, club, hall,
 
 PixelBuffer typePictures(const PixelBuffer& panel)
 {
-    const PixelBuffer back = crop(panel, place::typePicture);
-    PixelBuffer strip(64, 360);
+    const PixelBuffer back = crop(panel, zoomed(place::typePicture));
+    PixelBuffer strip(back.width(), back.height() * 9);
     for (int type = 0; type < 9; ++type)
     {
         PixelBuffer frame = back;
@@ -157,29 +157,38 @@ PixelBuffer typePictures(const PixelBuffer& panel)
         kPictures[type](frame);
         // Drawn with transparency: the untouched corners show the panel.
         keyUnchanged(frame, back);
-        paste(strip, frame, 0, type * 40);
+        paste(strip, frame, 0, type * back.height());
     }
     return strip;
 }
 
 PixelBuffer about()
 {
-    PixelBuffer image(300, 262);
-    for (int y = 0; y < 262; ++y)
+    const CRect size = zoomed(CRect(0, 0, 300, 262));
+    PixelBuffer image(static_cast<int>(size.width()), static_cast<int>(size.height()));
+    const float s = scale();
+    for (long row = 0; row < size.bottom; ++row)
     {
-        const float t = static_cast<float>(y) / 170.0f;
-        const CColor color = y < 170 ? mix(rgb(22, 26, 36), rgb(46, 54, 72), t) : rgb(236, 234, 226);
-        image.fillRect({0, y, 300, y + 1}, color, image.bounds());
+        const float y = static_cast<float>(row) / s;
+        const float t = y / 170.0f;
+        const CColor color = y < 170.0f ? mix(rgb(22, 26, 36), rgb(46, 54, 72), t) : rgb(236, 234, 226);
+        image.fillRect({0, row, size.right, row + 1}, color, image.bounds());
     }
-    // A reverberation tail: dense early reflections fading into a smooth decay.
-    for (int x = 24; x < 276; ++x)
+    // A reverberation tail: dense early reflections fading into a smooth
+    // decay, one line per pixel column at every level.
+    const CRect tail = zoomed(CRect(24, 0, 276, 0));
+    for (long column = tail.left; column < tail.right; ++column)
     {
-        const float t = static_cast<float>(x - 24) / 252.0f;
-        const float envelope = std::exp(-4.2f * t) * (x < 30 ? 1.0f : 0.75f + 0.25f * std::abs(noise(x, 3)));
+        const float x = static_cast<float>(column) / s;
+        const int panelX = static_cast<int>(x);
+        const float t = (x - 24.0f) / 252.0f;
+        const float envelope =
+            std::exp(-4.2f * t) * (panelX < 30 ? 1.0f : 0.75f + 0.25f * std::abs(noise(panelX, 3)));
         const float height = 56.0f * envelope;
         CColor c = mix(rgb(130, 196, 255), rgb(80, 120, 190), t);
         c.alpha = 220;
-        line(image, static_cast<float>(x) + 0.5f, 158.0f - height, static_cast<float>(x) + 0.5f, 158.0f, 1.0f, c);
+        const auto px = static_cast<float>(column);
+        image.drawLine(px, (158.0f - height) * s - 0.5f, px, 158.0f * s - 0.5f, 1.0f, c, image.bounds());
     }
     line(image, 20, 158.5f, 280, 158.5f, 1.0f, rgb(120, 150, 200, 160));
     label(image, "CORVANTA", 150, 46, 28.0f, true, rgb(242, 242, 238), Align::centre, 4.0f);
@@ -187,7 +196,7 @@ PixelBuffer about()
     label(image, "VERSION", 149, 190, 8.0f, true, rgb(110, 110, 104), Align::centre, 2.0f);
     label(image, "Nine algorithms \xB7 52 programs \xB7 A/B memories", 150, 232, 9.0f, false, rgb(70, 70, 66));
     label(image, "click to close", 150, 249, 8.0f, false, rgb(140, 140, 132));
-    image.frameRect(image.bounds(), rgb(20, 22, 28), 1, image.bounds());
+    image.frameRect(image.bounds(), rgb(20, 22, 28), static_cast<int>(zoomWidth(1, zoom())), image.bounds());
     return image;
 }
 } // namespace artwork

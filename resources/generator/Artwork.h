@@ -1,5 +1,7 @@
-// The generator's drawings. Every control bitmap that is drawn opaque
-// carries the panel's pixels under its place, so it blends into the panel.
+// The generator's drawings, at the zoom level set with paint::setZoom. Every
+// control bitmap that is drawn opaque carries the panel's pixels under its
+// place, so it blends into the panel; each is the size of its place at the
+// level.
 #pragma once
 
 #include "Paint.h"
@@ -22,6 +24,8 @@ inline constexpr CRect lowFreqKnob{103, 126, 142, 165};
 inline constexpr CRect highFreqKnob{158, 126, 197, 165};
 inline constexpr CRect highGainKnob{213, 126, 252, 165};
 inline constexpr CRect slider{45, 177, 240, 186};
+// The slider's handle at value 0.
+inline constexpr CRect sliderHandle{45, 177, 66, 186};
 inline constexpr CRect mixKnob{103, 195, 142, 234};
 inline constexpr CRect outputKnob{158, 195, 197, 234};
 inline constexpr CRect powerSwitch{50, 202, 85, 228};
@@ -49,8 +53,9 @@ inline constexpr int kPanelHeight = 294;
 inline constexpr int kKnobFrames = 51;
 
 PixelBuffer panel();
-// A filmstrip of kKnobFrames knob images over the panel at `at`.
-PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent);
+// A filmstrip of kKnobFrames knob images over the panel at `at`. A strip
+// shared by two knobs in one row is as wide as the wider of their places.
+PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent, const CRect& alsoAt);
 PixelBuffer powerSwitch(const PixelBuffer& panel);
 PixelBuffer typeRocker(const PixelBuffer& panel);
 PixelBuffer typePictures(const PixelBuffer& panel);

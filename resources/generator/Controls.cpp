@@ -27,8 +27,13 @@ PixelBuffer stackFrames(const std::vector<PixelBuffer>& frames)
 
 void knob(PixelBuffer& image, float value, CColor accent)
 {
-    const float size = static_cast<float>(image.width());
+    // In panel pixels, centred in the image.
+    const float width = static_cast<float>(image.width()) / scale();
+    const float height = static_cast<float>(image.height()) / scale();
+    const float size = std::min(width, height);
     const float c = size * 0.5f;
+    const float cx = width * 0.5f;
+    const float cy = height * 0.5f;
     const bool big = size > 45.0f;
     const float tickOuter = c - 1.0f;
     const float tickInner = tickOuter - (big ? 3.5f : 2.5f);
@@ -39,26 +44,26 @@ void knob(PixelBuffer& image, float value, CColor accent)
     for (int i = 0; i <= 10; ++i)
     {
         const float a = kStart - kSweep * static_cast<float>(i) / 10.0f;
-        line(image, c + std::cos(a) * tickInner, c - std::sin(a) * tickInner, c + std::cos(a) * tickOuter,
-             c - std::sin(a) * tickOuter, i % 5 == 0 ? 1.4f : 1.0f, rgb(72, 74, 82));
+        line(image, cx + std::cos(a) * tickInner, cy - std::sin(a) * tickInner, cx + std::cos(a) * tickOuter,
+             cy - std::sin(a) * tickOuter, i % 5 == 0 ? 1.4f : 1.0f, rgb(72, 74, 82));
     }
     const float angle = kStart - kSweep * value;
-    arc(image, c, c, arcRadius, arcWidth, kStart, kStart - kSweep, rgb(120, 122, 126));
+    arc(image, cx, cy, arcRadius, arcWidth, kStart, kStart - kSweep, rgb(120, 122, 126));
     if (value > 0.002f)
-        arc(image, c, c, arcRadius, arcWidth, kStart, angle, accent);
+        arc(image, cx, cy, arcRadius, arcWidth, kStart, angle, accent);
 
-    circle(image, c, c + 1.5f, body + 0.5f, rgb(0, 0, 0, 70)); // shadow
-    circleGradient(image, c, c, body, rgb(104, 108, 120), rgb(30, 32, 39));
-    circleGradient(image, c, c, body - (big ? 2.5f : 1.8f), rgb(66, 70, 81), rgb(46, 49, 58));
+    circle(image, cx, cy + 1.5f, body + 0.5f, rgb(0, 0, 0, 70)); // shadow
+    circleGradient(image, cx, cy, body, rgb(104, 108, 120), rgb(30, 32, 39));
+    circleGradient(image, cx, cy, body - (big ? 2.5f : 1.8f), rgb(66, 70, 81), rgb(46, 49, 58));
     const float inner = body * 0.28f;
     const float outer = body - (big ? 3.5f : 2.5f);
-    line(image, c + std::cos(angle) * inner, c - std::sin(angle) * inner, c + std::cos(angle) * outer,
-         c - std::sin(angle) * outer, big ? 2.4f : 1.8f, rgb(246, 244, 236));
+    line(image, cx + std::cos(angle) * inner, cy - std::sin(angle) * inner, cx + std::cos(angle) * outer,
+         cy - std::sin(angle) * outer, big ? 2.4f : 1.8f, rgb(246, 244, 236));
 }
 
 void keyCap(PixelBuffer& image, float top, int state, CColor face)
 {
-    const float w = static_cast<float>(image.width());
+    const float w = static_cast<float>(image.width()) / scale();
     CColor upper = face;
     CColor lower = mix(face, rgb(0, 0, 0), 0.3f);
     if (state == 1)
@@ -77,15 +82,16 @@ void keyCap(PixelBuffer& image, float top, int state, CColor face)
 
 void buttonIcon(PixelBuffer& image, float top, ButtonIcon icon, CColor ink, float shift)
 {
-    const float cx = static_cast<float>(image.width()) * 0.5f;
+    const float cx = static_cast<float>(image.width()) / scale() * 0.5f;
     const float cy = top + 7.0f + shift;
     switch (icon)
     {
     case ButtonIcon::save: // a disk
         roundRect(image, cx - 3.5f, cy - 3.5f, cx + 3.5f, cy + 3.5f, 0.8f, ink);
-        image.fillRect({static_cast<long>(cx - 2), static_cast<long>(cy - 3), static_cast<long>(cx + 2),
-                        static_cast<long>(cy - 1)},
-                       rgb(230, 232, 236), image.bounds());
+        fill(image,
+             {static_cast<long>(cx - 2), static_cast<long>(cy - 3), static_cast<long>(cx + 2),
+              static_cast<long>(cy - 1)},
+             rgb(230, 232, 236));
         break;
     case ButtonIcon::load: // a folder
         roundRect(image, cx - 4.0f, cy - 2.5f, cx + 4.0f, cy + 3.5f, 0.8f, ink);
@@ -101,9 +107,11 @@ void buttonIcon(PixelBuffer& image, float top, ButtonIcon icon, CColor ink, floa
 }
 } // namespace
 
-PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent)
+PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent, const CRect& alsoAt)
 {
-    const PixelBuffer back = crop(panel, at);
+    CRect area = zoomed(at);
+    area.right = area.left + std::max(area.width(), zoomed(alsoAt).width());
+    const PixelBuffer back = crop(panel, area);
     std::vector<PixelBuffer> frames;
     for (int i = 0; i < kKnobFrames; ++i)
     {
@@ -116,7 +124,7 @@ PixelBuffer knobStrip(const PixelBuffer& panel, const CRect& at, CColor accent)
 
 PixelBuffer powerSwitch(const PixelBuffer& panel)
 {
-    const PixelBuffer back = crop(panel, place::powerSwitch);
+    const PixelBuffer back = crop(panel, zoomed(place::powerSwitch));
     std::vector<PixelBuffer> frames;
     for (int on = 0; on < 2; ++on)
     {
@@ -138,7 +146,7 @@ PixelBuffer powerSwitch(const PixelBuffer& panel)
 
 PixelBuffer typeRocker(const PixelBuffer& panel)
 {
-    const PixelBuffer back = crop(panel, place::typeRocker);
+    const PixelBuffer back = crop(panel, zoomed(place::typeRocker));
     std::vector<PixelBuffer> frames;
     for (int pressed = -1; pressed <= 1; ++pressed)
     {
@@ -166,7 +174,7 @@ PixelBuffer typeRocker(const PixelBuffer& panel)
 
 PixelBuffer overloadLamp(const PixelBuffer& panel)
 {
-    const PixelBuffer back = crop(panel, place::lamp);
+    const PixelBuffer back = crop(panel, zoomed(place::lamp));
     const CColor colours[3] = {rgb(255, 70, 52), rgb(214, 120, 40), rgb(86, 34, 32)};
     std::vector<PixelBuffer> frames;
     for (int state = 0; state < 3; ++state)
@@ -184,29 +192,31 @@ PixelBuffer overloadLamp(const PixelBuffer& panel)
 
 PixelBuffer sliderHandle()
 {
-    // Hard edges: the handle is keyed over any part of the track.
-    PixelBuffer image(21, 9, kTransparentKeyCColor.toPixel());
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 21; ++x)
-        {
-            const bool corner = (x == 0 || x == 20) && (y == 0 || y == 8);
-            if (corner)
-                continue;
-            const bool edge = x == 0 || x == 20 || y == 0 || y == 8;
-            const int shade = 236 - y * 5;
-            image.at(x, y) = edge ? rgb(44, 46, 52).toPixel() : rgb(shade, shade, shade - 4).toPixel();
-        }
-    for (int y = 2; y < 7; ++y)
+    // Hard edges: the handle is keyed over any part of the track. Its parts
+    // are placed as they lie on the panel with the handle at value 0.
+    const CPoint origin(place::sliderHandle.left, place::sliderHandle.top);
+    auto part = [&](long left, long top, long right, long bottom) {
+        return placeWithin(CRect(left, top, right, bottom), origin);
+    };
+    const CRect whole = part(0, 0, 21, 9);
+    PixelBuffer image(static_cast<int>(whole.width()), static_cast<int>(whole.height()),
+                      kTransparentKeyCColor.toPixel());
+    image.fillRect(whole, rgb(44, 46, 52), image.bounds());
+    for (long y = 1; y < 8; ++y)
     {
-        image.at(9, y) = rgb(90, 92, 100).toPixel();
-        image.at(11, y) = rgb(90, 92, 100).toPixel();
+        const int shade = 236 - static_cast<int>(y) * 5;
+        image.fillRect(part(1, y, 20, y + 1), rgb(shade, shade, shade - 4), image.bounds());
     }
+    for (const CRect& corner : {part(0, 0, 1, 1), part(20, 0, 21, 1), part(0, 8, 1, 9), part(20, 8, 21, 9)})
+        image.fillRect(corner, kTransparentKeyCColor, image.bounds());
+    for (long x : {9L, 11L})
+        image.fillRect(part(x, 2, x + 1, 7), rgb(90, 92, 100), image.bounds());
     return image;
 }
 
 PixelBuffer barButton(const PixelBuffer& panel, const CRect& at, ButtonIcon icon)
 {
-    PixelBuffer back = crop(panel, CRect(at.left, at.top, at.left + 12, at.bottom));
+    PixelBuffer back = crop(panel, zoomed(CRect(at.left, at.top, at.left + 12, at.bottom)));
     std::vector<PixelBuffer> frames;
     const int states[4] = {0, 1, 2, 0};
     for (int state : states)
@@ -222,7 +232,7 @@ PixelBuffer barButton(const PixelBuffer& panel, const CRect& at, ButtonIcon icon
 
 PixelBuffer stepRocker(const PixelBuffer& panel)
 {
-    const PixelBuffer back = crop(panel, place::stepRocker);
+    const PixelBuffer back = crop(panel, zoomed(place::stepRocker));
     std::vector<PixelBuffer> frames;
     // hover side, pressed side for images 0..4.
     const int hover[5] = {0, -1, 1, 0, 0};

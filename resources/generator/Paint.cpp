@@ -8,6 +8,7 @@ namespace paint
 namespace
 {
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
+int currentZoom = kUnzoomed;
 
 CRect boxOf(float left, float top, float right, float bottom)
 {
@@ -28,6 +29,37 @@ float roundRectDistance(float x, float y, float left, float top, float right, fl
     return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 } // namespace
+
+void setZoom(int percent)
+{
+    currentZoom = percent;
+}
+
+int zoom()
+{
+    return currentZoom;
+}
+
+float scale()
+{
+    return static_cast<float>(currentZoom) / 100.0f;
+}
+
+CRect zoomed(const CRect& rect)
+{
+    return zoomRect(rect, currentZoom);
+}
+
+CRect placeWithin(const CRect& rect, CPoint origin)
+{
+    const CPoint at = zoomPoint(origin, currentZoom);
+    return zoomed(CRect(rect).offset(origin.h, origin.v)).offset(-at.h, -at.v);
+}
+
+void fill(PixelBuffer& image, const CRect& rect, CColor color)
+{
+    image.fillRect(zoomed(rect), color, image.bounds());
+}
 
 CColor rgb(int red, int green, int blue, int alpha)
 {
@@ -52,6 +84,12 @@ void roundRect(PixelBuffer& image, float left, float top, float right, float bot
 void roundRectGradient(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor upper,
                        CColor lower)
 {
+    const float s = scale();
+    left *= s;
+    top *= s;
+    right *= s;
+    bottom *= s;
+    radius *= s;
     image.fillShape(
         boxOf(left, top, right, bottom),
         [=](float x, float y) { return roundRectDistance(x, y, left, top, right, bottom, radius); },
@@ -61,6 +99,13 @@ void roundRectGradient(PixelBuffer& image, float left, float top, float right, f
 void roundRectOutline(PixelBuffer& image, float left, float top, float right, float bottom, float radius, CColor color,
                       float width)
 {
+    const float s = scale();
+    left *= s;
+    top *= s;
+    right *= s;
+    bottom *= s;
+    radius *= s;
+    width *= s;
     image.fillShape(
         boxOf(left, top, right, bottom),
         [=](float x, float y) {
@@ -77,6 +122,10 @@ void circle(PixelBuffer& image, float cx, float cy, float radius, CColor color)
 
 void circleGradient(PixelBuffer& image, float cx, float cy, float radius, CColor upper, CColor lower)
 {
+    const float s = scale();
+    cx *= s;
+    cy *= s;
+    radius *= s;
     image.fillShape(
         boxOf(cx - radius, cy - radius, cx + radius, cy + radius),
         [=](float x, float y) { return std::hypot(x - cx, y - cy) - radius; },
@@ -86,6 +135,10 @@ void circleGradient(PixelBuffer& image, float cx, float cy, float radius, CColor
 
 void glow(PixelBuffer& image, float cx, float cy, float radius, CColor color)
 {
+    const float s = scale();
+    cx *= s;
+    cy *= s;
+    radius *= s;
     image.fillShape(
         boxOf(cx - radius, cy - radius, cx + radius, cy + radius),
         [=](float x, float y) { return std::hypot(x - cx, y - cy) - radius; },
@@ -100,6 +153,11 @@ void glow(PixelBuffer& image, float cx, float cy, float radius, CColor color)
 
 void ring(PixelBuffer& image, float cx, float cy, float innerRadius, float outerRadius, CColor color)
 {
+    const float s = scale();
+    cx *= s;
+    cy *= s;
+    innerRadius *= s;
+    outerRadius *= s;
     image.fillShape(
         boxOf(cx - outerRadius, cy - outerRadius, cx + outerRadius, cy + outerRadius),
         [=](float x, float y) {
@@ -111,6 +169,11 @@ void ring(PixelBuffer& image, float cx, float cy, float innerRadius, float outer
 
 void arc(PixelBuffer& image, float cx, float cy, float radius, float width, float from, float to, CColor color)
 {
+    const float s = scale();
+    cx *= s;
+    cy *= s;
+    radius *= s;
+    width *= s;
     const float half = width * 0.5f;
     const float sweep = from - to;
     const float r = radius + half + 1.0f;
@@ -138,12 +201,20 @@ void arc(PixelBuffer& image, float cx, float cy, float radius, float width, floa
 
 void line(PixelBuffer& image, float x0, float y0, float x1, float y1, float width, CColor color)
 {
+    const float s = scale();
     // PixelBuffer::drawLine places coordinates on pixel corners + 0.5.
-    image.drawLine(x0 - 0.5f, y0 - 0.5f, x1 - 0.5f, y1 - 0.5f, width, color, image.bounds());
+    image.drawLine(x0 * s - 0.5f, y0 * s - 0.5f, x1 * s - 0.5f, y1 * s - 0.5f, width * s, color, image.bounds());
 }
 
 void triangle(PixelBuffer& image, float x0, float y0, float x1, float y1, float x2, float y2, CColor color)
 {
+    const float s = scale();
+    x0 *= s;
+    y0 *= s;
+    x1 *= s;
+    y1 *= s;
+    x2 *= s;
+    y2 *= s;
     const float px[3] = {x0, x1, x2};
     const float py[3] = {y0, y1, y2};
     const float area = (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
@@ -167,7 +238,10 @@ void triangle(PixelBuffer& image, float x0, float y0, float x1, float y1, float 
         [=](float, float) { return color; }, image.bounds());
 }
 
-float labelWidth(std::string_view text, float size, bool bold, float tracking)
+namespace
+{
+// Width in pixels of a label at a size and tracking in pixels.
+float measuredWidth(std::string_view text, float size, bool bold, float tracking)
 {
     const TextStyle style{size, bold};
     float width = 0.0f;
@@ -175,12 +249,23 @@ float labelWidth(std::string_view text, float size, bool bold, float tracking)
         width += text::measure(text.substr(i, 1), style) + (i + 1 < text.size() ? tracking : 0.0f);
     return tracking == 0.0f ? text::measure(text, style) : width;
 }
+} // namespace
+
+float labelWidth(std::string_view text, float size, bool bold, float tracking)
+{
+    return measuredWidth(text, size * scale(), bold, tracking * scale()) / scale();
+}
 
 void label(PixelBuffer& image, std::string_view text, float x, float middle, float size, bool bold, CColor color,
            Align align, float tracking)
 {
+    const float s = scale();
+    x *= s;
+    middle *= s;
+    size *= s;
+    tracking *= s;
     const TextStyle style{size, bold};
-    const float width = labelWidth(text, size, bold, tracking);
+    const float width = measuredWidth(text, size, bold, tracking);
     float left = x;
     if (align == Align::centre)
         left = std::round(x - width * 0.5f);

@@ -1,8 +1,15 @@
 // Drawing helpers of the bitmap generator: anti-aliased shapes, gradients
 // and labels on a PixelBuffer. Coordinates are pixel edges (a pixel's centre is
 // at +0.5); angles are radians, counter-clockwise from the right.
+//
+// The artwork is described in panel pixels at 100 %. The shape and label
+// helpers draw it at the zoom level set with setZoom: every coordinate, size,
+// radius and width they are given is multiplied by level / 100 (at 100 %
+// nothing changes), and places on the panel follow its edge rule (Zoom.h).
+// crop, paste and keyUnchanged work on the pixels as they are.
 #pragma once
 
+#include "Zoom.h"
 #include "draw/Font.h"
 #include "draw/PixelBuffer.h"
 
@@ -10,6 +17,19 @@
 
 namespace paint
 {
+// The generator draws one level at a time.
+void setZoom(int percent);
+int zoom();
+// level / 100.
+float scale();
+// A panel rectangle at the current level.
+CRect zoomed(const CRect& rect);
+// A panel rectangle's place relative to `origin`'s place: where a part of a
+// bitmap drawn for the place at `origin` lands inside it.
+CRect placeWithin(const CRect& rect, CPoint origin);
+// Fills a panel rectangle (placed at the current level) with one colour.
+void fill(PixelBuffer& image, const CRect& rect, CColor color);
+
 CColor rgb(int red, int green, int blue, int alpha = 255);
 CColor mix(CColor a, CColor b, float t);
 

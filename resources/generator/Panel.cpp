@@ -41,7 +41,7 @@ void recess(PixelBuffer& image, const CRect& r, CColor fill)
     const auto rt = static_cast<float>(r.right);
     const auto b = static_cast<float>(r.bottom);
     roundRect(image, l - 1, t - 1, rt + 1, b + 1, 2.0f, rgb(238, 239, 236, 150));
-    image.fillRect(r, fill, image.bounds());
+    paint::fill(image, r, fill);
     line(image, l, t + 0.5f, rt, t + 0.5f, 1.0f, rgb(0, 0, 0, 40));
 }
 
@@ -71,11 +71,12 @@ void sliderTrack(PixelBuffer& image)
 
 void presetBar(PixelBuffer& image)
 {
-    for (int y = 251; y < kPanelHeight; ++y)
+    const CRect bar = zoomed(CRect(0, 251, kPanelWidth, kPanelHeight));
+    for (long y = bar.top; y < bar.bottom; ++y)
     {
-        const float t = static_cast<float>(y - 251) / 43.0f;
+        const float t = static_cast<float>(y - bar.top) / static_cast<float>(bar.height());
         const CColor color = mix(rgb(62, 66, 77), rgb(38, 41, 49), t);
-        image.fillRect({0, y, kPanelWidth, y + 1}, color, image.bounds());
+        image.fillRect({0, y, bar.right, y + 1}, color, image.bounds());
     }
     line(image, 0, 251.5f, 300, 251.5f, 1.0f, rgb(20, 22, 27));
     line(image, 0, 252.5f, 300, 252.5f, 1.0f, rgb(255, 255, 255, 40));
@@ -97,7 +98,8 @@ void presetBar(PixelBuffer& image)
 
 PixelBuffer panel()
 {
-    PixelBuffer image(kPanelWidth, kPanelHeight);
+    const CRect size = zoomed(CRect(0, 0, kPanelWidth, kPanelHeight));
+    PixelBuffer image(static_cast<int>(size.width()), static_cast<int>(size.height()));
     brushedMetal(image);
     titleStrip(image);
 
@@ -131,7 +133,7 @@ PixelBuffer panel()
 
     presetBar(image);
     // A fine outer edge.
-    image.frameRect(image.bounds(), rgb(40, 42, 48), 1, image.bounds());
+    image.frameRect(image.bounds(), rgb(40, 42, 48), static_cast<int>(zoomWidth(1, zoom())), image.bounds());
     return image;
 }
 } // namespace artwork

@@ -24,6 +24,9 @@ namespace editortest
 // What the in-process host heard; one effect at a time.
 inline std::vector<HostCall> heard;
 inline VstIntPtr blockSizeAnswer = 0;
+inline VstIntPtr sizeWindowAnswer = 1;
+// The zoom level the next editor is made with.
+inline int zoomLevel = CorvantaEditor::kFollowChoice;
 
 inline VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                                            float opt)
@@ -31,12 +34,14 @@ inline VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 i
     if (opcode == audioMasterVersion)
         return 2400;
     heard.push_back({opcode, index, value, opt});
+    if (opcode == audioMasterSizeWindow)
+        return sizeWindowAnswer;
     return opcode == audioMasterGetBlockSize ? blockSizeAnswer : 0;
 }
 
 inline AEffEditor* makeEditor(AudioEffect* effect)
 {
-    return new CorvantaEditor(effect);
+    return new CorvantaEditor(effect, zoomLevel);
 }
 
 inline std::vector<HostCall> heardWith(VstInt32 opcode)
@@ -71,6 +76,7 @@ protected:
     {
         editortest::heard.clear();
         editortest::blockSizeAnswer = 0;
+        editortest::sizeWindowAnswer = 1;
         effect = std::make_unique<Corvanta>(editortest::recordingHost, editortest::makeEditor);
         editor = dynamic_cast<CorvantaEditor*>(effect->getEditor());
         ASSERT_NE(editor, nullptr);

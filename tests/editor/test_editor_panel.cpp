@@ -1,6 +1,7 @@
 // The main panel on an in-process effect: what opening shows, typed values,
 // the Type controls following each other, the lamp and its held peak, host
-// changes from other threads, repeated opening and the panel's geometry.
+// changes from other threads and repeated opening. (The panel's geometry at
+// each zoom level is in test_editor_zoom.cpp.)
 #include "EditorFixture.h"
 
 #include "CAbout.h"
@@ -17,7 +18,6 @@ using editortest::lastAutomated;
 
 namespace
 {
-constexpr CRect kPanel(0, 0, 300, 294);
 constexpr CPoint kAboutZone(150, 12);
 
 // One block through the effect, dry at unity gain, so that its output peak
@@ -333,37 +333,4 @@ TEST_F(EditorTest, ParameterChangesFromAnotherThreadAppearAtTheNextIdle)
     EXPECT_FLOAT_EQ(control(kDecay)->getValue(), 0.42f);
     editor->idle();
     EXPECT_FLOAT_EQ(control(kDecay)->getValue(), 0.9f);
-}
-
-TEST_F(EditorTest, EveryControlLiesInsideThePanelAndNoneOverlaps)
-{
-    ERect* rect = nullptr;
-    ASSERT_EQ(effect->dispatcher(effEditGetRect, 0, 0, &rect, 0.0f), 1);
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->top, 0);
-    EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 294);
-    EXPECT_EQ(rect->right, 300);
-    openEditor();
-    CFrame* frame = editor->getFrame();
-    EXPECT_EQ(frame->getViewSize(), kPanel);
-    ASSERT_EQ(frame->getNbViews(), 24 + 11);
-    for (long i = 0; i < frame->getNbViews(); ++i)
-    {
-        const CRect size = frame->getView(i)->getViewSize();
-        EXPECT_FALSE(size.isEmpty()) << i;
-        EXPECT_EQ(CRect(size).bound(kPanel), size) << "view " << i;
-        if (!frame->getView(i)->getMouseEnabled())
-            continue;
-        for (long j = i + 1; j < frame->getNbViews(); ++j)
-        {
-            if (frame->getView(j)->getMouseEnabled())
-            {
-                EXPECT_FALSE(size.rectOverlap(frame->getView(j)->getViewSize())) << i << " and " << j;
-            }
-        }
-    }
-    EXPECT_EQ(CRect(editor->getLamp()->getReadout()).bound(kPanel), editor->getLamp()->getReadout());
-    // The display-only picture takes no clicks.
-    EXPECT_FALSE(editor->getTypePicture()->getMouseEnabled());
 }

@@ -190,6 +190,8 @@ VstIntPtr TestHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, flo
         return sampleRateAnswer;
     case audioMasterPinConnected:
         return pinConnectedAnswer;
+    case audioMasterSizeWindow:
+        return sizeWindowAnswer;
     default:
         return 0;
     }

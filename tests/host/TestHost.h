@@ -49,6 +49,8 @@ public:
     VstIntPtr sampleRateAnswer = 0;
     // Host answer to the pin-connection query: 0 means connected.
     VstIntPtr pinConnectedAnswer = 0;
+    // Host answer to a request for another editor window size: 0 refuses.
+    VstIntPtr sizeWindowAnswer = 0;
 
     TestHost();
     ~TestHost();

@@ -4,12 +4,14 @@
 // effEditIdle, and drives it with real X input (XTest): a knob drag, the
 // Power switch, a pick from the program list and a typed program name. The
 // host callback must see the changes as automation. The panel is saved as
-// editor_window.png in the build folder.
+// editor_window.png in the build folder. On a server whose Xft.dpi is 192 the
+// editor opens at 200 %, driven the same way.
 // GoogleTest first: Xlib defines macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
 
 #include "BitmapIds.h"
 #include "../editor/ProgramListLayout.h"
+#include "TempDirectory.h"
 #include "TestHost.h"
 #include "Toolkit.h"
 #include "XvfbHarness.h"
@@ -162,6 +164,57 @@ TEST(EditorWindow, HostOpensTheEditorAndRealInputArrivesAsAutomation)
     EXPECT_EQ(childWindows(display, hostWindow), 1);
     host.close();
     EXPECT_EQ(childWindows(display, hostWindow), 0);
+    XDestroyWindow(display, hostWindow);
+}
+TEST(EditorWindow, AScreenAt192DpiOpensTheEditorAt200PercentDrivenByRealInput)
+{
+    XvfbServer server;
+    if (!server.start())
+        GTEST_SKIP() << "no X server could be started (Xvfb missing or failing)";
+    setenv("DISPLAY", server.displayName().c_str(), 1);
+    Display* display = server.display();
+    setServerResources(display, "Xft.dpi:\t192\n");
+    ScopedConfigHome settings; // no zoom chosen by the user
+
+    PluginModule module;
+    TestHost host;
+    ASSERT_NE(host.load(module), nullptr);
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_EQ(rect->right - rect->left, 600);
+    ASSERT_EQ(rect->bottom - rect->top, 588);
+    const Window hostWindow = createHostWindow(display, 600, 588);
+    host.setParameter(3, 0.5f);
+    host.setParameter(0, 1.0f);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(hostWindow)), 1);
+    host.clearCalls();
+
+    const CRect entry = programListEntry(7, 200);
+    idleWhile(host, [&] {
+        Driver driver(server.displayName(), hostWindow);
+        // The Decay knob, 100 pixels up: a quarter of its range at this size.
+        driver.dragVertically(134, 140, 40);
+        driver.click(135, 430); // Power off
+        driver.click(422, 554); // the program list...
+        driver.click(static_cast<int>((entry.left + entry.right) / 2), static_cast<int>((entry.top + entry.bottom) / 2));
+    });
+    EXPECT_TRUE(automated(host, 3, 0.75f));
+    EXPECT_TRUE(automated(host, 0, 0.0f));
+    EXPECT_EQ(host.programName(), "Basic Room");
+
+    // The window shows the panel drawn for 200 %.
+    XSync(display, False);
+    const PixelBuffer shown = grabWindow(display, hostWindow, 600, 588);
+    writePng(shown, std::string(CORVANTA_TEST_BINARY_DIR) + "/editor_window_200.png");
+    CBitmap panel(zoomedBitmapId(kPanelBitmap, 200));
+    ASSERT_EQ(panel.getWidth(), 600);
+    long different = 0;
+    for (int y = 44; y < 240; ++y)
+        for (int x = 0; x < 76; ++x)
+            different += (shown.at(x, y) & 0xFFFFFFu) != (panel.getPixels().at(x, y) & 0xFFFFFFu);
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+    host.close();
     XDestroyWindow(display, hostWindow);
 }
 } // namespace

@@ -26,13 +26,13 @@ CPresetSystemEffect* presetEffect(AEffect* effect)
     return static_cast<CPresetSystemEffect*>(static_cast<AudioEffect*>(effect->object));
 }
 
-// Lives on the test's stack and leaves the effect before it goes, so the
-// module never deletes an object the test allocated.
+// Replaces the module's editor, which the effect then deletes; the effect
+// deletes this one in turn (through its virtual destructor, which is the
+// test's own, so the test's allocation is freed by the test's code).
 class RecordingEditor : public AEffEditor
 {
 public:
     using AEffEditor::AEffEditor;
-    ~RecordingEditor() override { effect->setEditor(nullptr); }
     std::vector<std::string> names;
     void updateProgramName(const char* name) override { names.emplace_back(name); }
 };
@@ -135,7 +135,7 @@ TEST(PresetFiles, PresetLoadsIntoTheCurrentProgramAsTheHostSeesIt)
     TestHost host;
     ASSERT_NE(host.load(module), nullptr);
     CPresetSystemEffect* effect = presetEffect(host.effect());
-    RecordingEditor editor(effect);
+    auto& editor = *new RecordingEditor(effect);
     FileSetup setup;
     CPresetFiles files(effect, setup.chooser, setup.messages);
 

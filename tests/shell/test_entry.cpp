@@ -1,4 +1,6 @@
 // Loading the module the way a host does.
+#include "AEffEditor.h"
+#include "AudioEffect.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>
@@ -69,4 +71,29 @@ TEST(Entry, TwoInstancesAreIndependent)
     EXPECT_FLOAT_EQ(second.getParameter(3), 0.5f);
     first.close();
     EXPECT_FLOAT_EQ(second.getParameter(3), 0.5f);
+}
+
+TEST(Entry, AReplacedEditorIsDeletedAndTheLastOneGoesWithTheEffect)
+{
+    // Counts its own deletions; constructing one registers it with the effect.
+    struct CountedEditor : AEffEditor
+    {
+        CountedEditor(AudioEffect* effect, int& deletions) : AEffEditor(effect), deletions(deletions) {}
+        ~CountedEditor() override { ++deletions; }
+        int& deletions;
+    };
+    int deletions = 0;
+    {
+        AudioEffect effect(silentHostCallback, 1, 1);
+        new CountedEditor(&effect, deletions);
+        auto* second = new CountedEditor(&effect, deletions);
+        EXPECT_EQ(deletions, 1);
+        EXPECT_EQ(effect.getEditor(), second);
+        effect.setEditor(second);
+        EXPECT_EQ(deletions, 1) << "registering the same editor again keeps it";
+        new CountedEditor(&effect, deletions);
+        EXPECT_EQ(deletions, 2);
+        EXPECT_NE(effect.getAeffect()->flags & effFlagsHasEditor, 0);
+    }
+    EXPECT_EQ(deletions, 3);
 }

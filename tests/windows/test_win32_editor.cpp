@@ -6,8 +6,10 @@
 // The host callback must see the changes as automation. The panel is saved
 // as editor_window_win32.png in the build folder. Wine's null graphics
 // driver keeps a surface per window, so what the window shows is read back.
+// With the prefix at 192 DPI a DPI-aware host gets the editor at 200 %.
 #include "BitmapIds.h"
 #include "../editor/ProgramListLayout.h"
+#include "MemoSandbox.h"
 #include "TestHost.h"
 #include "Toolkit.h"
 #include "Win32.h"
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -170,5 +173,117 @@ TEST(EditorWindow, AHostWindowClosedUnderTheOpenEditorLeavesTheEffectWorking)
     EXPECT_EQ(childWindows(another), 1);
     EXPECT_EQ(host.dispatch(effEditClose), 0);
     DestroyWindow(another);
+}
+TEST(EditorWindow, ADpiAwareHostOnA192DpiPrefixGetsTheEditorAt200Percent)
+{
+    // The prefix's density, as its configuration sets it, for the child's
+    // process only: the old value is back before this test ends.
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &desktop, nullptr),
+              ERROR_SUCCESS);
+    DWORD old = 0;
+    DWORD size = sizeof old;
+    const bool hadOld = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old),
+                                         &size) == ERROR_SUCCESS;
+    const DWORD dpi = 192;
+    ASSERT_EQ(RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi),
+              ERROR_SUCCESS);
+
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=EditorWindowDpi.DISABLED_*";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &child) != FALSE;
+    DWORD exitCode = 1;
+    if (started)
+    {
+        WaitForSingleObject(child.hProcess, 120000);
+        GetExitCodeProcess(child.hProcess, &exitCode);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+    if (hadOld)
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old), sizeof old);
+    else
+        RegDeleteValueA(desktop, "LogPixels");
+    RegCloseKey(desktop);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exitCode, 0u) << "the DPI-aware host failed (its output is above)";
+}
+
+// Run by the test above in a process of its own, started after the prefix
+// was set to 192 DPI (the system's density is read when a process starts).
+TEST(EditorWindowDpi, DISABLED_AwareHostOnA192DpiScreen)
+{
+    // A DPI-aware host: the system does not scale its windows.
+    ASSERT_TRUE(SetProcessDPIAware());
+    MemoSandbox settings; // the user's zoom choice goes here
+    ASSERT_TRUE(settings.isActive());
+    PluginModule module;
+    TestHost host;
+    host.sizeWindowAnswer = 1;
+    ASSERT_NE(host.load(module), nullptr);
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_EQ(rect->right - rect->left, 600);
+    ASSERT_EQ(rect->bottom - rect->top, 588);
+    const HWND hostWindow = createHostWindow(600, 588);
+    host.setParameter(3, 0.5f);
+    host.setParameter(0, 1.0f);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, hostWindow), 1);
+    HWND editorWindow = GetWindow(hostWindow, GW_CHILD);
+    RECT client{};
+    GetClientRect(editorWindow, &client);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 588);
+    runHost(host);
+    host.clearCalls();
+
+    // The Decay knob, 100 pixels up: a quarter of its range at this size.
+    realMouse(editorWindow, 134, 140);
+    realMouse(editorWindow, 134, 140, MOUSEEVENTF_LEFTDOWN);
+    for (long y = 120; y >= 40; y -= 20)
+        realMouse(editorWindow, 134, y);
+    realMouse(editorWindow, 134, 40, MOUSEEVENTF_LEFTUP);
+    realClick(editorWindow, 135, 430); // Power off
+    runHost(host);
+    EXPECT_TRUE(automated(host, 3, 0.75f));
+    EXPECT_TRUE(automated(host, 0, 0.0f));
+    const PixelBuffer shown = grabWindow(editorWindow, 600, 588);
+    writePng(shown, std::string(CORVANTA_TEST_BINARY_DIR) + "/editor_window_win32_200.png");
+
+    // The background's menu: 100 % with a host that agrees, then 200 % with
+    // one that refuses, which keeps 100 %.
+    auto pickZoom = [&](long entry, int zoom) {
+        const CPoint click = zoomPoint(CPoint(12, 60), zoom);
+        realMouse(editorWindow, click.h, click.v, MOUSEEVENTF_RIGHTDOWN);
+        realMouse(editorWindow, click.h, click.v, MOUSEEVENTF_RIGHTUP);
+        runHost(host);
+        const CRect item = zoomMenuEntry(click, entry, zoom);
+        realClick(editorWindow, item.left + 10, (item.top + item.bottom) / 2);
+        runHost(host);
+        editorWindow = GetWindow(hostWindow, GW_CHILD);
+    };
+    pickZoom(0, 200);
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 300);
+    EXPECT_EQ(rect->bottom, 294);
+    GetClientRect(editorWindow, &client);
+    EXPECT_EQ(client.right, 300);
+    host.sizeWindowAnswer = 0;
+    pickZoom(2, 100);
+    EXPECT_EQ(host.callsWith(audioMasterSizeWindow).back().index, 600);
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 300);
+    GetClientRect(editorWindow, &client);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+    host.close();
+    DestroyWindow(hostWindow);
 }
 } // namespace

@@ -7,9 +7,15 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-function"
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #include <stb_image_write.h>
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#include <stb_image.h>
 #pragma GCC diagnostic pop
 
 namespace
@@ -37,7 +43,21 @@ void writeU16(unsigned char* p, uint16_t value)
 }
 } // namespace
 
-bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image)
+namespace
+{
+struct BitmapLayout
+{
+    int width = 0;
+    int height = 0;
+    bool bottomUp = true;
+    size_t bytesPerPixel = 3;
+    size_t stride = 0;
+    size_t pixelOffset = 0;
+};
+
+// The layout of a 24- or 32-bit uncompressed bitmap (file or packed DIB),
+// checked against the data's size.
+bool readBitmapLayout(const unsigned char* data, size_t size, BitmapLayout& layout)
 {
     if (!data)
         return false;
@@ -62,28 +82,72 @@ bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image)
         (bitsPerPixel != 24 && bitsPerPixel != 32) || (compression != 0 && compression != 3) ||
         width > 16384 || rawHeight > 16384 || rawHeight < -16384)
         return false;
-    const bool bottomUp = rawHeight > 0;
-    const int height = bottomUp ? rawHeight : -rawHeight;
+    layout.bottomUp = rawHeight > 0;
+    layout.width = width;
+    layout.height = layout.bottomUp ? rawHeight : -rawHeight;
     if (!isFile)
     {
         // A packed DIB: pixels follow the header, its colour masks and palette.
         pixelOffset = headerSize + (compression == 3 && headerSize == kInfoHeaderSize ? 12 : 0) +
                       static_cast<size_t>(paletteSize) * 4;
     }
-    const size_t bytesPerPixel = bitsPerPixel / 8;
-    const size_t stride = (static_cast<size_t>(width) * bytesPerPixel + 3) & ~size_t{3};
-    if (pixelOffset > size || stride * static_cast<size_t>(height) > size - pixelOffset)
+    layout.bytesPerPixel = bitsPerPixel / 8;
+    layout.stride = (static_cast<size_t>(width) * layout.bytesPerPixel + 3) & ~size_t{3};
+    layout.pixelOffset = pixelOffset;
+    return pixelOffset <= size && layout.stride * static_cast<size_t>(layout.height) <= size - pixelOffset;
+}
+} // namespace
+
+bool decodeBitmap(const unsigned char* data, size_t size, PixelBuffer& image)
+{
+    BitmapLayout layout;
+    if (!readBitmapLayout(data, size, layout))
         return false;
-    PixelBuffer decoded(width, height);
-    for (int y = 0; y < height; ++y)
+    PixelBuffer decoded(layout.width, layout.height);
+    for (int y = 0; y < layout.height; ++y)
     {
-        const unsigned char* row = data + pixelOffset + stride * static_cast<size_t>(bottomUp ? height - 1 - y : y);
-        for (int x = 0; x < width; ++x)
+        const unsigned char* row = data + layout.pixelOffset +
+                                   layout.stride * static_cast<size_t>(layout.bottomUp ? layout.height - 1 - y : y);
+        for (int x = 0; x < layout.width; ++x)
         {
-            const unsigned char* p = row + static_cast<size_t>(x) * bytesPerPixel;
+            const unsigned char* p = row + static_cast<size_t>(x) * layout.bytesPerPixel;
             decoded.at(x, y) = 0xFF000000u | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[0]};
         }
     }
+    image = std::move(decoded);
+    return true;
+}
+
+bool bitmapSize(const unsigned char* data, size_t size, int& width, int& height)
+{
+    BitmapLayout layout;
+    if (!readBitmapLayout(data, size, layout))
+        return false;
+    width = layout.width;
+    height = layout.height;
+    return true;
+}
+
+bool decodeImage(const unsigned char* data, size_t size, PixelBuffer& image)
+{
+    if (decodeBitmap(data, size, image))
+        return true;
+    constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (!data || size < sizeof kPngSignature || std::memcmp(data, kPngSignature, sizeof kPngSignature) != 0 ||
+        size > static_cast<size_t>(INT32_MAX))
+        return false;
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 3);
+    if (!pixels)
+        return false;
+    PixelBuffer decoded(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const unsigned char* p = pixels + (static_cast<size_t>(y) * width + x) * 3;
+            decoded.at(x, y) = 0xFF000000u | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[2]};
+        }
+    stbi_image_free(pixels);
     image = std::move(decoded);
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include "DisplayUnits.h"
 #include "Parameters.h"
-#include "ValueText.h"
+#include "ValueReading.h"
 
 #include <charconv>
 #include <cmath>
@@ -26,17 +26,6 @@ std::string_view trim(std::string_view text)
     return text;
 }
 
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix)
-{
-    return text.size() >= suffix.size() && equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
-// Removes a trailing unit if present; the number before it must be whole.
-std::string_view stripUnit(std::string_view text, std::string_view unit)
-{
-    return endsWithIgnoringCase(text, unit) ? trim(text.substr(0, text.size() - unit.size())) : text;
-}
-
 // The text in single quotes, for messages.
 std::string quoted(std::string_view text)
 {
@@ -51,85 +40,6 @@ std::string formatNumber(double value)
     char text[32] = {};
     std::snprintf(text, sizeof(text), "%g", value);
     return text;
-}
-
-bool isSilenceWord(std::string_view text)
-{
-    for (std::string_view word : {"-oo", "-inf", "-oodB", "-infdB", "-oo dB", "-inf dB"})
-        if (equalsIgnoringCase(text, word))
-            return true;
-    return false;
-}
-
-bool parseWord(const DisplayRange& range, std::string_view text, double& normalized)
-{
-    switch (range.unit)
-    {
-    case Unit::Switch:
-        if (equalsIgnoringCase(text, "On"))
-            normalized = 1.0;
-        else if (equalsIgnoringCase(text, "Off"))
-            normalized = 0.0;
-        else
-            return false;
-        return true;
-    case Unit::Type:
-        for (int32_t type = 0; type < 9; ++type)
-            if (equalsIgnoringCase(text, typeName(type)))
-            {
-                normalized = typeNormalizedValue(type);
-                return true;
-            }
-        return false;
-    case Unit::Percent:
-        if (range.index != kMix)
-            return false;
-        if (equalsIgnoringCase(text, "Wet"))
-            normalized = 1.0;
-        else if (equalsIgnoringCase(text, "Dry"))
-            normalized = 0.0;
-        else
-            return false;
-        return true;
-    case Unit::Decibels:
-        normalized = 0.0;
-        return isSilenceWord(text);
-    default:
-        return false;
-    }
-}
-
-// The number and its scale to the display unit, after removing the unit.
-bool splitNumber(const DisplayRange& range, std::string_view text, double& t)
-{
-    double scale = 1.0;
-    switch (range.unit)
-    {
-    case Unit::Milliseconds:
-        text = stripUnit(text, "ms");
-        break;
-    case Unit::Percent:
-        text = stripUnit(text, "%");
-        break;
-    case Unit::Frequency:
-        if (endsWithIgnoringCase(text, "kHz"))
-        {
-            text = stripUnit(text, "kHz");
-            scale = 1000.0;
-        }
-        else
-            text = stripUnit(text, "Hz");
-        break;
-    case Unit::Decibels:
-        text = stripUnit(text, "dB");
-        break;
-    default:
-        break;
-    }
-    if (!parseNumber(text, t))
-        return false;
-    t *= scale;
-    return true;
 }
 } // namespace
 
@@ -201,18 +111,20 @@ bool parseDisplayValue(int32_t index, std::string_view text, float& normalized, 
     }
     const std::string name = parameterInfo(index).name;
     text = trim(text);
-    double x = 0.0;
-    if (parseWord(*range, text, x))
-    {
-        normalized = static_cast<float>(x);
-        return true;
-    }
-    double t = 0.0;
-    if (!splitNumber(*range, text, t))
+    // The display never writes a plus sign, but a number may carry one here.
+    const std::string_view afterSign = text.starts_with('+') ? text.substr(1) : text;
+    const ValueReading reading = readValueText(index, afterSign);
+    if (!reading.complete || (reading.form == ValueReading::Form::word && afterSign.size() != text.size()))
     {
         error = quoted(text) + " is not a value of " + name + " (" + valueSyntax(index) + ")";
         return false;
     }
+    if (reading.form == ValueReading::Form::word)
+    {
+        normalized = static_cast<float>(reading.value);
+        return true;
+    }
+    const double t = reading.value;
     if (t < range->minimum || t > range->maximum)
     {
         error = name + " = " + quoted(text) + " is out of range (" + valueSyntax(index) + ")";

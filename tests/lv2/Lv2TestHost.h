@@ -1,0 +1,56 @@
+// A small LV2 host for tests on liblilv: loads the bundle this build made,
+// or the one the environment variable CORVANTA_TEST_LV2_BUNDLE names, and
+// nothing else; maps URIs for the plug-in and lilv's state code, and
+// runs one instance on buffers and control values of its own.
+#pragma once
+
+#include <lilv/lilv.h>
+#include <lv2/urid/urid.h>
+
+#include <string>
+#include <vector>
+
+class Lv2TestWorld
+{
+public:
+    Lv2TestWorld();
+    ~Lv2TestWorld();
+    Lv2TestWorld(const Lv2TestWorld&) = delete;
+    Lv2TestWorld& operator=(const Lv2TestWorld&) = delete;
+
+    ::LilvWorld* get() const { return world; }
+    // The Corvanta plug-in of the bundle, or null.
+    const LilvPlugin* plugin() const { return found; }
+    LV2_URID_Map* map() { return &mapFeature; }
+    LilvNode* uri(const char* text) const { return lilv_new_uri(world, text); }
+
+private:
+    static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri);
+
+    ::LilvWorld* world = nullptr;
+    const LilvPlugin* found = nullptr;
+    std::vector<std::string> uris;
+    LV2_URID_Map mapFeature{this, mapUri};
+};
+
+class Lv2TestInstance
+{
+public:
+    // Instantiates the plug-in at `rate` with urid:map and options naming
+    // `blockLength` as the nominal block length; controls start at the
+    // ports' defaults.
+    Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLength);
+    ~Lv2TestInstance();
+    Lv2TestInstance(const Lv2TestInstance&) = delete;
+    Lv2TestInstance& operator=(const Lv2TestInstance&) = delete;
+
+    bool valid() const { return instance != nullptr; }
+    LilvInstance* get() const { return instance; }
+    std::vector<float> controls;
+    // One run() over separate stereo buffers; outputs are resized.
+    void run(std::vector<float>& inL, std::vector<float>& inR, std::vector<float>& outL, std::vector<float>& outR);
+
+private:
+    LilvInstance* instance = nullptr;
+    int32_t nominalBlock = 0;
+};
