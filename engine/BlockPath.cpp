@@ -73,6 +73,14 @@ void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL,
     outputStage(outL, outR, n, wetCarry + m);
 }
 
+void ReverbEngine::keepDry(int32_t i, float left, float right)
+{
+    if (level(left, right) > kSilence)
+        activityCount = activityReload;
+    dryL[i] = left;
+    dryR[i] = right;
+}
+
 int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
 {
     if (decimation == 1 && kernelPath != KernelPath::Scalar)
@@ -83,10 +91,7 @@ int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
     {
         const float left = inL[i];
         const float right = inR[i];
-        if (level(left, right) > kSilence)
-            activityCount = activityReload;
-        dryL[i] = left;
-        dryR[i] = right;
+        keepDry(i, left, right);
 
         if (decimation == 0)
         {
@@ -140,10 +145,7 @@ int32_t ReverbEngine::inputStageHalfBand(const float* inL, const float* inR, int
     {
         const float left = inL[i];
         const float right = inR[i];
-        if (level(left, right) > kSilence)
-            activityCount = activityReload;
-        dryL[i] = left;
-        dryR[i] = right;
+        keepDry(i, left, right);
         const float safeL = wetSafe(left);
         const float safeR = wetSafe(right);
         r.decimatorL[r.decimatorIndex] = safeL;

@@ -268,6 +268,9 @@ private:
     // second output unconnected).
     void processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n);
     int32_t inputStage(const float* inL, const float* inR, int32_t n);
+    // The dry copy of host sample i; a sample above the silence level keeps
+    // the engine awake.
+    void keepDry(int32_t i, float left, float right);
     void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
     void outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd);
     // One host sample of the wet pair before its fade gain: the next kernel

@@ -175,11 +175,7 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
         float* const wet[2] = {wetL + start, wetR + start};
         for (int32_t channel = 0; channel < 2; ++channel)
         {
-            const int32_t first = channel * kPerChannel;
-            std::copy_n(s.written[first], c, s.sum);
-            for (int32_t ring = first + 1; ring < first + kPerChannel; ++ring)
-                for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] += s.written[ring][i];
+            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
             diffusers[channel].processChunk(s.sum, apGain, writePos, c);
             for (int32_t i = 0; i < c; ++i)
                 wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);

@@ -103,6 +103,16 @@ inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const 
         ring[(from + i) & mask] = in[i];
 }
 
+// sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
+// right in single precision: a bank's output sum, per sample.
+inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, float* sum)
+{
+    std::copy_n(rows[0], c, sum);
+    for (int32_t row = 1; row < count; ++row)
+        for (int32_t i = 0; i < c; ++i)
+            sum[i] += rows[row][i];
+}
+
 // What the common input path gives a chunk: each sample's noise value and
 // the tone-shaped pre-delayed pair.
 struct InputChunk
