@@ -4,7 +4,6 @@
 #include "CAbout.h"
 #include "Corvanta.h"
 #include "CustomControls.h"
-#include "DisplayUnits.h"
 #include "Toolkit.h"
 #include "ValueFields.h"
 #include "ValueText.h"
@@ -26,18 +25,17 @@ struct KnobPlace
     VstInt32 parameter;
     long bitmap;
     CPoint topLeft;
-    float defaultValue;
     bool large; // the 57-pixel knobs have narrower fields
 };
 
-constexpr KnobPlace kDecayKnob{kDecay, kDecayKnobBitmap, {39, 42}, 0.5f, true};
-constexpr KnobPlace kHighDampKnob{kHighDamp, kHighDampKnobBitmap, {204, 42}, 0.2f, true};
-constexpr KnobPlace kLowGainKnob{kLowGain, kLowKnobBitmap, {48, 126}, 0.5f, false};
-constexpr KnobPlace kLowFreqKnob{kLowFreq, kLowKnobBitmap, {103, 126}, 0.25f, false};
-constexpr KnobPlace kHighGainKnob{kHighGain, kHighKnobBitmap, {213, 126}, 0.5f, false};
-constexpr KnobPlace kHighFreqKnob{kHighFreq, kHighKnobBitmap, {158, 126}, 0.5f, false};
-constexpr KnobPlace kMixKnob{kMix, kMixKnobBitmap, {103, 195}, 0.5f, false};
-constexpr KnobPlace kOutputKnob{kOutput, kOutputKnobBitmap, {158, 195}, 0.5f, false};
+constexpr KnobPlace kDecayKnob{kDecay, kDecayKnobBitmap, {39, 42}, true};
+constexpr KnobPlace kHighDampKnob{kHighDamp, kHighDampKnobBitmap, {204, 42}, true};
+constexpr KnobPlace kLowGainKnob{kLowGain, kLowKnobBitmap, {48, 126}, false};
+constexpr KnobPlace kLowFreqKnob{kLowFreq, kLowKnobBitmap, {103, 126}, false};
+constexpr KnobPlace kHighGainKnob{kHighGain, kHighKnobBitmap, {213, 126}, false};
+constexpr KnobPlace kHighFreqKnob{kHighFreq, kHighKnobBitmap, {158, 126}, false};
+constexpr KnobPlace kMixKnob{kMix, kMixKnobBitmap, {103, 195}, false};
+constexpr KnobPlace kOutputKnob{kOutput, kOutputKnobBitmap, {158, 195}, false};
 
 const CRect kPreDelayFieldRect{242, 176, 274, 187};
 const CRect kTypeListRect{94, 103, 207, 113};
@@ -274,7 +272,7 @@ bool CorvantaEditor::build(void* parentWindow)
         auto* knob = new CAnimKnob(size, this, place.parameter, kKnobImages, size.height(), bitmap,
                                    CPoint(size.left, size.top));
         knob->setValue(parameter(place.parameter));
-        knob->setDefaultValue(place.defaultValue);
+        knob->setDefaultValue(parameterInfo(place.parameter).resetValue);
         frame->addView(knob);
         knobs[place.parameter] = knob;
         addField(place.parameter, fieldRectUnder(unzoomed, place.large));
@@ -290,7 +288,7 @@ bool CorvantaEditor::build(void* parentWindow)
     typeRocker = new CMyRocker(rockerRect, this, kType, rockerRect.height(), rockerBitmap, CPoint(0, 0), kTypeCount,
                                kHorizontal);
     typeRocker->setValue(type);
-    typeRocker->setDefaultValue(0.5f);
+    typeRocker->setDefaultValue(parameterInfo(kType).resetValue);
     frame->addView(typeRocker);
     rockerBitmap->forget();
 
@@ -322,7 +320,7 @@ bool CorvantaEditor::build(void* parentWindow)
                                            handle, panel, CPoint(slider.left, slider.top), kLeft);
     preDelaySlider->setFreeClick(false);
     preDelaySlider->setValue(parameter(kPreDelay));
-    preDelaySlider->setDefaultValue(0.0f);
+    preDelaySlider->setDefaultValue(parameterInfo(kPreDelay).resetValue);
     frame->addView(preDelaySlider);
     handle->forget();
     addField(kPreDelay, kPreDelayFieldRect);

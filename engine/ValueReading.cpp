@@ -1,7 +1,6 @@
 #include "ValueReading.h"
 
-#include "DisplayUnits.h"
-#include "Parameters.h"
+#include "ParameterTable.h"
 #include "ValueText.h"
 
 #include <charconv>
@@ -28,21 +27,6 @@ constexpr UnitText kUnitTexts[] = {
     {DisplayUnit::Frequency, "k", 1000.0},
     {DisplayUnit::Frequency, "Hz", 1.0},
     {DisplayUnit::Decibels, "dB", 1.0},
-};
-
-// Words the display shows for a value, by parameter, with the normalised
-// value each names. The algorithm types are named by typeName.
-struct WordValue
-{
-    int32_t index;
-    std::string_view word;
-    double normalized;
-};
-
-constexpr WordValue kWords[] = {
-    {kPower, "On", 1.0},    {kPower, "Off", 0.0},    {kMix, "Wet", 1.0},       {kMix, "Dry", 0.0},
-    {kLowGain, "-oo", 0.0}, {kLowGain, "-inf", 0.0}, {kHighGain, "-oo", 0.0}, {kHighGain, "-inf", 0.0},
-    {kOutput, "-oo", 0.0},  {kOutput, "-inf", 0.0},
 };
 
 char lower(char c)
@@ -82,11 +66,11 @@ size_t leadingWord(int32_t index, std::string_view text, double& normalized)
                 normalized = typeNormalizedValue(type);
                 return std::string_view(typeName(type)).size();
             }
-    for (const WordValue& word : kWords)
-        if (word.index == index && startsWithIgnoringCase(text, word.word))
+    for (const ParameterWord& word : parameterInfo(index).words)
+        if (word.text && startsWithIgnoringCase(text, word.text))
         {
             normalized = word.normalized;
-            return word.word.size();
+            return std::string_view(word.text).size();
         }
     return 0;
 }

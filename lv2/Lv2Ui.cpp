@@ -4,7 +4,12 @@
 // effect core of its own: what the editor sets there (knobs, fields,
 // programs, memo recalls) reaches the plug-in as port writes, and port
 // events from the host are set there and shown. Nothing is shared with the
-// plug-in's instance but the ports.
+// plug-in's instance but the ports. Program selection, renames and memo
+// requests go to the plug-in as messages on its atom port (a selected
+// program with its name and values, so a program the editor loaded from a
+// file reaches the plug-in's store when selected); the plug-in's reports of
+// its current program are shown and set on the ports. The meter ports feed
+// the effect's meters, so the overload lamp follows the plug-in's output.
 //
 // Threads: every call arrives on the host's UI thread.
 #include "CFrame.h"
@@ -12,6 +17,8 @@
 #include "CorvantaEditor.h"
 #include "Lv2Bundle.h"
 #include "Lv2Features.h"
+#include "Lv2Messages.h"
+#include "MemoStore.h"
 #include "PlatformWindow.h"
 
 #include <lv2/atom/atom.h>
@@ -22,12 +29,37 @@
 
 namespace
 {
+class Lv2Ui;
+
+// The UI's effect core: what the preset bar asks of it is also sent to the
+// plug-in.
+class UiEffect : public Corvanta
+{
+public:
+    UiEffect(audioMasterCallback callback, Lv2Ui& ui) : Corvanta(callback), ui(ui) {}
+    void selectProgram(VstInt32 n) override;
+    void renameProgram(const char* name) override;
+    VstInt32 storeMemoA() override { return sendMemo(lv2bundle::Message::storeMemo, 0); }
+    VstInt32 storeMemoB() override { return sendMemo(lv2bundle::Message::storeMemo, 1); }
+    VstInt32 recallMemoA() override { return sendMemo(lv2bundle::Message::recallMemo, 0); }
+    VstInt32 recallMemoB() override { return sendMemo(lv2bundle::Message::recallMemo, 1); }
+    // A report of the plug-in's current program.
+    void showCurrent(const lv2bundle::ProgramMessage& current);
+
+private:
+    VstInt32 sendMemo(lv2bundle::Message kind, int32_t slot);
+    Lv2Ui& ui;
+};
+
 class Lv2Ui
 {
 public:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features)
-        : write(write), controller(controller), effect(hostCallback)
+        : write(write), controller(controller), effect(hostCallback, *this)
     {
+        const auto* map = static_cast<const LV2_URID_Map*>(lv2bundle::featureData(features, LV2_URID__map));
+        urids.mapAll(map);
+        eventTransfer = map ? map->map(map->handle, LV2_ATOM__eventTransfer) : 0;
         parent = const_cast<void*>(lv2bundle::featureData(features, LV2_UI__parent));
         resize = static_cast<const LV2UI_Resize*>(lv2bundle::featureData(features, LV2_UI__resize));
         // From here on the effect's host calls reach this UI.
@@ -47,12 +79,22 @@ public:
         if (!parent || !editor->open(parent))
             return nullptr;
         announceSize();
+        // The plug-in's program and name, which the ports do not carry.
+        sendMessage([](lv2bundle::MessageUrids& u) { return u.writeText(lv2bundle::Message::report, 0, ""); });
         return widget();
     }
 
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
     {
-        if (port >= lv2bundle::kNumControlPorts || format != 0 || size != sizeof(float) || !buffer)
+        if (!buffer)
+            return;
+        if (port == lv2bundle::kNotifyOut && format != 0 && format == eventTransfer && size >= sizeof(LV2_Atom))
+            return takeReport(static_cast<const LV2_Atom*>(buffer), size);
+        if (format != 0 || size != sizeof(float))
+            return;
+        if (port == lv2bundle::kMeterLeft || port == lv2bundle::kMeterRight)
+            return showMeter(port, *static_cast<const float*>(buffer));
+        if (port >= lv2bundle::kNumControlPorts)
             return;
         float value = 0.0f;
         std::memcpy(&value, buffer, sizeof value);
@@ -67,7 +109,46 @@ public:
         return 0;
     }
 
+    // Forges one message and writes it to the plug-in's atom port; false
+    // without urid:map.
+    template <typename Forge> bool sendMessage(const Forge& forgeMessage)
+    {
+        if (!urids.mapped())
+            return false;
+        lv2_atom_forge_set_buffer(&urids.forge, reinterpret_cast<uint8_t*>(message), sizeof message);
+        if (!forgeMessage(urids))
+            return false;
+        const auto* atom = reinterpret_cast<const LV2_Atom*>(message);
+        write(controller, lv2bundle::kControlIn, sizeof(LV2_Atom) + atom->size, eventTransfer, atom);
+        return true;
+    }
+
+    void sendParameter(VstInt32 index, float value)
+    {
+        if (index < 0 || index >= static_cast<VstInt32>(lv2bundle::kNumControlPorts))
+            return;
+        write(controller, static_cast<uint32_t>(index), sizeof value, 0, &value);
+    }
+
 private:
+    void takeReport(const LV2_Atom* atom, uint32_t size)
+    {
+        lv2bundle::ProgramMessage current;
+        if (sizeof(LV2_Atom) + atom->size <= size && urids.kindOf(atom) == lv2bundle::Message::current &&
+            urids.readProgram(urids.fieldsOf(atom), current))
+            effect.showCurrent(current);
+    }
+
+    // The plug-in's peaks as the effect's own meters, one reading per pair.
+    void showMeter(uint32_t port, float peak)
+    {
+        peaks[port - lv2bundle::kMeterLeft] = peak;
+        if (port != lv2bundle::kMeterRight)
+            return;
+        meterReadings = static_cast<int32_t>(static_cast<uint32_t>(meterReadings) + 1u);
+        effect.getEngine().meters.publish(peaks[0], peaks[1], meterReadings);
+    }
+
     static VstIntPtr VSTCALLBACK hostCallback(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                                               float opt)
     {
@@ -86,13 +167,6 @@ private:
         default:
             return 0;
         }
-    }
-
-    void sendParameter(VstInt32 index, float value)
-    {
-        if (index < 0 || index >= static_cast<VstInt32>(lv2bundle::kNumControlPorts))
-            return;
-        write(controller, static_cast<uint32_t>(index), sizeof value, 0, &value);
     }
 
     // The editor asks for another size (a zoom level); a host without
@@ -131,9 +205,67 @@ private:
     LV2UI_Controller controller;
     void* parent = nullptr;
     const LV2UI_Resize* resize = nullptr;
-    Corvanta effect;
+    UiEffect effect;
     CorvantaEditor* editor = nullptr; // owned by the effect
+    lv2bundle::MessageUrids urids;
+    LV2_URID eventTransfer = 0;
+    uint64_t message[640] = {}; // one forged message, 8-byte aligned
+    float peaks[2] = {};
+    int32_t meterReadings = 0;
 };
+
+void UiEffect::selectProgram(VstInt32 n)
+{
+    Corvanta::selectProgram(n);
+    const CProgram* program = getStoredProgram(n);
+    if (!program)
+        return;
+    lv2bundle::ProgramMessage message;
+    message.index = n;
+    program->getName(message.name);
+    for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+        message.values[i] = program->getParameter(i);
+    ui.sendMessage([&](lv2bundle::MessageUrids& urids) {
+        return urids.writeProgram(lv2bundle::Message::storeProgram, message);
+    });
+    ui.sendMessage([&](lv2bundle::MessageUrids& urids) {
+        return urids.writeInt(lv2bundle::Message::select, urids.index, n);
+    });
+}
+
+void UiEffect::renameProgram(const char* name)
+{
+    Corvanta::renameProgram(name);
+    ui.sendMessage([&](lv2bundle::MessageUrids& urids) {
+        return urids.writeText(lv2bundle::Message::rename, urids.name, name);
+    });
+}
+
+VstInt32 UiEffect::sendMemo(lv2bundle::Message kind, int32_t slot)
+{
+    // The plug-in does the work and reports back; without the atom port the
+    // memo is out of reach.
+    const bool sent = ui.sendMessage(
+        [&](lv2bundle::MessageUrids& urids) { return urids.writeInt(kind, urids.slot, slot); });
+    return sent ? memo_status::kOk : memo_status::kPathNotFound;
+}
+
+void UiEffect::showCurrent(const lv2bundle::ProgramMessage& current)
+{
+    if (current.index >= 0 && current.index < kNumStoredPrograms)
+        currentProgram = current.index;
+    setCurrentProgramName(current.name);
+    // Values the plug-in changed on its own (a memo recall, a file) are
+    // shown and set on the host's ports.
+    for (uint32_t i = 0; i < lv2bundle::kNumControlPorts; ++i)
+    {
+        const auto index = static_cast<VstInt32>(i);
+        if (current.values[i] == getParameter(index))
+            continue;
+        setParameter(index, current.values[i]);
+        ui.sendParameter(index, current.values[i]);
+    }
+}
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)

@@ -138,3 +138,19 @@ protected:
     RecordingMessages* messages = nullptr;
     ScriptedWindow* window = nullptr;
 };
+
+// The editor fixture at the zoom level the test is instantiated with.
+class ZoomedEditorTest : public EditorTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    void SetUp() override
+    {
+        editortest::zoomLevel = GetParam();
+        EditorTest::SetUp();
+    }
+    void TearDown() override
+    {
+        EditorTest::TearDown();
+        editortest::zoomLevel = CorvantaEditor::kFollowChoice;
+    }
+};

@@ -11,20 +11,7 @@ namespace
 // Where no control takes a click: the brushed metal left of the Decay knob.
 constexpr CPoint kBackground(12, 60);
 
-class EditorZoomLevel : public EditorTest, public ::testing::WithParamInterface<int>
-{
-protected:
-    void SetUp() override
-    {
-        editortest::zoomLevel = GetParam();
-        EditorTest::SetUp();
-    }
-    void TearDown() override
-    {
-        EditorTest::TearDown();
-        editortest::zoomLevel = CorvantaEditor::kFollowChoice;
-    }
-};
+using EditorZoomLevel = ZoomedEditorTest;
 
 TEST_P(EditorZoomLevel, EveryControlLiesInsideThePanelAndNoneOverlaps)
 {

@@ -10,16 +10,6 @@
 
 #include "draw/ImageFiles.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-#pragma GCC diagnostic pop
 
 #include <cmath>
 #include <cstdlib>
@@ -148,20 +138,9 @@ constexpr float kMemoADecay = 0.1f;
 constexpr float kMemoBDecay = 0.9f;
 constexpr float kStartValue = 0.3f;
 
-class PanelWiringTest : public EditorTest, public ::testing::WithParamInterface<int>
+class PanelWiringTest : public ZoomedEditorTest
 {
 protected:
-    void SetUp() override
-    {
-        editortest::zoomLevel = GetParam();
-        EditorTest::SetUp();
-    }
-    void TearDown() override
-    {
-        EditorTest::TearDown();
-        editortest::zoomLevel = CorvantaEditor::kFollowChoice;
-    }
-
     // An edge of the panel at this zoom level: round(edge x scale).
     long edge(long value) const { return std::lround(static_cast<double>(value) * GetParam() / 100.0); }
     CRect at(const CRect& r) const { return {edge(r.left), edge(r.top), edge(r.right), edge(r.bottom)}; }
@@ -380,20 +359,14 @@ TEST_P(PanelWiringTest, PanelDrawsExactlyAsRecorded)
         std::filesystem::create_directories(std::filesystem::path(golden).parent_path());
         ASSERT_TRUE(writePng(actual, golden));
     }
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(golden.c_str(), &width, &height, &channels, 3);
-    ASSERT_NE(pixels, nullptr) << "missing " << golden << " (CORVANTA_UPDATE_GOLDEN=1 writes it)";
-    ASSERT_EQ(width, actual.width());
-    ASSERT_EQ(height, actual.height());
+    PixelBuffer expected;
+    ASSERT_TRUE(readImageFile(golden, expected)) << "missing " << golden << " (CORVANTA_UPDATE_GOLDEN=1 writes it)";
+    ASSERT_EQ(expected.width(), actual.width());
+    ASSERT_EQ(expected.height(), actual.height());
     long different = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            const unsigned char* p = pixels + (static_cast<size_t>(y) * width + x) * 3;
-            const uint32_t expected = 0xFF000000u | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
-            different += (actual.at(x, y) | 0xFF000000u) != expected;
-        }
-    stbi_image_free(pixels);
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            different += (actual.at(x, y) | 0xFF000000u) != (expected.at(x, y) | 0xFF000000u);
     EXPECT_EQ(different, 0) << "pixels differ; the drawing is in " << output;
 }
 

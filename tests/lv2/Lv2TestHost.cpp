@@ -3,6 +3,7 @@
 #include "Lv2Bundle.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
@@ -47,7 +48,8 @@ Lv2TestInstance::Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLeng
     };
     const LV2_Feature mapFeature{LV2_URID__map, map};
     const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
-    const LV2_Feature* features[] = {&mapFeature, &optionsFeature, nullptr};
+    const LV2_Feature workerFeature{LV2_WORKER__schedule, &scheduleFeature};
+    const LV2_Feature* features[] = {&mapFeature, &optionsFeature, &workerFeature, nullptr};
     const LilvPlugin* plugin = world.plugin();
     if (!plugin)
         return;
@@ -58,6 +60,14 @@ Lv2TestInstance::Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLeng
         return;
     for (uint32_t i = 0; i < lv2bundle::kNumControlPorts; ++i)
         lilv_instance_connect_port(instance, i, &controls[i]);
+    lilv_instance_connect_port(instance, lv2bundle::kMeterLeft, &controls[lv2bundle::kMeterLeft]);
+    lilv_instance_connect_port(instance, lv2bundle::kMeterRight, &controls[lv2bundle::kMeterRight]);
+    controlIn.assign(1024, 0);
+    notifyOut.assign(1024, 0);
+    auto* in = reinterpret_cast<LV2_Atom_Sequence*>(controlIn.data());
+    in->atom = {sizeof(LV2_Atom_Sequence_Body), map->map(map->handle, LV2_ATOM__Sequence)};
+    lilv_instance_connect_port(instance, lv2bundle::kControlIn, controlIn.data());
+    lilv_instance_connect_port(instance, lv2bundle::kNotifyOut, notifyOut.data());
     lilv_instance_activate(instance);
 }
 
@@ -78,5 +88,51 @@ void Lv2TestInstance::run(std::vector<float>& inL, std::vector<float>& inR, std:
     lilv_instance_connect_port(instance, lv2bundle::kAudioInRight, inR.data());
     lilv_instance_connect_port(instance, lv2bundle::kAudioOutLeft, outL.data());
     lilv_instance_connect_port(instance, lv2bundle::kAudioOutRight, outR.data());
+    auto* notify = reinterpret_cast<LV2_Atom_Sequence*>(notifyOut.data());
+    notify->atom.size = static_cast<uint32_t>(notifyOut.size() * sizeof(uint64_t) - sizeof(LV2_Atom));
     lilv_instance_run(instance, static_cast<uint32_t>(inL.size()));
+    reinterpret_cast<LV2_Atom_Sequence*>(controlIn.data())->atom.size = sizeof(LV2_Atom_Sequence_Body);
+
+    const auto* worker =
+        static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(instance, LV2_WORKER__interface));
+    for (const auto& job : jobs)
+        worker->work(lilv_instance_get_handle(instance), respond, this, static_cast<uint32_t>(job.size()), job.data());
+    jobs.clear();
+    for (const auto& response : responses)
+        worker->work_response(lilv_instance_get_handle(instance), static_cast<uint32_t>(response.size()),
+                              response.data());
+    responses.clear();
+}
+
+void Lv2TestInstance::send(const LV2_Atom* message)
+{
+    auto* in = reinterpret_cast<LV2_Atom_Sequence*>(controlIn.data());
+    const uint32_t eventSize = sizeof(LV2_Atom_Event) + message->size;
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&in->body) + in->atom.size);
+    event->time.frames = 0;
+    std::memcpy(&event->body, message, sizeof(LV2_Atom) + message->size);
+    in->atom.size += lv2_atom_pad_size(eventSize);
+}
+
+std::vector<const LV2_Atom*> Lv2TestInstance::notifications() const
+{
+    std::vector<const LV2_Atom*> atoms;
+    const auto* notify = reinterpret_cast<const LV2_Atom_Sequence*>(notifyOut.data());
+    LV2_ATOM_SEQUENCE_FOREACH (notify, event)
+        atoms.push_back(&event->body);
+    return atoms;
+}
+
+LV2_Worker_Status Lv2TestInstance::schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    static_cast<Lv2TestInstance*>(handle)->jobs.emplace_back(bytes, bytes + size);
+    return LV2_WORKER_SUCCESS;
+}
+
+LV2_Worker_Status Lv2TestInstance::respond(LV2_Worker_Respond_Handle handle, uint32_t size, const void* data)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    static_cast<Lv2TestInstance*>(handle)->responses.emplace_back(bytes, bytes + size);
+    return LV2_WORKER_SUCCESS;
 }

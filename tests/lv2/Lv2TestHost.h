@@ -1,11 +1,14 @@
 // A small LV2 host for tests on liblilv: loads the bundle this build made,
 // or the one the environment variable CORVANTA_TEST_LV2_BUNDLE names, and
 // nothing else; maps URIs for the plug-in and lilv's state code, and
-// runs one instance on buffers and control values of its own.
+// runs one instance on buffers and control values of its own, with a
+// worker that does its work between runs, as a host's worker thread would.
 #pragma once
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include <string>
 #include <vector>
@@ -46,11 +49,23 @@ public:
 
     bool valid() const { return instance != nullptr; }
     LilvInstance* get() const { return instance; }
-    std::vector<float> controls;
-    // One run() over separate stereo buffers; outputs are resized.
+    std::vector<float> controls; // every port's value; the meters' too
+    // One run() over separate stereo buffers; outputs are resized. The
+    // messages sent since the last run go in; then the worker does what was
+    // scheduled, its responses going out with the next run.
     void run(std::vector<float>& inL, std::vector<float>& inR, std::vector<float>& outL, std::vector<float>& outR);
+    // Queues an atom for the control port's next run.
+    void send(const LV2_Atom* message);
+    // The atoms on the notify port after the last run.
+    std::vector<const LV2_Atom*> notifications() const;
 
 private:
+    static LV2_Worker_Status schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data);
+    static LV2_Worker_Status respond(LV2_Worker_Respond_Handle handle, uint32_t size, const void* data);
+
     LilvInstance* instance = nullptr;
     int32_t nominalBlock = 0;
+    LV2_Worker_Schedule scheduleFeature{this, schedule};
+    std::vector<std::vector<uint8_t>> jobs, responses;
+    std::vector<uint64_t> controlIn, notifyOut; // 8-byte aligned atom sequences
 };

@@ -1,17 +1,21 @@
 // The LV2 plug-in as a host on liblilv sees it, against the VST 2.4 module
 // loaded through the test host: the same sound sample for sample, and the
-// factory presets.
+// factory presets, the meters, the messages and the state.
 #include "FactoryBank.h"
 #include "Lv2TestHost.h"
 #include "Lv2Bundle.h"
+#include "Lv2Messages.h"
 #include "TestHost.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/forge.h>
 #include <lv2/presets/presets.h>
+#include <lv2/state/state.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace
@@ -104,6 +108,14 @@ void setPortValue(const char* symbol, void* data, const void* value, uint32_t si
             (*target->controls)[i] = *static_cast<const float*>(value);
 }
 
+void setPortValueOf(const char* symbol, void* data, const void* value, uint32_t size, uint32_t)
+{
+    auto* instance = static_cast<Lv2TestInstance*>(data);
+    for (uint32_t i = 0; i < lv2bundle::kNumControlPorts; ++i)
+        if (size == sizeof(float) && std::string(symbol) == parameterInfo(static_cast<int32_t>(i)).symbol)
+            instance->controls[i] = *static_cast<const float*>(value);
+}
+
 TEST_F(Lv2Plugin, PresetsCarryTheFactoryProgramsAndLeaveTheGlobalsAlone)
 {
     LilvNode* presetClass = world.uri(LV2_PRESETS__Preset);
@@ -139,5 +151,108 @@ TEST_F(Lv2Plugin, PresetsCarryTheFactoryProgramsAndLeaveTheGlobalsAlone)
     lilv_nodes_free(presets);
     lilv_node_free(label);
     lilv_node_free(presetClass);
+}
+
+TEST_F(Lv2Plugin, ALoudBlockRaisesTheMeterPorts)
+{
+    Lv2TestInstance lv2(world, kRate, kNominalBlock);
+    ASSERT_TRUE(lv2.valid());
+    std::vector<float> inL(512, 0.0f), inR(512, 0.0f), outL, outR;
+    lv2.run(inL, inR, outL, outR);
+    EXPECT_LT(lv2.controls[lv2bundle::kMeterLeft], 1e-6f); // the engine's tiny noise at most
+    inL.assign(512, 0.9f);
+    inR.assign(512, -0.9f);
+    lv2.run(inL, inR, outL, outR);
+    EXPECT_GT(lv2.controls[lv2bundle::kMeterLeft], 0.3f);
+    EXPECT_GT(lv2.controls[lv2bundle::kMeterRight], 0.3f);
+}
+
+// Forges messages into a buffer of its own and reads the plug-in's reports.
+struct Messages
+{
+    explicit Messages(LV2_URID_Map* map) { urids.mapAll(map); }
+    bool start()
+    {
+        lv2_atom_forge_set_buffer(&urids.forge, reinterpret_cast<uint8_t*>(buffer), sizeof buffer);
+        return true;
+    }
+    const LV2_Atom* atom() const { return reinterpret_cast<const LV2_Atom*>(buffer); }
+    // The last report of the current program in `atoms`, if any.
+    bool current(const std::vector<const LV2_Atom*>& atoms, lv2bundle::ProgramMessage& program) const
+    {
+        bool found = false;
+        for (const LV2_Atom* atom : atoms)
+            if (urids.kindOf(atom) == lv2bundle::Message::current)
+                found = urids.readProgram(urids.fieldsOf(atom), program);
+        return found;
+    }
+    lv2bundle::MessageUrids urids;
+    uint64_t buffer[64] = {};
+};
+
+const void* portValue(const char* symbol, void* data, uint32_t* size, uint32_t* type)
+{
+    auto* instance = static_cast<std::pair<Lv2TestWorld*, Lv2TestInstance*>*>(data);
+    for (uint32_t i = 0; i < lv2bundle::kNumControlPorts; ++i)
+        if (std::string(symbol) == parameterInfo(static_cast<int32_t>(i)).symbol)
+        {
+            *size = sizeof(float);
+            *type = instance->first->map()->map(instance->first->map()->handle, LV2_ATOM__Float);
+            return &instance->second->controls[i];
+        }
+    return nullptr;
+}
+
+LilvState* stateOf(Lv2TestWorld& world, Lv2TestInstance& instance)
+{
+    std::pair<Lv2TestWorld*, Lv2TestInstance*> data{&world, &instance};
+    return lilv_state_new_from_instance(world.plugin(), instance.get(), world.map(), nullptr, nullptr, nullptr,
+                                        nullptr, portValue, &data, 0, nullptr);
+}
+
+TEST_F(Lv2Plugin, AStoredProgramIsSelectedReportedAndKeptInTheState)
+{
+    Lv2TestInstance first(world, kRate, kNominalBlock);
+    ASSERT_TRUE(first.valid());
+    Messages messages(world.map());
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    lv2bundle::ProgramMessage renamed;
+    renamed.index = 5;
+    std::strcpy(renamed.name, "Renamed Room");
+    for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+        renamed.values[i] = static_cast<float>(kFactoryBank[5].values[i]);
+    renamed.values[kDecay] = 0.125f;
+    ASSERT_TRUE(messages.start() && messages.urids.writeProgram(lv2bundle::Message::storeProgram, renamed));
+    first.send(messages.atom());
+    ASSERT_TRUE(messages.start() && messages.urids.writeInt(lv2bundle::Message::select, messages.urids.index, 5));
+    first.send(messages.atom());
+    first.run(inL, inR, outL, outR);
+    first.run(inL, inR, outL, outR);
+    lv2bundle::ProgramMessage reported;
+    ASSERT_TRUE(messages.current(first.notifications(), reported));
+    EXPECT_EQ(reported.index, 5);
+    EXPECT_STREQ(reported.name, "Renamed Room");
+    EXPECT_EQ(reported.values[kDecay], 0.125f);
+
+    // The host's ports follow the program, as a UI would set them.
+    first.controls[kDecay] = reported.values[kDecay];
+    LilvState* saved = stateOf(world, first);
+    ASSERT_NE(saved, nullptr);
+    Lv2TestInstance second(world, kRate, kNominalBlock);
+    LilvState* fresh = stateOf(world, second);
+    EXPECT_FALSE(lilv_state_equals(saved, fresh));
+    lilv_state_restore(saved, second.get(), setPortValueOf, &second, 0, nullptr);
+    LilvState* restored = stateOf(world, second);
+    EXPECT_TRUE(lilv_state_equals(saved, restored));
+    ASSERT_TRUE(messages.start() && messages.urids.writeText(lv2bundle::Message::report, 0, ""));
+    second.send(messages.atom());
+    second.run(inL, inR, outL, outR);
+    second.run(inL, inR, outL, outR);
+    ASSERT_TRUE(messages.current(second.notifications(), reported));
+    EXPECT_EQ(reported.index, 5);
+    EXPECT_STREQ(reported.name, "Renamed Room");
+    EXPECT_EQ(reported.values[kDecay], 0.125f);
+    for (LilvState* state : {saved, fresh, restored})
+        lilv_state_free(state);
 }
 } // namespace

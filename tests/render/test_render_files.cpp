@@ -2,19 +2,10 @@
 // output format its name chooses, inputs at any sample rate, a truncated
 // input, and the analysis of a program with its picture.
 #include "RenderTestSupport.h"
+#include "draw/ImageFiles.h"
 
 #include <sndfile.h>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-#pragma GCC diagnostic pop
 
 #include <gtest/gtest.h>
 
@@ -170,14 +161,10 @@ TEST(RenderFiles, AnalyzesAProgramAndDrawsItsPicture)
                              "\nBroadband "})
         EXPECT_TRUE(contains(run.out, band)) << band << " in " << run.out;
     EXPECT_FALSE(contains(run.out, "n/a")) << run.out;
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    unsigned char* pixels = stbi_load(picture.c_str(), &width, &height, &channels, 3);
-    ASSERT_NE(pixels, nullptr) << stbi_failure_reason();
-    stbi_image_free(pixels);
-    EXPECT_EQ(width, 1200);
-    EXPECT_EQ(height, 800);
+    PixelBuffer drawn;
+    ASSERT_TRUE(readImageFile(picture, drawn)) << picture;
+    EXPECT_EQ(drawn.width(), 1200);
+    EXPECT_EQ(drawn.height(), 800);
 
     // At 20 kHz the 8 kHz octave reaches past half the rate.
     run = runTool({"--analyze", "--program", "Small Room", "--rate", "20000", "--level", "-6"});

@@ -1,6 +1,8 @@
 #include "ImageFiles.h"
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <cstring>
 
 #pragma GCC diagnostic push
@@ -200,4 +202,13 @@ bool writePng(const PixelBuffer& image, const std::string& path)
             p[2] = static_cast<unsigned char>(pixel);
         }
     return stbi_write_png(path.c_str(), image.width(), image.height(), 3, rgb.data(), image.width() * 3) != 0;
+}
+
+bool readImageFile(const std::string& path, PixelBuffer& image)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    const std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return !data.empty() && decodeImage(data.data(), data.size(), image);
 }

@@ -26,3 +26,6 @@ bool bitmapSize(const unsigned char* data, size_t size, int& width, int& height)
 std::vector<unsigned char> encodeBitmap24(const PixelBuffer& image);
 
 bool writePng(const PixelBuffer& image, const std::string& path);
+
+// An image file decodeImage reads; false when the file cannot be read or decoded.
+bool readImageFile(const std::string& path, PixelBuffer& image);

@@ -49,7 +49,8 @@ std::string presetUri(int program)
     return std::string("<") + lv2bundle::kPresetUriPrefix + std::to_string(program) + ">";
 }
 
-constexpr const char* kPrefixes = "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+constexpr const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                                  "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                                   "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
                                   "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                                   "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
@@ -57,8 +58,10 @@ constexpr const char* kPrefixes = "@prefix doap: <http://usefulinc.com/ns/doap#>
                                   "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                                   "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                                   "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                                  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                                   "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
-                                  "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+                                  "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
+                                  "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n\n";
 
 void writeManifest(FILE* out, bool withUi)
 {
@@ -80,6 +83,35 @@ void writeAudioPort(FILE* out, uint32_t index, const char* direction, const char
                  direction, index, symbol, name);
 }
 
+// The peak meters, and the atom ports a host may leave unconnected.
+void writeSidePorts(FILE* out)
+{
+    const struct
+    {
+        uint32_t index;
+        const char* symbol;
+        const char* name;
+    } meters[] = {{lv2bundle::kMeterLeft, "meter_left", "Left Peak"}, {lv2bundle::kMeterRight, "meter_right", "Right Peak"}};
+    for (const auto& meter : meters)
+        std::fprintf(out, " , [\n        a lv2:OutputPort , lv2:ControlPort ;\n        lv2:index %u ;\n"
+                          "        lv2:symbol \"%s\" ;\n        lv2:name \"%s\" ;\n"
+                          "        lv2:default 0.0 ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0\n    ]",
+                     meter.index, meter.symbol, meter.name);
+    const struct
+    {
+        uint32_t index;
+        const char* direction;
+        const char* symbol;
+        const char* name;
+    } atoms[] = {{lv2bundle::kControlIn, "InputPort", "control", "Control"},
+                 {lv2bundle::kNotifyOut, "OutputPort", "notify", "Notify"}};
+    for (const auto& port : atoms)
+        std::fprintf(out, " , [\n        a lv2:%s , atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+                          "        atom:supports atom:Object ;\n        lv2:portProperty lv2:connectionOptional ;\n"
+                          "        lv2:index %u ;\n        lv2:symbol \"%s\" ;\n        lv2:name \"%s\"\n    ]",
+                     port.direction, port.index, port.symbol, port.name);
+}
+
 void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* micro, bool withUi)
 {
     std::fputs(kPrefixes, out);
@@ -90,7 +122,8 @@ void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* mic
     std::fprintf(out, "    doap:maintainer [\n        foaf:name %s ;\n        foaf:homepage <https://%s/>\n    ] ;\n",
                  quoted(Corvanta::kVendorString).c_str(), Corvanta::kVendorString);
     std::fprintf(out, "    lv2:minorVersion %s ;\n    lv2:microVersion %s ;\n", minor, micro);
-    std::fputs("    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n", out);
+    std::fputs("    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options , work:schedule ;\n", out);
+    std::fputs("    lv2:extensionData state:interface , work:interface ;\n", out);
     std::fputs("    opts:supportedOption bufsz:nominalBlockLength , bufsz:maxBlockLength ;\n", out);
     if (withUi)
         std::fprintf(out, "    ui:ui <%s> ;\n", lv2bundle::kUiUri);
@@ -103,9 +136,9 @@ void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* mic
                           "        lv2:default %s ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0",
                      i, info.symbol, quoted(info.name).c_str(),
                      number(effect.getParameter(static_cast<VstInt32>(i))).c_str());
-        if (i == kPower)
+        if (info.unit == DisplayUnit::Switch)
             std::fputs(" ;\n        lv2:portProperty lv2:toggled", out);
-        if (i == kType)
+        if (info.unit == DisplayUnit::Type)
         {
             std::fputs(" ;\n        lv2:portProperty lv2:enumeration ;\n        lv2:scalePoint ", out);
             for (int32_t type = 0; type < ReverbEngine::kNumTypes; ++type)
@@ -122,13 +155,17 @@ void writePlugin(FILE* out, Corvanta& effect, const char* minor, const char* mic
     writeAudioPort(out, lv2bundle::kAudioOutLeft, "OutputPort", "out_left", "Left Out");
     std::fputs(" , ", out);
     writeAudioPort(out, lv2bundle::kAudioOutRight, "OutputPort", "out_right", "Right Out");
+    writeSidePorts(out);
     std::fputs(" .\n\n", out);
 
     if (withUi)
         std::fprintf(out, "<%s>\n    a ui:X11UI ;\n    lv2:requiredFeature ui:idleInterface ;\n"
-                          "    lv2:optionalFeature ui:parent , ui:resize ;\n"
-                          "    lv2:extensionData ui:idleInterface .\n\n",
-                     lv2bundle::kUiUri);
+                          "    lv2:optionalFeature ui:parent , ui:resize , urid:map ;\n"
+                          "    lv2:extensionData ui:idleInterface ;\n"
+                          "    ui:portNotification [\n        ui:plugin <%s> ;\n        lv2:symbol \"meter_left\"\n    ] , [\n"
+                          "        ui:plugin <%s> ;\n        lv2:symbol \"meter_right\"\n    ] , [\n"
+                          "        ui:plugin <%s> ;\n        lv2:symbol \"notify\"\n    ] .\n\n",
+                     lv2bundle::kUiUri, lv2bundle::kPluginUri, lv2bundle::kPluginUri, lv2bundle::kPluginUri);
 
     // The factory programs, "Current" (the edit buffer) left out; a preset
     // holds the per-program parameters only.

@@ -1,8 +1,8 @@
 #include "ParameterText.h"
 
-#include "DisplayUnits.h"
 #include "Parameters.h"
 #include "ValueReading.h"
+#include "ValueText.h"
 
 #include <charconv>
 #include <cmath>
@@ -83,20 +83,30 @@ std::string valueSyntax(int32_t index)
     if (!range)
         return "";
     const std::string span = formatNumber(range->minimum) + ".." + formatNumber(range->maximum);
+    const ParameterWord* words = range->words;
+    const auto either = [&] { return std::string(words[0].text) + " or " + words[1].text; };
     switch (range->unit)
     {
+    case Unit::None:
+        break;
     case Unit::Switch:
-        return "On or Off";
+        return either();
     case Unit::Type:
-        return "Ambience, Room, Chamber, Club, Hall, Arena, Cathedral, Spring, Plate or 0..8";
+    {
+        std::string names;
+        for (int32_t type = 0; type < ReverbEngine::kNumTypes; ++type)
+            names += std::string(typeName(type)) + ", ";
+        names.resize(names.size() - 2);
+        return names + " or " + span;
+    }
     case Unit::Milliseconds:
         return span + " ms";
     case Unit::Percent:
-        return span + " %" + (index == kMix ? ", Wet or Dry" : "");
+        return span + " %" + (words[0].text ? ", " + either() : "");
     case Unit::Frequency:
         return span + " Hz, or kHz";
     case Unit::Decibels:
-        return span + " dB or -oo";
+        return span + " dB or " + words[0].text;
     }
     return "";
 }
