@@ -73,18 +73,25 @@ void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL,
     outputStage(outL, outR, n, wetCarry + m);
 }
 
+void ReverbEngine::keepDry(int32_t i, float left, float right)
+{
+    if (level(left, right) > kSilence)
+        activityCount = activityReload;
+    dryL[i] = left;
+    dryR[i] = right;
+}
+
 int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
 {
+    if (decimation == 1 && kernelPath != KernelPath::Scalar)
+        return inputStageHalfBand(inL, inR, n);
     ResamplerState& r = resampler;
     int32_t appended = 0;
     for (int32_t i = 0; i < n; ++i)
     {
         const float left = inL[i];
         const float right = inR[i];
-        if (level(left, right) > kSilence)
-            activityCount = activityReload;
-        dryL[i] = left;
-        dryR[i] = right;
+        keepDry(i, left, right);
 
         if (decimation == 0)
         {
@@ -120,6 +127,45 @@ int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
     return appended;
 }
 
+// inputStage at decimation 1 in two passes: the per-sample work, with the
+// decimator's input also laid out in a line, then the decimator over the
+// line for all outputs at once.
+int32_t ReverbEngine::inputStageHalfBand(const float* inL, const float* inR, int32_t n)
+{
+    ResamplerState& r = resampler;
+    float* const line[2] = {decimationLine.data(), decimationLine.data() + kDecimationLine};
+    float* const history[2] = {r.decimatorL, r.decimatorR};
+    for (int32_t channel = 0; channel < 2; ++channel)
+        for (int32_t j = 1; j <= kDecimationLead; ++j)
+            line[channel][kDecimationLead - j] = history[channel][(r.decimatorIndex + j) & ResamplerState::kMask];
+
+    int32_t first = -1;
+    int32_t appended = 0;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const float left = inL[i];
+        const float right = inR[i];
+        keepDry(i, left, right);
+        const float safeL = wetSafe(left);
+        const float safeR = wetSafe(right);
+        r.decimatorL[r.decimatorIndex] = safeL;
+        r.decimatorR[r.decimatorIndex] = safeR;
+        line[0][kDecimationLead + i] = safeL;
+        line[1][kDecimationLead + i] = safeR;
+        r.decimatorPhase = (r.decimatorPhase - 1) & 1;
+        if (r.decimatorPhase == 1)
+        {
+            if (first < 0)
+                first = i;
+            ++appended;
+        }
+        r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
+    }
+    decimateBy2Run(line[0], kDecimationLead + first, appended, kernelInL);
+    decimateBy2Run(line[1], kDecimationLead + first, appended, kernelInR);
+    return appended;
+}
+
 bool ReverbEngine::typeFadeStep(int32_t n)
 {
     if (typeFadeCount == 0)
@@ -150,100 +196,151 @@ bool ReverbEngine::typeFadeStep(int32_t n)
 
 void ReverbEngine::outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd)
 {
+    wetDiscarded = false;
+    if (kernelPath != KernelPath::Scalar)
+    {
+        outputStageInPasses(outL, outR, n, wetEnd);
+        return;
+    }
     const float wetGain = std::sqrt(mix);
     const float dryGain = static_cast<float>(std::sqrt(1.0 - static_cast<double>(mix)));
-    ResamplerState& r = resampler;
     int32_t wetRead = 0;
-    wetDiscarded = false;
-
     for (int32_t i = 0; i < n; ++i)
     {
-        // The next kernel sample; none is left only after a reset in this
-        // block or once after a block length that split a resampler period.
-        float nextL = 0.0f;
-        float nextR = 0.0f;
-        const auto takeWet = [&]() {
-            if (wetRead < wetEnd && !wetDiscarded)
-            {
-                nextL = wetL[wetRead];
-                nextR = wetR[wetRead];
-                ++wetRead;
-            }
-        };
-
-        float wl;
-        float wr;
-        if (decimation == 0)
-        {
-            takeWet();
-            wl = nextL;
-            wr = nextR;
-        }
-        else
-        {
-            bool writes;
-            if (decimation == 1)
-            {
-                r.interpolatorPhase = (r.interpolatorPhase - 1) & 1;
-                writes = r.interpolatorPhase == 1;
-            }
-            else
-            {
-                r.interpolatorPhase = (r.interpolatorPhase + 1) & 3;
-                writes = r.interpolatorPhase == 0;
-            }
-            if (writes)
-                takeWet();
-            r.interpolatorL[r.interpolatorIndex] = nextL;
-            r.interpolatorR[r.interpolatorIndex] = nextR;
-            if (decimation == 1)
-            {
-                wl = interpolateBy2(r.interpolatorL, r.interpolatorIndex);
-                wr = interpolateBy2(r.interpolatorR, r.interpolatorIndex);
-            }
-            else
-            {
-                wl = interpolateBy4(r.interpolatorL, r.interpolatorIndex, r.interpolatorPhase);
-                wr = interpolateBy4(r.interpolatorR, r.interpolatorIndex, r.interpolatorPhase);
-            }
-            r.interpolatorIndex = (r.interpolatorIndex - 1) & ResamplerState::kMask;
-        }
-
-        typeFadeStep(n);
-
-        const auto filteredL = static_cast<float>(wetDcBlockerL.process(static_cast<double>(wl * wetFade)));
-        const auto filteredR = static_cast<float>(wetDcBlockerR.process(static_cast<double>(wr * wetFade)));
-        const float left = (dryL[i] * dryGain + filteredL * wetGain) * outputGain;
-        const float right = (dryR[i] * dryGain + filteredR * wetGain) * outputGain;
-
-        if (std::fabs(left) > peakL)
-            peakL = std::fabs(left);
-        if (std::fabs(right) > peakR)
-            peakR = std::fabs(right);
-        if (level(left, right) < kSilence)
-        {
-            if (activityCount > 0) // stays at 0 through any length of silence
-                --activityCount;
-        }
-        else
-        {
-            activityCount = activityReload;
-        }
-
-        if (!stereoOut)
-        {
-            outL[i] = (left + right) * 0.5f;
-        }
-        else if (outR)
-        {
-            outL[i] = left;
-            outR[i] = right;
-        }
-        else
-        {
-            outL[i] = right; // the right value overwrites the left
-        }
+        const PreDelayed wet = wetAtHostRate(n, wetEnd, wetRead);
+        const auto filteredL = static_cast<float>(wetDcBlockerL.process(static_cast<double>(wet.left * wetFade)));
+        const auto filteredR = static_cast<float>(wetDcBlockerR.process(static_cast<double>(wet.right * wetFade)));
+        mixAndMeter(outL, outR, i, filteredL, filteredR, dryGain, wetGain);
     }
+    finishOutput(wetEnd, wetRead);
+}
+
+PreDelayed ReverbEngine::wetAtHostRate(int32_t n, int32_t wetEnd, int32_t& wetRead)
+{
+    ResamplerState& r = resampler;
+    // The next kernel sample; none is left only after a reset in this
+    // block or once after a block length that split a resampler period.
+    float nextL = 0.0f;
+    float nextR = 0.0f;
+    const auto takeWet = [&]() {
+        if (wetRead < wetEnd && !wetDiscarded)
+        {
+            nextL = wetL[wetRead];
+            nextR = wetR[wetRead];
+            ++wetRead;
+        }
+    };
+
+    float wl;
+    float wr;
+    if (decimation == 0)
+    {
+        takeWet();
+        wl = nextL;
+        wr = nextR;
+    }
+    else
+    {
+        bool writes;
+        if (decimation == 1)
+        {
+            r.interpolatorPhase = (r.interpolatorPhase - 1) & 1;
+            writes = r.interpolatorPhase == 1;
+        }
+        else
+        {
+            r.interpolatorPhase = (r.interpolatorPhase + 1) & 3;
+            writes = r.interpolatorPhase == 0;
+        }
+        if (writes)
+            takeWet();
+        r.interpolatorL[r.interpolatorIndex] = nextL;
+        r.interpolatorR[r.interpolatorIndex] = nextR;
+        if (decimation == 1)
+        {
+            wl = interpolateBy2(r.interpolatorL, r.interpolatorIndex);
+            wr = interpolateBy2(r.interpolatorR, r.interpolatorIndex);
+        }
+        else
+        {
+            wl = interpolateBy4(r.interpolatorL, r.interpolatorIndex, r.interpolatorPhase);
+            wr = interpolateBy4(r.interpolatorR, r.interpolatorIndex, r.interpolatorPhase);
+        }
+        r.interpolatorIndex = (r.interpolatorIndex - 1) & ResamplerState::kMask;
+    }
+    typeFadeStep(n);
+    return {wl, wr};
+}
+
+// The chunked path's output stage: the wet signal with its fade for the
+// whole block, then both DC blockers in the lanes of one pair, then the mix;
+// each sample sees the same steps as in the per-sample loop.
+void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd)
+{
+    const float wetGain = std::sqrt(mix);
+    const float dryGain = static_cast<float>(std::sqrt(1.0 - static_cast<double>(mix)));
+    // The decimator's line is free once the kernel has run.
+    float* const fadedL = decimationLine.data();
+    float* const fadedR = decimationLine.data() + kDecimationLine;
+    int32_t wetRead = 0;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const PreDelayed wet = wetAtHostRate(n, wetEnd, wetRead);
+        fadedL[i] = wet.left * wetFade;
+        fadedR[i] = wet.right * wetFade;
+    }
+    BiquadPair blockers;
+    blockers.load(wetDcBlockerL, wetDcBlockerR);
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const BiquadPair::Lanes y =
+            blockers.process(BiquadPair::Lanes{static_cast<double>(fadedL[i]), static_cast<double>(fadedR[i])});
+        fadedL[i] = static_cast<float>(y[0]);
+        fadedR[i] = static_cast<float>(y[1]);
+    }
+    blockers.store(wetDcBlockerL, wetDcBlockerR);
+    for (int32_t i = 0; i < n; ++i)
+        mixAndMeter(outL, outR, i, fadedL[i], fadedR[i], dryGain, wetGain);
+    finishOutput(wetEnd, wetRead);
+}
+
+void ReverbEngine::mixAndMeter(float* outL, float* outR, int32_t i, float filteredL, float filteredR, float dryGain,
+                               float wetGain)
+{
+    const float left = (dryL[i] * dryGain + filteredL * wetGain) * outputGain;
+    const float right = (dryR[i] * dryGain + filteredR * wetGain) * outputGain;
+
+    if (std::fabs(left) > peakL)
+        peakL = std::fabs(left);
+    if (std::fabs(right) > peakR)
+        peakR = std::fabs(right);
+    if (level(left, right) < kSilence)
+    {
+        if (activityCount > 0) // stays at 0 through any length of silence
+            --activityCount;
+    }
+    else
+    {
+        activityCount = activityReload;
+    }
+
+    if (!stereoOut)
+    {
+        outL[i] = (left + right) * 0.5f;
+    }
+    else if (outR)
+    {
+        outL[i] = left;
+        outR[i] = right;
+    }
+    else
+    {
+        outL[i] = right; // the right value overwrites the left
+    }
+}
+
+void ReverbEngine::finishOutput(int32_t wetEnd, int32_t wetRead)
+{
     // Wraps rather than overflows in a long run without an editor.
     blockCount = static_cast<int32_t>(static_cast<uint32_t>(blockCount) + 1u);
     meters.publish(peakL, peakR, blockCount);

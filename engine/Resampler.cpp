@@ -48,6 +48,41 @@ float decimateBy2(const float* history, int32_t index)
                               static_cast<double>(at(history, index, 15)) * kDecimator2Centre);
 }
 
+void decimateBy2Run(const float* line, int32_t first, int32_t count, float* out)
+{
+    using Floats = float __attribute__((vector_size(16)));
+    using Doubles = double __attribute__((vector_size(16)));
+    constexpr int32_t kLanes = 4;
+    // The running sum rounded to single precision after every term, as in
+    // decimateBy2; lanes 0, 1 and 2, 3 in double pairs.
+    const auto step = [](Floats sum, Floats x, double c) {
+        const Doubles low = __builtin_convertvector(__builtin_shufflevector(sum, sum, 0, 1), Doubles) +
+                            __builtin_convertvector(__builtin_shufflevector(x, x, 0, 1), Doubles) * c;
+        const Doubles high = __builtin_convertvector(__builtin_shufflevector(sum, sum, 2, 3), Doubles) +
+                             __builtin_convertvector(__builtin_shufflevector(x, x, 2, 3), Doubles) * c;
+        using Pair = float __attribute__((vector_size(8)));
+        const Pair lowSum = __builtin_convertvector(low, Pair);
+        const Pair highSum = __builtin_convertvector(high, Pair);
+        return __builtin_shufflevector(lowSum, highSum, 0, 1, 2, 3);
+    };
+    for (int32_t o = 0; o < count; o += kLanes)
+    {
+        // A last group shorter than the lanes repeats its last output.
+        int32_t at[kLanes];
+        for (int32_t l = 0; l < kLanes; ++l)
+            at[l] = first + 2 * std::min(o + l, count - 1);
+        const auto ago = [&](int32_t k) {
+            return Floats{line[at[0] - k], line[at[1] - k], line[at[2] - k], line[at[3] - k]};
+        };
+        Floats sum = {};
+        for (int32_t k = 0; k < 15; ++k)
+            sum = step(sum, ago(k) + ago(30 - k), kDecimator2[k]);
+        const Floats result = step(sum, ago(15), kDecimator2Centre);
+        for (int32_t l = 0; l < kLanes && o + l < count; ++l)
+            out[o + l] = result[l];
+    }
+}
+
 float decimateBy4(const float* history, int32_t index)
 {
     const double sum = static_cast<double>(at(history, index, 3) + at(history, index, 9)) * 0.183443 +

@@ -30,6 +30,10 @@ struct ResamplerState
 
 // Half-band decimator, 31 taps, for a factor of 2.
 float decimateBy2(const float* history, int32_t index);
+// decimateBy2 for `count` outputs at once, four to a vector lane with each
+// lane's steps those of decimateBy2: output o is taken at line[first + 2 o],
+// line[p - k] holding the sample k host samples before the one at p.
+void decimateBy2Run(const float* line, int32_t first, int32_t count, float* out);
 // 7-tap decimator for a factor of 4.
 float decimateBy4(const float* history, int32_t index);
 // Half-band interpolator over a zero-stuffed history, factor 2.

@@ -19,9 +19,11 @@
 #include "Biquad.h"
 #include "Cathedral.h"
 #include "Chamber.h"
+#include "Chunk.h"
 #include "Club.h"
 #include "DspElements.h"
 #include "HandOver.h"
+#include "KernelPath.h"
 #include "Hall.h"
 #include "Plate.h"
 #include "Resampler.h"
@@ -96,6 +98,10 @@ public:
     uint16_t preDelayPos = 65535;
 
     NoiseSource noise;
+
+    // The kernels' build: the fastest the processor has; tests and the
+    // benchmark choose another (audio thread, or before the first block).
+    KernelPath kernelPath = bestKernelPath();
 
     // Channel layout negotiated with the host.
     uint8_t stereoIn = 1;
@@ -194,7 +200,10 @@ public:
     // form keeps it) and recomputes lpCoef and hpCoef.
     bool beginPrepare();
     bool beginPrepareWide();
-    double pole(double frequency) const { return poleFor(frequency, internalRate); }
+    // poleFor at the internal rate and the prepares' powers, both through
+    // powCache: exactly what portable::pow gives.
+    double pole(double frequency) { return powCache(0.005, frequency / internalRate); }
+    double pow(double x, double y) { return powCache(x, y); }
 
     // For the kernels, per sample after noise.next(): pre-delay write and read.
     PreDelayed preDelay(float inL, float inR)
@@ -216,6 +225,19 @@ public:
     }
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    // The chunked kernels' input path for c samples: noise, pre-delay and
+    // tone stages as above, the positions advanced c times.
+    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk)
+    {
+        for (int32_t i = 0; i < c; ++i)
+        {
+            chunk.noise[i] = noise.next();
+            const PreDelayed x = preDelay(inL[i], inR[i]);
+            chunk.tone[0][i] = toneLeft(x.left);
+            chunk.tone[1][i] = toneRight(x.right);
+            advancePositions();
+        }
+    }
     void advancePositions()
     {
         ringPos = (ringPos + 1) & kShortRingMask;
@@ -230,6 +252,8 @@ public:
     }
 
 private:
+    portable::PowCache powCache;
+
     friend struct BlockPathProbe; // tests drive the stages around a kernel of their own
 
     void clearBlockBuffers(bool includingDry);
@@ -244,10 +268,28 @@ private:
     // second output unconnected).
     void processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n);
     int32_t inputStage(const float* inL, const float* inR, int32_t n);
+    // The dry copy of host sample i; a sample above the silence level keeps
+    // the engine awake.
+    void keepDry(int32_t i, float left, float right);
     void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    void outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    // One host sample of the wet pair before its fade gain: the next kernel
+    // sample or the interpolator's output; then the type fade steps.
+    PreDelayed wetAtHostRate(int32_t n, int32_t wetEnd, int32_t& wetRead);
+    // Dry and DC-blocked wet mixed into output sample i, peaks and activity.
+    void mixAndMeter(float* outL, float* outR, int32_t i, float filteredL, float filteredR, float dryGain,
+                     float wetGain);
+    // Meters published, unread kernel samples carried to the next block.
+    void finishOutput(int32_t wetEnd, int32_t wetRead);
     bool typeFadeStep(int32_t n);
 
     std::vector<float> blockMemory;
+    // The chunked block path's half-band decimator input, per channel: the
+    // 30 samples before the block, then the block (kDecimationLine each).
+    static constexpr int32_t kDecimationLead = 30;
+    static constexpr int32_t kDecimationLine = kDecimationLead + kBlockCapacity;
+    std::vector<float> decimationLine;
+    int32_t inputStageHalfBand(const float* inL, const float* inR, int32_t n);
     // Wet samples the kernel wrote but the output stage has not consumed yet,
     // kept at the start of wetL/wetR (only with odd host block lengths).
     int32_t wetCarry = 0;

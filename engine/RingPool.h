@@ -3,7 +3,10 @@
 //
 // Layout: the pre-delay pair and the tone-ring pair (65536 samples each), four
 // long blocks of 65536 samples (one 16-bit ring each, or four consecutive
-// 16384-sample rings), then sixty-four rings of 16384 samples.
+// 16384-sample rings), then sixty-four rings of 16384 samples. Consecutive
+// short rings lie one cache line more than their length apart: rings read and
+// written at the same position would otherwise all fall into the same few
+// cache sets and evict each other.
 //
 // Threads: allocated on the control thread at construction; read and written
 // on the audio thread; cleared by suspend (control thread, no block running)
@@ -20,8 +23,9 @@ class RingPool
 public:
     static constexpr int32_t kLongBlocks = 4;
     static constexpr int32_t kShortRings = 64;
+    static constexpr int32_t kShortRingSpacing = kShortRingSize + 16;
     static constexpr size_t kTotalSamples =
-        static_cast<size_t>(4 + kLongBlocks) * kLongRingSize + static_cast<size_t>(kShortRings) * kShortRingSize;
+        static_cast<size_t>(4 + kLongBlocks) * kLongRingSize + static_cast<size_t>(kShortRings) * kShortRingSpacing;
 
     RingPool() : samples(kTotalSamples, 0.0f) {}
 
@@ -38,7 +42,7 @@ public:
     float* shortRing(int32_t ring)
     {
         return samples.data() + static_cast<size_t>(4 + kLongBlocks) * kLongRingSize +
-               static_cast<size_t>(ring) * kShortRingSize;
+               static_cast<size_t>(ring) * kShortRingSpacing;
     }
 
     void clear();

@@ -14,6 +14,9 @@ corvanta_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
 # CPack's Debian generator finds libraries with file and dependencies with
 # dpkg-shlibdeps (dpkg-dev); lintian checks the .deb; zip and unzip.
 corvanta_package_packages=(dpkg-dev file lintian zip unzip)
+# The benchmark (scripts/bench): the peer plate reverb module it measures
+# beside the algorithms.
+corvanta_bench_packages=(dragonfly-reverb-vst)
 
 # corvanta_install_deps [EXTRA_PACKAGE...]: corvanta_packages and the extras.
 corvanta_install_deps() {

@@ -24,6 +24,11 @@
 //     engine.advancePositions() (Ambience: advancePositionsWide()) and every
 //     tap of the algorithm with advanceTap / advanceLongTap.
 //
+//     The kernels that have a chunked form (KernelPath.h) run it unless
+//     engine.kernelPath is Scalar: the same steps per sample, done a chunk
+//     of samples at a time after reading every ring ahead for the chunk;
+//     the prepare bounds the chunk by its taps' distances (Chunk.h).
+//
 //   void clear(ReverbEngine& engine, StateClear when);
 //     Clears the damping, smoothing and allpass states on every `when`, and
 //     the filter and envelope states too on Suspend and Reset. Resume and

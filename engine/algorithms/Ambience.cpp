@@ -90,16 +90,16 @@ void Ambience::prepare(ReverbEngine& engine)
     if (!engine.beginPrepareWide())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(8.0, 0.52) * 0.5 * 1.25);
+    sizeFactor = static_cast<float>(engine.pow(8.0, 0.52) * 0.5 * 1.25);
     allpassScale = static_cast<float>(2.0 * std::sqrt(sizeFactor * 0.5));
     apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
     const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
-    damping = static_cast<float>(portable::pow(brightness, sizeFactor / kSizeSpread));
+    damping = static_cast<float>(engine.pow(brightness, sizeFactor / kSizeSpread));
     const double weightExponent = 1.0 - static_cast<double>(engine.decay);
     for (int32_t i = 0; i < kWeights; ++i)
     {
-        smoothing[i] = static_cast<float>(portable::pow(damping, i + 1));
-        weights[i] = static_cast<float>(portable::pow(kWeightsAtDecay0[i], weightExponent));
+        smoothing[i] = static_cast<float>(engine.pow(damping, i + 1));
+        weights[i] = static_cast<float>(engine.pow(kWeightsAtDecay0[i], weightExponent));
     }
 
     const double rate = engine.internalRate;

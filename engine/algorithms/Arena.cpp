@@ -4,6 +4,8 @@
 #include "LadderBank.h"
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace
@@ -53,9 +55,9 @@ void Arena::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(16.0, 0.435) * 0.125 * 0.5);
+    sizeFactor = static_cast<float>(engine.pow(16.0, 0.435) * 0.125 * 0.5);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine.decay, size * 128.0);
+    loopGain = ladderLoopGain(engine, engine.decay, size * 128.0);
     apGain = diffusionGain(engine.diffusion, 0.88, 0.72);
     dampCoef = dampingCoefficient(engine.highDamp);
 
@@ -81,9 +83,28 @@ void Arena::prepare(ReverbEngine& engine)
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
         loops[ring].feedbackTap = placeTap(writePos, length);
     }
+
+    // Feedback taps and diffusers are read before the chunk's writes, the
+    // early taps after the tone ring's.
+    chunkLimit = diffusers[0].chunkLimit(writePos);
+    chunkLimit = std::min(chunkLimit, diffusers[1].chunkLimit(writePos));
+    for (int32_t ring = 0; ring < kRings; ++ring)
+    {
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((writePos - loops[ring].feedbackTap) & kShortRingMask));
+        chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(early.taps.distance(ring, engine.inputPos),
+                                                                kLongRingSize));
+    }
 }
 
 void Arena::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Arena::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
     float* const toneL = engine.pool.toneL();
     float* const toneR = engine.pool.toneR();
@@ -122,6 +143,43 @@ void Arena::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
         early.advance();
         diffusers[0].advance();
         diffusers[1].advance();
+    }
+}
+
+void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                          int32_t m)
+{
+    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    Scratch& s = scratch;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t writePos = engine.ringPos;
+        const int32_t inputPos = engine.inputPos;
+        engine.runInputChunk(inL + start, inR + start, c, s.input);
+        writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
+        writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
+
+        s.loops.run(loops, dampCoef, s.input.noise, c);
+        for (int32_t ring = 0; ring < kRings; ++ring)
+        {
+            readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
+            float* const written = s.written[ring];
+            for (int32_t i = 0; i < c; ++i)
+                written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
+            writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
+        }
+        for (int32_t& tap : early.taps.at)
+            tap = (tap + c) & kLongRingMask;
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+            for (int32_t i = 0; i < c; ++i)
+                wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);
+        }
     }
 }
 

@@ -43,4 +43,21 @@ struct Arena
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        DampedLoopChunk<kRings> loops;
+        float early[kRings][kMaxChunk];
+        float written[kRings][kMaxChunk];
+        float sum[kMaxChunk];
+    } scratch;
 };

@@ -4,6 +4,8 @@
 #include "LadderBank.h"
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace
@@ -83,9 +85,9 @@ void Cathedral::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.41) * 0.125);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.41) * 0.125);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine.decay, size * 64.0);
+    loopGain = ladderLoopGain(engine, engine.decay, size * 64.0);
     apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
     dampCoef = dampingCoefficient(engine.highDamp);
 
@@ -113,9 +115,28 @@ void Cathedral::prepare(ReverbEngine& engine)
         loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
     for (int32_t ring = 0; ring < kRings; ++ring)
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
+
+    // Feedback taps and diffusers are read before the chunk's writes, the
+    // output taps after them.
+    chunkLimit = diffusers[0].chunkLimit(writePos);
+    chunkLimit = std::min(chunkLimit, diffusers[1].chunkLimit(writePos));
+    for (int32_t ring = 0; ring < kRings; ++ring)
+    {
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((writePos - loops[ring].feedbackTap) & kShortRingMask));
+        chunkLimit =
+            std::min(chunkLimit, chunkLimitAfterWrites(outputTaps.distance(ring, writePos), kShortRingSize));
+    }
 }
 
-void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Cathedral::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m)
 {
     for (int32_t i = 0; i < m; ++i)
@@ -156,6 +177,54 @@ void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR,
         outputTaps.advance();
         diffusers[0].advance();
         diffusers[1].advance();
+    }
+}
+
+void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                              int32_t m)
+{
+    Scratch& s = scratch;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t writePos = engine.ringPos;
+        engine.runInputChunk(inL + start, inR + start, c, s.input);
+        s.loops.run(loops, dampCoef, s.input.noise, c);
+
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const double tL = s.input.tone[0][i];
+            const double tR = s.input.tone[1][i];
+            s.mixtures[kLeft][i] = 0.75 * tL;
+            s.mixtures[kRight][i] = 0.75 * tR;
+            s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
+            s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
+        }
+        for (int32_t ring = 0; ring < kRings; ++ring)
+        {
+            const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
+            float* const loopRing = loops[ring].ring;
+            prefetchAhead(loopRing, writePos, kShortRingMask);
+            prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
+            float* const written = s.written[ring];
+            for (int32_t i = 0; i < c; ++i)
+                written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
+            writeRing(loopRing, writePos, kShortRingMask, c, written);
+        }
+        for (int32_t ring = 0; ring < kRings; ++ring)
+            readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
+        for (int32_t& tap : outputTaps.at)
+            tap = (tap + c) & kShortRingMask;
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+            for (int32_t i = 0; i < c; ++i)
+                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
+            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+            std::copy_n(s.sum, c, wet[channel]);
+        }
     }
 }
 

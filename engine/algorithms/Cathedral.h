@@ -42,4 +42,21 @@ struct Cathedral
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        DampedLoopChunk<kRings> loops;
+        float written[kRings][kMaxChunk];
+        double mixtures[4][kMaxChunk]; // the four input mixtures, by Mixture
+        float sum[kMaxChunk];
+    } scratch;
 };

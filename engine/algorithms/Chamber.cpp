@@ -65,14 +65,14 @@ void Chamber::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.5) * 0.5);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.5) * 0.5);
     const double size = sizeFactor;
     network.apGain = diffusionGain(engine.diffusion, 0.68, 0.7);
     const double* levels = CombAllpassNetwork::kEarlyLevels;
     for (int32_t k = 0; k < kPerChannel; ++k)
-        network.earlyGain[k] = static_cast<float>(2.0 * portable::pow(levels[k], static_cast<double>(0.3f)));
+        network.earlyGain[k] = static_cast<float>(2.0 * engine.pow(levels[k], static_cast<double>(0.3f)));
     loopGain = static_cast<float>(
-        portable::pow(portable::pow(4.9, std::sqrt(static_cast<double>(engine.decay))) / 5.0, size * 0.5));
+        engine.pow(engine.pow(4.9, std::sqrt(static_cast<double>(engine.decay))) / 5.0, size * 0.5));
     network.loopFeedback = -loopGain;
     network.dampCoef = dampingCoefficient(engine.highDamp);
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);

@@ -65,14 +65,14 @@ void Club::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.485) * 0.5);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.485) * 0.5);
     const double size = sizeFactor;
     network.apGain = diffusionGain(engine.diffusion, 0.9, 0.7);
     const double* levels = CombAllpassNetwork::kEarlyLevels;
     for (int32_t k = 0; k < kPerChannel; ++k)
         network.earlyGain[k] = static_cast<float>(2.5 * std::sqrt(levels[k]));
     loopGain = static_cast<float>(
-        portable::pow(portable::pow(7.9, std::sqrt(static_cast<double>(engine.decay))) * 0.125, size * 0.5));
+        engine.pow(engine.pow(7.9, std::sqrt(static_cast<double>(engine.decay))) * 0.125, size * 0.5));
     network.loopFeedback = loopGain;
     network.dampCoef = dampingCoefficient(engine.highDamp);
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);

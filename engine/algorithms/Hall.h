@@ -36,4 +36,24 @@ struct Hall
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    // Reads both damped taps of every loop ring for the chunk.
+    void runDampings(const float* noise, int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays: per ring, the damped taps, then
+    // the rings' new samples.
+    struct Scratch
+    {
+        InputChunk input;
+        float feedback[kRings][kMaxChunk];
+        float second[kRings][kMaxChunk];
+        float tap[kMaxChunk];
+        float sum[kMaxChunk];
+    } scratch;
 };

@@ -1,11 +1,13 @@
 #include "LadderBank.h"
+
+#include "ReverbEngine.h"
 #include "PortableMath.h"
 
 #include <cmath>
 
-float ladderLoopGain(float decay, double exponent)
+float ladderLoopGain(ReverbEngine& engine, float decay, double exponent)
 {
-    return static_cast<float>(portable::pow(portable::pow(1.0198, std::sqrt(static_cast<double>(decay))) / 1.0205, exponent));
+    return static_cast<float>(engine.pow(engine.pow(1.0198, std::sqrt(static_cast<double>(decay))) / 1.0205, exponent));
 }
 
 void attachLatticeDiffusers(LatticeDiffuser (&diffusers)[2], RingPool& pool, int32_t firstRing,

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+class ReverbEngine;
+
 constexpr int32_t kLadderSteps = 24;
 
 // 2^(k/24), k = 0..23: one quarter tone per step.
@@ -40,8 +42,9 @@ constexpr double kQuarterToneLadder[kLadderSteps] = {
     1.9430638823072117,
 };
 
-// (1.0198^sqrt(decay) / 1.0205)^exponent in double, stored as float.
-float ladderLoopGain(float decay, double exponent);
+// (1.0198^sqrt(decay) / 1.0205)^exponent in double, stored as float; the
+// powers through the engine's cache.
+float ladderLoopGain(ReverbEngine& engine, float decay, double exponent);
 
 // Gives the left and right diffusers the pool's short rings firstRing.. (four
 // each, left first) and places their taps lengths[channel][stage] behind writePos.

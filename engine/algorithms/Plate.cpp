@@ -4,6 +4,7 @@
 #include "LadderBank.h"
 #include "ReverbEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -130,11 +131,11 @@ void Plate::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
     apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
     dampCoef = dampingCoefficient(engine.highDamp);
     loopGain = static_cast<float>(
-        portable::pow(portable::pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+        engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
     plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
 
     RingPool& pool = engine.pool;
@@ -168,9 +169,36 @@ void Plate::prepare(ReverbEngine& engine)
             earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
         }
     }
+
+    // Every ring a chunk writes must lie a chunk ahead of its taps; the early
+    // taps read the tone ring after its writes, as in the scalar kernel.
+    chunkLimit = kMaxChunk;
+    for (int32_t u = 0; u < kCombUnits; ++u)
+    {
+        chunkLimit = std::min(chunkLimit, chunkLimitFor(combTaps.distance(u, pos)));
+        chunkLimit = std::min(chunkLimit, chunkLimitFor(loopAllpassTaps.distance(u, pos)));
+    }
+    for (int32_t ch = 0; ch < 2; ++ch)
+    {
+        for (int32_t e = 0; e < kEarlyAllpasses; ++e)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(earlyAllpassTaps[ch].distance(e, pos)));
+        for (int32_t t = 0; t < kDiffuserStages; ++t)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuserTaps[ch].distance(t, pos)));
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
+    }
 }
 
 void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                         int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     double earlyGains[2][kEarlyAllpasses];
@@ -265,6 +293,181 @@ void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, flo
             earlyTaps[ch].advance();
             diffuserTaps[ch].advance();
         }
+    }
+}
+
+void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                          int32_t m)
+{
+    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    Biquad* const biquads = engine.allpassBiquads;
+    Scratch& s = scratch;
+    engine.loopGain = loopGain;
+    const float loop = engine.loopGain;
+
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t pos = engine.ringPos;
+        engine.runInputChunk(inL + start, inR + start, c, s.input);
+
+        // Phase dispersion, both channels in the lanes of each Biquad pair.
+        BiquadPair low;
+        BiquadPair high;
+        low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+        high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const double noise = s.input.noise[i];
+            const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
+            const BiquadPair::Lanes dispersed = high.process(low.process(toned) + noise) + noise;
+            s.dispersed[kLeft][i] = static_cast<float>(dispersed[0]);
+            s.dispersed[kRight][i] = static_cast<float>(dispersed[1]);
+        }
+        low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+        high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+        for (int32_t ch = 0; ch < 2; ++ch)
+            writeRing(tone[ch], pos, kShortRingMask, c, s.dispersed[ch]);
+
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            runEarly(ch, tone, c, pos);
+            // The input diffuser's lattice allpasses, one stage at a time.
+            float* v = s.diffused[ch];
+            std::copy_n(s.dispersed[ch], c, v);
+            for (int32_t t = 0; t < kDiffuserStages; ++t)
+            {
+                readRing(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.read);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float out = s.read[i] - kDiffuserGain * v[i];
+                    s.written[i] = v[i] + kDiffuserGain * out;
+                    v[i] = out;
+                }
+                writeRing(diffusers[ch][t], pos, kShortRingMask, c, s.written);
+            }
+        }
+
+        runUnits(c, pos, loop);
+
+        // The output groups, left and right group k in the lanes of one pair.
+        BiquadPair groups[kGroups];
+        for (int32_t k = 0; k < kGroups; ++k)
+            groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
+            BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
+                                     kEarlyMix * static_cast<double>(s.early[kRight][i])};
+            for (int32_t k = 0; k < kGroups; ++k)
+            {
+                const int32_t* left = kGroupUnitList[kLeft][k];
+                const int32_t* right = kGroupUnitList[kRight][k];
+                const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
+                                                 out(right[0]) + out(right[1]) + out(right[2])};
+                sum = groups[k].process(group) + sum;
+            }
+            wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
+            wetR[start + i] = static_cast<float>(sum[1] * kWetScale);
+        }
+        for (int32_t k = 0; k < kGroups; ++k)
+            groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+
+        advanceTaps(c);
+    }
+}
+
+void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t pos)
+{
+    Scratch& s = scratch;
+    const float* own = tone[ch];
+    const float* other = tone[ch ^ 1];
+    for (int32_t e = 0; e < kEarlyAllpasses; ++e)
+    {
+        const EarlyAllpass& unit = kEarlyAllpassTable[ch][e];
+        double in[kMaxChunk];
+        for (int32_t t = 0; t < unit.terms; ++t)
+        {
+            const EarlyTerm& term = unit.term[t];
+            readRing(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], kShortRingMask, c, s.read);
+            for (int32_t i = 0; i < c; ++i)
+            {
+                const double product = term.weight * static_cast<double>(s.read[i]);
+                in[i] = t == 0 ? product : in[i] + product;
+            }
+        }
+        const double gain = unit.gainScale * static_cast<double>(apGain);
+        readRing(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], kShortRingMask, c, s.read);
+        float* out = s.earlyOut[e];
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const double delayed = s.read[i];
+            const auto v = static_cast<float>(static_cast<double>(static_cast<float>(in[i])) + gain * delayed);
+            s.written[i] = v;
+            out[i] = static_cast<float>(delayed - gain * static_cast<double>(v));
+        }
+        writeRing(earlyRings[ch][e], pos, kShortRingMask, c, s.written);
+    }
+    for (int32_t i = 0; i < c; ++i)
+        s.early[ch][i] = s.earlyOut[1][i] + s.earlyOut[0][i] + s.earlyOut[2][i] + s.earlyOut[3][i];
+}
+
+void Plate::runUnits(int32_t c, int32_t pos, float loop)
+{
+    Scratch& s = scratch;
+    // Even units close through g * delayed - x, odd ones through
+    // -x + (-g) * delayed: one form with the gain's sign by unit.
+    for (int32_t u = 0; u < kCombUnits; ++u)
+    {
+        const float g = (u & 1) ? -apGain : apGain;
+        float* const x = s.unitOut[u];
+        float* const delayed = s.delayed[u];
+        readRing(combs[u], combTaps.at[u], kShortRingMask, c, x);
+        readRing(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, delayed);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const float v = g * delayed[i] + -x[i];
+            s.ringIn[u][i] = v;
+            x[i] = delayed[i] - g * v;
+        }
+        writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
+    }
+
+    for (int32_t first = 0; first < kCombUnits; first += kLaneWidth)
+    {
+        Lanes y;
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            y[j] = damping[first + j].y;
+        dampFour(y, dampCoef, s.input.noise, c,
+                 {s.unitOut[first], s.unitOut[first + 1], s.unitOut[first + 2], s.unitOut[first + 3]},
+                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            damping[first + j].y = y[j];
+    }
+
+    for (int32_t u = 0; u < kCombUnits; ++u)
+    {
+        const float* diffused = s.diffused[kUnitInput[u]];
+        float* const fed = s.ringIn[u];
+        for (int32_t i = 0; i < c; ++i)
+            fed[i] = s.damped[u][i] * loop + diffused[i];
+        writeRing(combs[u], pos, kShortRingMask, c, fed);
+    }
+}
+
+void Plate::advanceTaps(int32_t c)
+{
+    const auto advance = [c](auto& taps) {
+        for (int32_t& tap : taps.at)
+            tap = (tap + c) & kShortRingMask;
+    };
+    advance(combTaps);
+    advance(loopAllpassTaps);
+    for (int32_t ch = 0; ch < 2; ++ch)
+    {
+        advance(earlyAllpassTaps[ch]);
+        advance(earlyTaps[ch]);
+        advance(diffuserTaps[ch]);
     }
 }
 

@@ -50,4 +50,31 @@ struct Plate
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    void runEarly(int32_t channel, const float* const tone[2], int32_t c, int32_t pos);
+    void runUnits(int32_t c, int32_t pos, float loop);
+    void advanceTaps(int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        float dispersed[2][kMaxChunk];
+        float early[2][kMaxChunk];
+        float diffused[2][kMaxChunk];
+        float read[kMaxChunk];
+        float written[kMaxChunk];
+        float earlyOut[kEarlyAllpasses][kMaxChunk];
+        // Per comb unit, one value per sample.
+        float delayed[kCombUnits][kMaxChunk];
+        float ringIn[kCombUnits][kMaxChunk]; // the allpass rings' new samples, then the combs'
+        float unitOut[kCombUnits][kMaxChunk];
+        float damped[kCombUnits][kMaxChunk];
+    } scratch;
 };

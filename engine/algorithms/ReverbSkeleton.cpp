@@ -2,6 +2,8 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 float dampingCoefficient(float highDamp)
 {
     return static_cast<float>((1.0 - static_cast<double>(highDamp)) * 0.8 + 0.2);
@@ -10,6 +12,33 @@ float dampingCoefficient(float highDamp)
 float diffusionGain(float diffusion, double a, double b)
 {
     return static_cast<float>(static_cast<double>(diffusion) * a * b);
+}
+
+void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c)
+{
+    float delayed[kMaxChunk];
+    float written[kMaxChunk];
+    for (int32_t stage = 0; stage < kStages; ++stage)
+    {
+        const float gain = (stage & 1) ? -g : g;
+        readRing(ring[stage], taps.at[stage], kShortRingMask, c, delayed);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const float out = delayed[i] - gain * x[i];
+            written[i] = x[i] + gain * out;
+            x[i] = out;
+        }
+        writeRing(ring[stage], writePos, kShortRingMask, c, written);
+        taps.at[stage] = (taps.at[stage] + c) & kShortRingMask;
+    }
+}
+
+int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
+{
+    int32_t limit = kMaxChunk;
+    for (int32_t stage = 0; stage < kStages; ++stage)
+        limit = std::min(limit, chunkLimitFor(taps.distance(stage, writePos)));
+    return limit;
 }
 
 void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
@@ -53,10 +82,36 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
                 pool.shortRing(kFirstDiffuserRing + channel * EarlyJoinDiffuser::kStages + stage);
             diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage]);
         }
+
+    // Every ring a chunk writes must lie a chunk ahead of its taps; the
+    // early taps read the tone ring after its writes, as in the scalar kernel.
+    chunkLimit = kMaxChunk;
+    for (int32_t tap = 0; tap < kUnits; ++tap)
+        chunkLimit =
+            std::min(chunkLimit, chunkLimitAfterWrites(early.taps.distance(tap, engine.inputPos), kLongRingSize));
+    const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        const int32_t writePos = layout.writesAtOffset[k] ? offsetPos : ringPos;
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((writePos - units[k].combTap) & kShortRingMask));
+        chunkLimit = std::min(chunkLimit, chunkLimitFor((ringPos - units[k].allpassTap) & kShortRingMask));
+    }
+    for (const EarlyJoinDiffuser& diffuser : diffusers)
+        for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuser.taps.distance(stage, ringPos)));
 }
 
 void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
                              const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        runScalar(engine, layout, inL, inR, wetL, wetR, m);
+    else
+        runChunked(engine, layout, inL, inR, wetL, wetR, m);
+}
+
+void CombAllpassNetwork::runScalar(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
+                                   const float* inR, float* wetL, float* wetR, int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     for (int32_t i = 0; i < m; ++i)
@@ -100,6 +155,131 @@ void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layo
         diffusers[0].advance();
         diffusers[1].advance();
     }
+}
+
+void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
+                                    const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t ringPos = engine.ringPos;
+        const int32_t inputPos = engine.inputPos;
+        const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, scratch.input);
+        writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
+        writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
+
+        runUnits(layout, c, ringPos, offsetPos);
+        runOutput(0, layout, c, ringPos, wetL + start);
+        runOutput(1, layout, c, ringPos, wetR + start);
+
+        for (CombAllpassUnit& unit : units)
+        {
+            unit.combTap = (unit.combTap + c) & kShortRingMask;
+            unit.allpassTap = (unit.allpassTap + c) & kShortRingMask;
+        }
+        for (int32_t& tap : early.taps.at)
+            tap = (tap + c) & kLongRingMask;
+        for (EarlyJoinDiffuser& diffuser : diffusers)
+            for (int32_t& tap : diffuser.taps.at)
+                tap = (tap + c) & kShortRingMask;
+    }
+}
+
+void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos)
+{
+    Scratch& s = scratch;
+    // The inverting allpass of every unit over the chunk.
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        const CombAllpassUnit& unit = units[k];
+        float* const x = s.combOut[k];
+        float* const delayed = s.delayed[k];
+        readRing(unit.comb, unit.combTap, kShortRingMask, c, x);
+        readRing(unit.allpassRing, unit.allpassTap, kShortRingMask, c, delayed);
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const float v = apGain * delayed[i] - x[i];
+            s.ringIn[k][i] = v;
+            x[i] = delayed[i] - apGain * v;
+        }
+        writeRing(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
+    }
+
+    // The dampings, four units to a lane.
+    for (int32_t first = 0; first < kUnits; first += kLaneWidth)
+    {
+        Lanes y;
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            y[j] = units[first + j].damping.y;
+        dampFour(y, dampCoef, s.input.noise, c,
+                 {s.combOut[first], s.combOut[first + 1], s.combOut[first + 2], s.combOut[first + 3]},
+                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            units[first + j].damping.y = y[j];
+    }
+
+    for (int32_t k = 0; k < kUnits; ++k)
+    {
+        const float* input = s.input.tone[layout.unitInput[k]];
+        float* const fed = s.ringIn[k];
+        for (int32_t i = 0; i < c; ++i)
+            fed[i] = input[i] + loopFeedback * s.damped[k][i];
+        writeRing(units[k].comb, layout.writesAtOffset[k] ? offsetPos : ringPos, kShortRingMask, c, fed);
+    }
+}
+
+void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos,
+                                   float* wet)
+{
+    Scratch& s = scratch;
+    const uint8_t* summed = layout.summed[channel];
+    std::copy_n(s.damped[summed[0]], c, s.signal);
+    for (int32_t j = 1; j < kPerChannel; ++j)
+        for (int32_t i = 0; i < c; ++i)
+            s.signal[i] += s.damped[summed[j]][i];
+
+    // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
+    const int32_t first = channel * kPerChannel;
+    for (int32_t k = 0; k < kPerChannel; ++k)
+        readRing(early.source[first + k], early.taps.at[first + k], kLongRingMask, c, s.early[k]);
+    float* const earlySum = s.stageIn;
+    for (int32_t i = 0; i < c; ++i)
+        earlySum[i] = earlyGain[0] * s.early[0][i];
+    for (int32_t k = 1; k < kPerChannel; ++k)
+    {
+        const float gain = earlyGain[k];
+        if (k & 1)
+            for (int32_t i = 0; i < c; ++i)
+                earlySum[i] = earlySum[i] - gain * s.early[k][i];
+        else
+            for (int32_t i = 0; i < c; ++i)
+                earlySum[i] = earlySum[i] + gain * s.early[k][i];
+    }
+
+    // The diffuser's allpasses with gains -g, +g, -g; the early sum joins
+    // before the last.
+    EarlyJoinDiffuser& diffuser = diffusers[channel];
+    const float stageGain[EarlyJoinDiffuser::kStages] = {-apGain, apGain, -apGain};
+    for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
+    {
+        const float g = stageGain[stage];
+        if (stage == EarlyJoinDiffuser::kStages - 1)
+            for (int32_t i = 0; i < c; ++i)
+                s.signal[i] = s.signal[i] + earlySum[i];
+        readRing(diffuser.ring[stage], diffuser.taps.at[stage], kShortRingMask, c, s.delayedStage);
+        float* const v = s.early[0]; // free again once the early sum is formed
+        for (int32_t i = 0; i < c; ++i)
+        {
+            v[i] = s.signal[i] + g * s.delayedStage[i];
+            s.signal[i] = s.delayedStage[i] - g * v[i];
+        }
+        writeRing(diffuser.ring[stage], ringPos, kShortRingMask, c, v);
+    }
+    for (int32_t i = 0; i < c; ++i)
+        wet[i] = scaleInDouble(s.signal[i], layout.outputScale);
 }
 
 void CombAllpassNetwork::clearStates()

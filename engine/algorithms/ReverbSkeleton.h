@@ -13,6 +13,7 @@
 // thread only.
 #pragma once
 
+#include "Chunk.h"
 #include "DspElements.h"
 
 #include <cstdint>
@@ -129,6 +130,37 @@ struct DampedLoopRing
     void advance() { feedbackTap = advanceTap(feedbackTap); }
 };
 
+// A bank of N damped loop rings for the chunked kernels: reads each ring's
+// feedback tap for a chunk and runs the dampings four rings to a lane,
+// giving damped[ring][i] for sample i. The taps advance by the chunk.
+template <int32_t N>
+struct DampedLoopChunk
+{
+    static_assert(N % kLaneWidth == 0);
+    alignas(16) float read[N][kMaxChunk];
+    alignas(16) float damped[N][kMaxChunk];
+
+    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
+    {
+        for (int32_t k = 0; k < N; ++k)
+        {
+            prefetchAhead(loops[k].ring, loops[k].feedbackTap, kShortRingMask);
+            readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
+            loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
+        }
+        for (int32_t first = 0; first < N; first += kLaneWidth)
+        {
+            Lanes y;
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                y[j] = loops[first + j].damping.y;
+            dampFour(y, dampCoef, noise, c, {read[first], read[first + 1], read[first + 2], read[first + 3]},
+                     {damped[first], damped[first + 1], damped[first + 2], damped[first + 3]});
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                loops[first + j].damping.y = y[j];
+        }
+    }
+};
+
 // ---------------------------------------------------------------------------
 // Early reflections read from the tone ring.
 
@@ -191,6 +223,12 @@ struct LatticeDiffuser
         return latticeAllpass(ring[3], taps.at[3], writePos, -g, y3);
     }
     void advance() { taps.advance(); }
+
+    // The chunked form: x holds c samples in and leaves with the output;
+    // the taps advance by c.
+    void processChunk(float* x, float g, int32_t writePos, int32_t c);
+    // Longest chunk these taps allow behind writePos.
+    int32_t chunkLimit(int32_t writePos) const;
 };
 
 // ---------------------------------------------------------------------------
@@ -270,7 +308,32 @@ struct CombAllpassNetwork
     // Takes the rings from the pool and places every tap relative to the
     // engine's current positions; the prepare's part after its gains.
     void placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // The kernel on the engine's kernel path.
     void run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR, float* wetL,
              float* wetR, int32_t m);
     void clearStates();
+
+private:
+    void runScalar(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
+                   float* wetL, float* wetR, int32_t m);
+    void runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
+                    float* wetL, float* wetR, int32_t m);
+    void runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos);
+    void runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos, float* wet);
+
+    // Longest chunk the placed taps allow (placeTaps).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays: per unit, one value per sample.
+    struct Scratch
+    {
+        InputChunk input;
+        float combOut[kUnits][kMaxChunk]; // the comb taps, then the allpass outputs
+        float delayed[kUnits][kMaxChunk];
+        float ringIn[kUnits][kMaxChunk]; // the allpass rings' new samples, then the combs'
+        float damped[kUnits][kMaxChunk];
+        float early[kPerChannel][kMaxChunk];
+        float signal[kMaxChunk];
+        float delayedStage[kMaxChunk];
+        float stageIn[kMaxChunk];
+    } scratch;
 };

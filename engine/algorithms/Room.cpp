@@ -63,11 +63,11 @@ void Room::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(portable::pow(4.0, 0.445) * 0.5);
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.445) * 0.5);
     // c * 44100 * 0.001 formed in double, like every other time unit.
     msUnit = static_cast<float>(static_cast<double>(sizeFactor) * kReferenceRate * 0.001);
     combGain = static_cast<float>(
-        portable::pow(portable::pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
+        engine.pow(engine.pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
     apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
     dampCoef = dampingCoefficient(engine.highDamp);
 

@@ -3,7 +3,10 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
+
 #include <cmath>
+#include <emmintrin.h>
 
 namespace
 {
@@ -40,16 +43,40 @@ float Spring::feedbackGain(float env, float loopGain)
     return static_cast<float>(((0.95 - kd) * 0.3 + kd) * static_cast<double>(loopGain));
 }
 
+void Spring::feedbackGains(float* env, int32_t c, float loopGain)
+{
+    // feedbackGain four samples at a time; IEEE square roots and divisions
+    // are exactly rounded, so every lane gives feedbackGain's bits.
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d gain = _mm_set1_pd(static_cast<double>(loopGain));
+    const auto finish = [&](__m128d q) {
+        const __m128d root = _mm_sqrt_pd(_mm_sqrt_pd(_mm_div_pd(one, _mm_add_pd(q, one))));
+        const __m128d kd = _mm_cvtps_pd(_mm_cvtpd_ps(root));
+        const __m128d mixed = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(_mm_set1_pd(0.95), kd), _mm_set1_pd(0.3)), kd);
+        return _mm_cvtpd_ps(_mm_mul_pd(mixed, gain));
+    };
+    int32_t i = 0;
+    for (; i + 4 <= c; i += 4)
+    {
+        const __m128 q = _mm_sqrt_ps(_mm_sqrt_ps(_mm_loadu_ps(env + i)));
+        const __m128 low = finish(_mm_cvtps_pd(q));
+        const __m128 high = finish(_mm_cvtps_pd(_mm_movehl_ps(q, q)));
+        _mm_storeu_ps(env + i, _mm_movelh_ps(low, high));
+    }
+    for (; i < c; ++i)
+        env[i] = feedbackGain(env[i], loopGain);
+}
+
 void Spring::prepare(ReverbEngine& engine)
 {
     if (!engine.beginPrepare())
         return;
 
-    const double size = portable::pow(4.0, 0.5) * 0.5;
+    const double size = engine.pow(4.0, 0.5) * 0.5;
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);
     apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
     engine.loopGain =
-        static_cast<float>(portable::pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+        static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
     dampCoef = dampingCoefficient(engine.highDamp);
     for (EnvelopeFollower* follower : {&engine.levelFollowerL, &engine.levelFollowerR})
     {
@@ -73,9 +100,24 @@ void Spring::prepare(ReverbEngine& engine)
         loop.taps.place(kInner, ringPos, u * row.ring);
         loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass);
     }
+
+    // Every ring is written at ringPos after its tap is read.
+    chunkLimit = kMaxChunk;
+    for (const Loop& loop : loops)
+        for (int32_t role = 0; role < kRoles; ++role)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(loop.taps.distance(role, ringPos)));
 }
 
 void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Spring::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                          int32_t m)
 {
     const float g = apGain;
     for (int32_t i = 0; i < m; ++i)
@@ -129,6 +171,97 @@ void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, fl
         for (Loop& loop : loops)
             loop.taps.advance();
     }
+}
+
+void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                           int32_t m)
+{
+    Scratch& s = scratch;
+    const float g = apGain;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t pos = engine.ringPos;
+        engine.runInputChunk(inL + start, inR + start, c, s.input);
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
+            readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
+        }
+        runFeedbackGains(engine, c);
+
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            Loop& loop = loops[l];
+            const int32_t channel = l / kLoopsPerChannel;
+            float* const o = s.out[l];
+            // A local copy keeps the recursion in a register.
+            DampingLowpass damping = loop.damping;
+            for (int32_t i = 0; i < c; ++i)
+                o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
+            loop.damping = damping;
+
+            // Input allpass (inverting), then the transfer allpass into the inner ring.
+            readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
+            for (int32_t i = 0; i < c; ++i)
+            {
+                const float v = g * s.delayed[i] - o[i];
+                s.written[i] = v;
+                o[i] = s.delayed[i] - g * v;
+            }
+            writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
+            readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
+            for (int32_t i = 0; i < c; ++i)
+            {
+                const float v = o[i] + g * s.delayed[i];
+                s.written[i] = v;
+                s.signal[i] = s.delayed[i] - g * v;
+            }
+            writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
+            writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+
+            // The return allpass on the inner ring's tap feeds the main ring.
+            readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
+            for (int32_t i = 0; i < c; ++i)
+            {
+                const float v = s.inner[l][i] + g * s.delayed[i];
+                s.written[i] = v;
+                const float r = s.delayed[i] - g * v;
+                s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
+            }
+            writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
+            writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+            for (int32_t& tap : loop.taps.at)
+                tap = (tap + c) & kShortRingMask;
+        }
+
+        for (int32_t i = 0; i < c; ++i)
+        {
+            wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
+            wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
+        }
+    }
+}
+
+void Spring::runFeedbackGains(ReverbEngine& engine, int32_t c)
+{
+    Scratch& s = scratch;
+    EnvelopeFollower* const followers[2] = {&engine.levelFollowerL, &engine.levelFollowerR};
+    for (int32_t channel = 0; channel < 2; ++channel)
+    {
+        const float (*main)[kMaxChunk] = &s.main[channel * kLoopsPerChannel];
+        float* const feedback = s.feedback[channel];
+        // Levels first: the followers' recursion then runs alone.
+        for (int32_t i = 0; i < c; ++i)
+            feedback[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
+        EnvelopeFollower follower = *followers[channel];
+        for (int32_t i = 0; i < c; ++i)
+            feedback[i] = follower.process(feedback[i]);
+        *followers[channel] = follower;
+        feedbackGains(feedback, c, engine.loopGain);
+    }
+    engine.levelGainL = s.feedback[0][c - 1];
+    engine.levelGainR = s.feedback[1][c - 1];
 }
 
 void Spring::clear(ReverbEngine&, StateClear)

@@ -54,8 +54,32 @@ struct Spring
     // The level-dependent feedback gain for a follower level `env` and the
     // loop gain: 0.985 of it for a silent loop, towards 0.285 of it when loud.
     static float feedbackGain(float env, float loopGain);
+    // The same for c follower levels in place.
+    static void feedbackGains(float* env, int32_t c, float loopGain);
 
     void prepare(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+    // The level followers and feedback gains of a chunk, from the main taps.
+    void runFeedbackGains(ReverbEngine& engine, int32_t c);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays.
+    struct Scratch
+    {
+        InputChunk input;
+        float main[kLoops][kMaxChunk];
+        float inner[kLoops][kMaxChunk];
+        float out[kLoops][kMaxChunk];
+        float feedback[2][kMaxChunk];
+        float delayed[kMaxChunk];
+        float written[kMaxChunk];
+        float signal[kMaxChunk];
+    } scratch;
 };

@@ -91,7 +91,10 @@ TestHost::~TestHost()
 AEffect* TestHost::load(PluginModule& module)
 {
     activeHost = this;
+    // As hosts do: modules built for older hosts export only "main".
     PluginModule::EntryPoint entryPoint = module.entry("VSTPluginMain");
+    if (!entryPoint)
+        entryPoint = module.entry("main");
     instance = entryPoint ? entryPoint(callback) : nullptr;
     return instance;
 }

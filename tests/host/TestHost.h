@@ -57,7 +57,7 @@ public:
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
 
-    // Creates an instance through VSTPluginMain with this host's callback.
+    // Creates an instance through VSTPluginMain (or main) with this host's callback.
     AEffect* load(PluginModule& module);
     // Closes the instance (effClose) and answers what the dispatcher
     // answered; the pointer is invalid afterwards.

@@ -1,0 +1,155 @@
+// Pieces of the chunked kernels (KernelPath::Chunked). A chunk is a run of at
+// most kMaxChunk kernel samples, never longer than the shortest distance from
+// a ring's write position back to a tap that reads it: then every read of the
+// chunk can be done before any of its writes, and the per-sample work becomes
+// a few passes over contiguous arrays. Each pass does, per sample, exactly
+// the operations of the scalar kernel in the same order and precision, so the
+// output is the same to the bit; only which sample's work comes first moves.
+//
+// Lanes are GCC vector types of four floats (SSE2 on x86-64, also in the
+// Windows build): elementwise IEEE operations, never fused.
+//
+// Threads: audio thread only.
+#pragma once
+
+#include "DspElements.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+constexpr int32_t kMaxChunk = 32;
+
+using Lanes = float __attribute__((vector_size(16)));
+constexpr int32_t kLaneWidth = 4;
+
+inline Lanes loadLanes(const float* from)
+{
+    Lanes v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+inline void storeLanes(float* to, Lanes v)
+{
+    std::memcpy(to, &v, sizeof v);
+}
+inline Lanes splat(float x)
+{
+    return Lanes{x, x, x, x};
+}
+
+// Rows to columns: four samples of four units become four units' values of
+// each sample, and back. Moves only.
+inline void transposeLanes(Lanes (&rows)[4])
+{
+    const Lanes t0 = __builtin_shufflevector(rows[0], rows[1], 0, 4, 1, 5);
+    const Lanes t1 = __builtin_shufflevector(rows[2], rows[3], 0, 4, 1, 5);
+    const Lanes t2 = __builtin_shufflevector(rows[0], rows[1], 2, 6, 3, 7);
+    const Lanes t3 = __builtin_shufflevector(rows[2], rows[3], 2, 6, 3, 7);
+    rows[0] = __builtin_shufflevector(t0, t1, 0, 1, 4, 5);
+    rows[1] = __builtin_shufflevector(t0, t1, 2, 3, 6, 7);
+    rows[2] = __builtin_shufflevector(t2, t3, 0, 1, 4, 5);
+    rows[3] = __builtin_shufflevector(t2, t3, 2, 3, 6, 7);
+}
+
+// The longest chunk a ring allows whose writes lie `distance` samples (mask
+// applied) ahead of a tap reading it: a distance of 0 reads only samples
+// written a whole ring earlier.
+inline int32_t chunkLimitFor(int32_t distance)
+{
+    return distance == 0 ? kMaxChunk : std::min(distance, kMaxChunk);
+}
+
+// The longest chunk a ring of `size` samples allows whose taps are read after
+// the chunk's writes, `distance` behind the write position: no write of a
+// later sample may land where an earlier sample reads.
+inline int32_t chunkLimitAfterWrites(int32_t distance, int32_t size)
+{
+    return std::min(size - distance, kMaxChunk);
+}
+
+// Asks for the cache lines a ring position's stream reaches two chunks on:
+// with dozens of rings the processor's own prefetchers lose track of them.
+inline void prefetchAhead(const float* ring, int32_t position, int32_t mask)
+{
+    __builtin_prefetch(ring + ((position + 2 * kMaxChunk) & mask));
+    __builtin_prefetch(ring + ((position + 2 * kMaxChunk + 16) & mask));
+}
+
+// c consecutive samples of a ring from position `from`, across its wrap.
+// Plain loops: a library call per copy of a few dozen samples costs more
+// than the copy.
+inline void readRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* out)
+{
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            out[i] = ring[from + i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        out[i] = ring[(from + i) & mask];
+}
+
+inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const float* in)
+{
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            ring[from + i] = in[i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        ring[(from + i) & mask] = in[i];
+}
+
+// sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
+// right in single precision: a bank's output sum, per sample.
+inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, float* sum)
+{
+    std::copy_n(rows[0], c, sum);
+    for (int32_t row = 1; row < count; ++row)
+        for (int32_t i = 0; i < c; ++i)
+            sum[i] += rows[row][i];
+}
+
+// What the common input path gives a chunk: each sample's noise value and
+// the tone-shaped pre-delayed pair.
+struct InputChunk
+{
+    float noise[kMaxChunk];
+    float tone[2][kMaxChunk];
+};
+
+// The damping low-pass y = (x - y) d + noise + y of four units side by side
+// over a chunk: in[u][i] to out[u][i] (out may be in), y holding the four
+// states. Whole blocks of four samples enter and leave the lanes by
+// transposes, the rest one sample at a time.
+inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
+                     float* const (&out)[4])
+{
+    const Lanes d = splat(dampCoef);
+    const auto step = [&](Lanes x, float n) {
+        y = (x - y) * d + splat(n) + y;
+        return y;
+    };
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes block[kLaneWidth];
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            block[u] = loadLanes(in[u] + i);
+        transposeLanes(block);
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+            block[j] = step(block[j], noise[i + j]);
+        transposeLanes(block);
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            storeLanes(out[u] + i, block[u]);
+    }
+    for (; i < c; ++i)
+    {
+        const Lanes y1 = step(Lanes{in[0][i], in[1][i], in[2][i], in[3][i]}, noise[i]);
+        for (int32_t u = 0; u < kLaneWidth; ++u)
+            out[u][i] = y1[u];
+    }
+}
