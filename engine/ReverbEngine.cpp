@@ -8,30 +8,6 @@ namespace
 constexpr int32_t kTypeFadeLength = 20000;
 constexpr int32_t kNumBlockBuffers = 6;
 
-struct BiquadSetting
-{
-    double frequency;
-    double q;
-};
-
-// The plate's allpasses: input chains (left 100 and 1600 Hz, right 105 and
-// 1603 Hz), then the left and right output groups.
-constexpr BiquadSetting kAllpassSettings[ReverbEngine::kNumAllpassBiquads] = {
-    {100.0, 0.3},
-    {105.0, 0.3},
-    {1600.0, 1.2},
-    {1603.0, 1.2},
-    {7127.189745122714, 0.5},
-    {6381.352228912162, 0.5},
-    {5656.85424949238, 0.5},
-    {5064.88262057739, 0.5},
-    {7162.825693848327, 0.5},
-    {6349.604207872799, 0.5},
-    {5685.1385207398425, 0.5},
-    {5039.684199579493, 0.5},
-};
-constexpr double kAllpassGainDb = 24.0;
-
 // The float values of the parameter hand-over: the change that names each,
 // where the control side keeps it and the audio thread's copy.
 struct HandedValue
@@ -72,9 +48,6 @@ ReverbEngine::ReverbEngine()
     wetR = buffers[3];
     dryL = buffers[4];
     dryR = buffers[5];
-    for (int32_t i = 0; i < kNumAllpassBiquads; ++i)
-        allpassBiquads[i] = Biquad(internalRate, Biquad::kAllpass, kAllpassSettings[i].frequency,
-                                   kAllpassSettings[i].q, kAllpassGainDb);
 
     // The control side starts from the values the engine starts with.
     storeValue(control.powerOn, powerOn);
@@ -144,8 +117,6 @@ void ReverbEngine::resume(float hostSampleRate, int32_t blockSizeAnswer)
     const int32_t meterBlock = (blockSizeAnswer < 1 || blockSizeAnswer > 4096) ? 256 : blockSizeAnswer;
     meterHoldBlocks = static_cast<int32_t>(clamped * 2.0f / static_cast<float>(meterBlock));
 
-    for (Biquad& filter : allpassBiquads)
-        filter.setRate(internalRate);
     wetDcBlockerL.setRate(clamped);
     wetDcBlockerR.setRate(clamped);
 
@@ -157,13 +128,11 @@ void ReverbEngine::suspend()
 {
     wetDcBlockerL.clear();
     wetDcBlockerR.clear();
-    for (Biquad& filter : allpassBiquads)
-        filter.clear();
     clearBlockBuffers(true);
     // Only the histories: the indices and phases run on until resume resets
     // them, so a carried wet sample keeps its place (now silent).
     resampler.clearHistories();
-    clearSignalState(StateClear::Suspend, 0.1f);
+    clearSignalState(StateClear::Suspend);
     internalRate = 44100.0;
     meterHoldBlocks = 100;
     peakL = 0.0f;
@@ -180,25 +149,15 @@ void ReverbEngine::resetEngine()
     resampler.reset();
     wetCarry = 0;
     wetDiscarded = true;
-    for (Biquad& filter : allpassBiquads)
-    {
-        filter.recompute();
-        filter.clear();
-    }
-    clearSignalState(StateClear::Reset, 0.01f);
-    loopGain = 0.8f;
-    levelGainL = 0.64f;
-    levelGainR = 0.64f;
+    clearSignalState(StateClear::Reset);
 }
 
-void ReverbEngine::clearSignalState(StateClear when, float followerLevel)
+void ReverbEngine::clearSignalState(StateClear when)
 {
     pool.clear();
     toneStageL = ToneStage();
     toneStageR = ToneStage();
     clearAlgorithms(when);
-    levelFollowerL.env = followerLevel;
-    levelFollowerR.env = followerLevel;
     needsPrepare = 1;
 }
 

@@ -54,7 +54,6 @@ public:
     static constexpr int kNumTypes = 9;
     // Largest host block the buffers hold; the host promises never to exceed it.
     static constexpr int32_t kBlockCapacity = 65536;
-    static constexpr int32_t kNumAllpassBiquads = 12;
     static constexpr float kMaxRunnableRate = 200000.0f;
 
     ReverbEngine();
@@ -128,27 +127,15 @@ public:
     RingPool pool;
     ResamplerState resampler;
 
-    // Filter objects: the DC blockers of the wet signal (host rate) and the
-    // plate's allpasses (internal rate): 100, 105, 1600 and 1603 Hz for its
-    // input chains, then eight for its output groups.
+    // The DC blockers of the wet signal (host rate).
     Biquad wetDcBlockerL;
     Biquad wetDcBlockerR;
-    Biquad allpassBiquads[kNumAllpassBiquads];
 
     // Tone shaping shared by every algorithm; coefficients set by each prepare.
     ToneStage toneStageL;
     ToneStage toneStageR;
     float lpCoef = 0.0f;
     float hpCoef = 0.0f;
-
-    // Fields shared by the feedback algorithms and preset by the reset: the
-    // plate's loop gain, the spring's level-dependent feedback gains and its
-    // level followers.
-    float loopGain = 0.8f;
-    float levelGainL = 0.64f;
-    float levelGainR = 0.64f;
-    EnvelopeFollower levelFollowerL;
-    EnvelopeFollower levelFollowerR;
 
     // The nine algorithms, indexed by AlgorithmType.
     Ambience ambience;
@@ -258,8 +245,8 @@ private:
 
     void clearBlockBuffers(bool includingDry);
     // What suspend and the reset both clear: rings, tone stages and the
-    // algorithms' states; the spring's level followers restart at followerLevel.
-    void clearSignalState(StateClear when, float followerLevel);
+    // algorithms' states.
+    void clearSignalState(StateClear when);
     void clearAlgorithms(StateClear when);
     void runAlgorithm(int32_t m);
     void updateActivityReload();

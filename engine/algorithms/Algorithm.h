@@ -31,16 +31,16 @@
 //
 //   void clear(ReverbEngine& engine, StateClear when);
 //     Clears the damping, smoothing and allpass states on every `when`, and
-//     the filter and envelope states too on Suspend and Reset. Resume and
-//     Suspend call it on the control thread while no block runs, Reset on the
-//     audio thread. Rings, tone stages, the plate's allpass Biquads, the
-//     shared loop-gain and level fields and the spring's level followers
-//     belong to the engine, which clears or presets them itself.
+//     the filter and envelope states too on Suspend and Reset; Resume also
+//     moves the algorithm's own filters to engine.internalRate, and Suspend
+//     and Reset preset the gains and levels its kernel carries from sample to
+//     sample. Resume and Suspend call it on the control thread while no block
+//     runs, Reset on the audio thread. Rings and tone stages belong to the
+//     engine, which clears them itself.
 //
-// Shared resources: engine.pool (RingPool.h), engine.allpassBiquads,
-// engine.loopGain, engine.levelGainL/R, engine.levelFollowerL/R, and the
-// elements and TapJitter of DspElements.h. Only one algorithm runs at a time,
-// so the running one may use any ring of the pool.
+// Shared resources: engine.pool (RingPool.h) and the elements and TapJitter
+// of DspElements.h. Only one algorithm runs at a time, so the running one may
+// use any ring of the pool.
 #pragma once
 
 #include "DspElements.h"

@@ -35,6 +35,32 @@ constexpr double kDetunedQuarterTones[12] = {
     1.3639536474580891,
 };
 
+struct BiquadSetting
+{
+    double frequency;
+    double q;
+};
+
+// Input chains (left 100 and 1600 Hz, right 105 and 1603 Hz), then the left
+// and right output groups.
+constexpr BiquadSetting kAllpassSettings[Plate::kAllpassBiquads] = {
+    {100.0, 0.3},
+    {105.0, 0.3},
+    {1600.0, 1.2},
+    {1603.0, 1.2},
+    {7127.189745122714, 0.5},
+    {6381.352228912162, 0.5},
+    {5656.85424949238, 0.5},
+    {5064.88262057739, 0.5},
+    {7162.825693848327, 0.5},
+    {6349.604207872799, 0.5},
+    {5685.1385207398425, 0.5},
+    {5039.684199579493, 0.5},
+};
+constexpr double kAllpassGainDb = 24.0;
+constexpr double kAllpassStartRate = 44100.0;
+constexpr float kResetLoopGain = 0.8f;
+
 double unitFactor(int32_t unit)
 {
     return unit < 12 ? kQuarterToneLadder[unit] : kDetunedQuarterTones[unit - 12];
@@ -126,6 +152,13 @@ float earlyAllpass(float* ring, int32_t tap, int32_t pos, double gain, float x)
 }
 } // namespace
 
+Plate::Plate()
+{
+    for (int32_t i = 0; i < kAllpassBiquads; ++i)
+        allpassBiquads[i] = Biquad(kAllpassStartRate, Biquad::kAllpass, kAllpassSettings[i].frequency,
+                                   kAllpassSettings[i].q, kAllpassGainDb);
+}
+
 void Plate::prepare(ReverbEngine& engine)
 {
     if (!engine.beginPrepare())
@@ -205,7 +238,7 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
             earlyGains[ch][e] = kEarlyAllpassTable[ch][e].gainScale * static_cast<double>(apGain);
-    Biquad* const biquads = engine.allpassBiquads;
+    Biquad* const biquads = allpassBiquads;
     const float g = apGain;
     const float damp = dampCoef;
 
@@ -213,7 +246,6 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
     {
         const float noise = engine.noise.next();
         const PreDelayed x = engine.preDelay(inL[i], inR[i]);
-        engine.loopGain = loopGain;
         const float toned[2] = {engine.toneLeft(x.left), engine.toneRight(x.right)};
         const int32_t pos = engine.ringPos;
 
@@ -257,7 +289,7 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
             diffused[ch] = v;
         }
 
-        const float loop = engine.loopGain;
+        const float loop = loopGain;
         float unitOut[kCombUnits];
         const auto closeLoop = [&](int32_t u, float o) {
             const float s = damping[u].process(o, damp, noise);
@@ -300,10 +332,9 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
                           int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
-    Biquad* const biquads = engine.allpassBiquads;
+    Biquad* const biquads = allpassBiquads;
     Scratch& s = scratch;
-    engine.loopGain = loopGain;
-    const float loop = engine.loopGain;
+    const float loop = loopGain;
 
     for (int32_t start = 0; start < m; start += chunkLimit)
     {
@@ -471,8 +502,27 @@ void Plate::advanceTaps(int32_t c)
     }
 }
 
-void Plate::clear(ReverbEngine&, StateClear)
+void Plate::clear(ReverbEngine& engine, StateClear when)
 {
     for (DampingLowpass& d : damping)
         d = DampingLowpass();
+    switch (when)
+    {
+    case StateClear::Resume:
+        for (Biquad& filter : allpassBiquads)
+            filter.setRate(engine.internalRate);
+        break;
+    case StateClear::Suspend:
+        for (Biquad& filter : allpassBiquads)
+            filter.clear();
+        break;
+    case StateClear::Reset:
+        for (Biquad& filter : allpassBiquads)
+        {
+            filter.recompute();
+            filter.clear();
+        }
+        loopGain = kResetLoopGain;
+        break;
+    }
 }

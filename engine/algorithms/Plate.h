@@ -8,9 +8,13 @@
 // group passes one more allpass Biquad, and four groups plus three times the
 // early allpasses make each wet channel. All lengths are multiples of one
 // unit in samples at the 44.1 kHz reference, independent of the internal rate.
+//
+// Threads: prepare and kernel run on the audio thread, clear as the engine's
+// lifecycle says (Algorithm.h).
 #pragma once
 
 #include "Algorithm.h"
+#include "Biquad.h"
 #include "ReverbSkeleton.h"
 
 struct Plate
@@ -22,17 +26,25 @@ struct Plate
     static constexpr int32_t kDiffuserStages = 3;
     static constexpr int32_t kGroups = 4;         // per channel
     static constexpr int32_t kGroupUnits = 3;
+    static constexpr int32_t kAllpassBiquads = 12;
 
-    // Which of the engine's allpass Biquads each use takes, per channel.
+    // Which of the allpass Biquads each use takes, per channel.
     static constexpr int32_t kInputLowBiquad[2] = {0, 1};  // 100 Hz, 105 Hz
     static constexpr int32_t kInputHighBiquad[2] = {2, 3}; // 1600 Hz, 1603 Hz
     static constexpr int32_t kGroupBiquad[2][kGroups] = {{4, 5, 6, 7}, {8, 9, 10, 11}};
+
+    // The allpass Biquads at the internal rate: 100, 105, 1600 and 1603 Hz
+    // for the input chains, then eight for the output groups. Built at
+    // 44.1 kHz; the resume sets the rate, the reset recomputes them.
+    Biquad allpassBiquads[kAllpassBiquads];
+
+    Plate();
 
     // Computed by prepare.
     float sizeFactor = 0.0f;
     float plateUnit = 0.0f; // P, samples
     float apGain = 0.0f;
-    float loopGain = 0.0f;
+    float loopGain = 0.8f; // the reset presets 0.8 until the next prepare
     float dampCoef = 0.0f;
     ShortTaps<kCombUnits> combTaps;
     ShortTaps<kCombUnits> loopAllpassTaps;

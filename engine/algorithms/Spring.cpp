@@ -33,6 +33,11 @@ constexpr LoopRow kLoopTable[Spring::kLoops] = {
 constexpr double kOutputScale = 0.2968;
 constexpr double kAttackHz = 1000.0;
 constexpr double kReleaseHz = 10.0;
+// Where the engine's lifecycle leaves the loop and level fields.
+constexpr float kSuspendFollowerLevel = 0.1f;
+constexpr float kResetFollowerLevel = 0.01f;
+constexpr float kResetLoopGain = 0.8f;
+constexpr float kResetLevelGain = 0.64f;
 } // namespace
 
 float Spring::feedbackGain(float env, float loopGain)
@@ -75,10 +80,9 @@ void Spring::prepare(ReverbEngine& engine)
     const double size = engine.pow(4.0, 0.5) * 0.5;
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);
     apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
-    engine.loopGain =
-        static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+    loopGain = static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
     dampCoef = dampingCoefficient(engine.highDamp);
-    for (EnvelopeFollower* follower : {&engine.levelFollowerL, &engine.levelFollowerR})
+    for (EnvelopeFollower* follower : {&levelFollowerL, &levelFollowerR})
     {
         follower->attack = static_cast<float>(engine.pole(kAttackHz));
         follower->release = static_cast<float>(engine.pole(kReleaseHz));
@@ -135,11 +139,11 @@ void Spring::kernelScalar(ReverbEngine& engine, const float* inL, const float* i
                              std::fabs(own[1].ring[kMain][own[1].taps.at[kMain]]) +
                              std::fabs(own[2].ring[kMain][own[2].taps.at[kMain]]);
         }
-        const float envL = engine.levelFollowerL.process(level[0]);
-        const float envR = engine.levelFollowerR.process(level[1]);
-        engine.levelGainL = feedbackGain(envL, engine.loopGain);
-        engine.levelGainR = feedbackGain(envR, engine.loopGain);
-        const float fb[2] = {engine.levelGainL, engine.levelGainR};
+        const float envL = levelFollowerL.process(level[0]);
+        const float envR = levelFollowerR.process(level[1]);
+        levelGainL = feedbackGain(envL, loopGain);
+        levelGainR = feedbackGain(envR, loopGain);
+        const float fb[2] = {levelGainL, levelGainR};
 
         float damped[kLoops];
         float inner[kLoops];
@@ -188,7 +192,7 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
             readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
             readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
         }
-        runFeedbackGains(engine, c);
+        runFeedbackGains(c);
 
         for (int32_t l = 0; l < kLoops; ++l)
         {
@@ -243,10 +247,10 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
     }
 }
 
-void Spring::runFeedbackGains(ReverbEngine& engine, int32_t c)
+void Spring::runFeedbackGains(int32_t c)
 {
     Scratch& s = scratch;
-    EnvelopeFollower* const followers[2] = {&engine.levelFollowerL, &engine.levelFollowerR};
+    EnvelopeFollower* const followers[2] = {&levelFollowerL, &levelFollowerR};
     for (int32_t channel = 0; channel < 2; ++channel)
     {
         const float (*main)[kMaxChunk] = &s.main[channel * kLoopsPerChannel];
@@ -258,14 +262,25 @@ void Spring::runFeedbackGains(ReverbEngine& engine, int32_t c)
         for (int32_t i = 0; i < c; ++i)
             feedback[i] = follower.process(feedback[i]);
         *followers[channel] = follower;
-        feedbackGains(feedback, c, engine.loopGain);
+        feedbackGains(feedback, c, loopGain);
     }
-    engine.levelGainL = s.feedback[0][c - 1];
-    engine.levelGainR = s.feedback[1][c - 1];
+    levelGainL = s.feedback[0][c - 1];
+    levelGainR = s.feedback[1][c - 1];
 }
 
-void Spring::clear(ReverbEngine&, StateClear)
+void Spring::clear(ReverbEngine&, StateClear when)
 {
     for (Loop& loop : loops)
         loop.damping = DampingLowpass();
+    if (when == StateClear::Resume)
+        return;
+    const float followerLevel = when == StateClear::Reset ? kResetFollowerLevel : kSuspendFollowerLevel;
+    levelFollowerL.env = followerLevel;
+    levelFollowerR.env = followerLevel;
+    if (when == StateClear::Reset)
+    {
+        loopGain = kResetLoopGain;
+        levelGainL = kResetLevelGain;
+        levelGainR = kResetLevelGain;
+    }
 }

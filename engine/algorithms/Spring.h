@@ -10,9 +10,8 @@
 // Lengths are fixed in samples at the 44.1 kHz reference (main and inner
 // rings 1279 to 1681 samples).
 //
-// The loop gain, the two level-dependent feedback gains and the two level
-// followers are the engine's shared fields (loopGain, levelGainL/R,
-// levelFollowerL/R), which suspend and the engine reset preset.
+// The engine's reset presets the loop gain, the two level-dependent feedback
+// gains and the two level followers; suspend presets the followers.
 //
 // Threads: prepare and kernel run on the audio thread, clear as the engine's
 // lifecycle says (Algorithm.h).
@@ -49,7 +48,15 @@ struct Spring
     float allpassUnit = 0.0f; // timeUnit * 2.31
     float apGain = 0.0f;
     float dampCoef = 0.0f;
+    float loopGain = 0.8f;
     Loop loops[kLoops];
+
+    // Per-sample state: each channel's level follower and the feedback gain
+    // it gives (the last sample's).
+    EnvelopeFollower levelFollowerL;
+    EnvelopeFollower levelFollowerR;
+    float levelGainL = 0.64f;
+    float levelGainR = 0.64f;
 
     // The level-dependent feedback gain for a follower level `env` and the
     // loop gain: 0.985 of it for a silent loop, towards 0.285 of it when loud.
@@ -66,7 +73,7 @@ private:
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
     // The level followers and feedback gains of a chunk, from the main taps.
-    void runFeedbackGains(ReverbEngine& engine, int32_t c);
+    void runFeedbackGains(int32_t c);
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;

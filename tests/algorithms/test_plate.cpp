@@ -229,10 +229,10 @@ TEST(Plate, TapDistancesDoNotFollowTheInternalRate)
     checkAtHostRates(kPlate, {44100.0f, 48000.0f, 96000.0f}, expectDistances);
 }
 
-TEST(Plate, UsesTheEnginesAllpassBiquadsAtTheirFrequencies)
+TEST(Plate, UsesItsAllpassBiquadsAtTheirFrequencies)
 {
-    const ReverbEngine engine;
-    const auto frequency = [&engine](int32_t index) { return engine.allpassBiquads[index].frequency(); };
+    const Plate plate;
+    const auto frequency = [&plate](int32_t index) { return plate.allpassBiquads[index].frequency(); };
     EXPECT_EQ(frequency(Plate::kInputLowBiquad[0]), 100.0);
     EXPECT_EQ(frequency(Plate::kInputHighBiquad[0]), 1600.0);
     EXPECT_EQ(frequency(Plate::kInputLowBiquad[1]), 105.0);
@@ -271,15 +271,17 @@ TEST(Plate, WithoutDiffusionTheAllpassesArePureDelays)
     EXPECT_EQ(firstAbove(right.right), 315 + 29);
 }
 
-TEST(Plate, CopiesItsLoopGainIntoTheEngine)
+TEST(Plate, KeepsTheResetsLoopGainOnlyUntilThePrepare)
 {
     ProbeSettings settings;
     settings.decay = 1.0f;
     auto rig = preparedRig(kPlate, settings);
-    EXPECT_EQ(rig->engine.loopGain, 0.8f); // as the reset left it
+    const float prepared = rig->engine.plate.loopGain;
+    rig->engine.resetEngine();
+    EXPECT_EQ(rig->engine.plate.loopGain, 0.8f);
     const std::vector<float> in(16, 0.0f);
     runAlgorithm(*rig, kPlate, in, in);
-    EXPECT_EQ(rig->engine.loopGain, rig->engine.plate.loopGain);
+    EXPECT_EQ(rig->engine.plate.loopGain, prepared);
 }
 
 TEST(Plate, MatchesTheReferenceKernel)

@@ -125,7 +125,7 @@ TEST(SpringPrepare, GainsAtTheParameterExtremes)
     {
         rig.engine.decay = c.decay;
         rig.prepare(spring);
-        EXPECT_NEAR(rig.engine.loopGain, c.loopGain, 1e-7f) << c.decay;
+        EXPECT_NEAR(spring.loopGain, c.loopGain, 1e-7f) << c.decay;
     }
     EXPECT_EQ(spring.timeUnit, 44.1f);
     EXPECT_NEAR(spring.allpassUnit, 101.871f, 1e-4f);
@@ -142,8 +142,8 @@ TEST(SpringPrepare, GainsAtTheParameterExtremes)
     EXPECT_NEAR(spring.dampCoef, 0.2f, 1e-7f);
 
     // The followers reach 0.005 of a step in 1 ms rising and 100 ms falling.
-    EXPECT_NEAR(std::pow(rig.engine.levelFollowerL.attack, 44.1f), 0.005f, 1e-5f);
-    EXPECT_NEAR(std::pow(rig.engine.levelFollowerR.release, 4410.0f), 0.005f, 1e-4f);
+    EXPECT_NEAR(std::pow(spring.levelFollowerL.attack, 44.1f), 0.005f, 1e-5f);
+    EXPECT_NEAR(std::pow(spring.levelFollowerR.release, 4410.0f), 0.005f, 1e-4f);
 }
 
 TEST(SpringPrepare, TapDistancesAreSamplesAtTheReferenceRate)
@@ -195,8 +195,8 @@ TEST(SpringFeedback, LoudTransientLowersTheGainAtOnceAndItRecovers)
     // keeps the states out of the denormal range hardly moves the follower).
     const std::vector<float> silence(44100, 0.0f);
     rig.run(spring, silence, silence);
-    EXPECT_NEAR(engine.levelGainL, 0.985f * loopGain, 0.005f * loopGain);
-    EXPECT_NEAR(engine.levelGainR, 0.985f * loopGain, 0.005f * loopGain);
+    EXPECT_NEAR(spring.levelGainL, 0.985f * loopGain, 0.005f * loopGain);
+    EXPECT_NEAR(spring.levelGainR, 0.985f * loopGain, 0.005f * loopGain);
 
     // A loud burst on the left reaches the level followers when it comes
     // round to the main rings' taps, 1279 samples on; within 1 ms the left
@@ -204,18 +204,18 @@ TEST(SpringFeedback, LoudTransientLowersTheGainAtOnceAndItRecovers)
     const std::vector<float> burst = loudNoise(1279 + 44);
     const std::vector<float> quiet(burst.size(), 0.0f);
     rig.run(spring, burst, quiet, 1);
-    const float dipped = engine.levelGainL;
+    const float dipped = spring.levelGainL;
     EXPECT_LT(dipped, 0.9f * loopGain);
-    EXPECT_NEAR(engine.levelGainR, 0.985f * loopGain, 0.005f * loopGain);
+    EXPECT_NEAR(spring.levelGainR, 0.985f * loopGain, 0.005f * loopGain);
 
     // The gain comes back as the loops' tail dies away: part of the way in
     // half a second, all of it within four seconds.
     const std::vector<float> halfSecond(22050, 0.0f);
     rig.run(spring, halfSecond, halfSecond);
-    EXPECT_GT(engine.levelGainL, dipped + 0.02f * loopGain);
+    EXPECT_GT(spring.levelGainL, dipped + 0.02f * loopGain);
     const std::vector<float> rest(7 * 22050, 0.0f);
     rig.run(spring, rest, rest);
-    EXPECT_NEAR(engine.levelGainL, 0.985f * loopGain, 0.005f * loopGain);
+    EXPECT_NEAR(spring.levelGainL, 0.985f * loopGain, 0.005f * loopGain);
 }
 
 TEST(SpringImpulse, DiffusionZeroLeavesDelayedNegatedLoopReads)

@@ -53,7 +53,7 @@ TEST(EngineRates, DecimationPerHostRate)
         EXPECT_EQ(engine.activityReload, second) << c.hostRate;
         EXPECT_EQ(engine.activityCount, second) << c.hostRate;
         // The plate's allpasses run at the internal rate, the DC blockers at the host rate.
-        EXPECT_EQ(engine.allpassBiquads[0].rate(), c.internalRate);
+        EXPECT_EQ(engine.plate.allpassBiquads[0].rate(), c.internalRate);
         EXPECT_EQ(engine.wetDcBlockerL.rate(), static_cast<double>(second));
     }
 }
@@ -138,7 +138,7 @@ TEST(EngineLifecycle, SuspendClearsRingsFiltersAndMeters)
     EXPECT_EQ(engine.pool.shortRing(63)[5], 0.0f);
     EXPECT_EQ(engine.dryL[10], 0.0f);
     EXPECT_EQ(engine.toneStageL.high.lowpass.y, 0.0f);
-    EXPECT_EQ(engine.levelFollowerL.env, 0.1f);
+    EXPECT_EQ(engine.spring.levelFollowerL.env, 0.1f);
     EXPECT_EQ(engine.peakL, 0.0f);
     EXPECT_EQ(engine.peakR, 0.0f);
     EXPECT_EQ(engine.blockCount, 0);
@@ -210,17 +210,18 @@ TEST(EngineLifecycle, ResetPresetsSharedFieldsAndKeepsPositions)
     const int32_t ringPos = engine.ringPos;
     const uint16_t inputPos = engine.inputPos;
     const uint32_t s1 = engine.noise.s1;
-    engine.loopGain = 0.3f;
-    engine.levelGainL = engine.levelGainR = 0.1f;
+    engine.plate.loopGain = engine.spring.loopGain = 0.3f;
+    engine.spring.levelGainL = engine.spring.levelGainR = 0.1f;
     engine.needsPrepare = 0;
 
     engine.resetEngine();
     EXPECT_EQ(engine.pool.preDelayL()[100], 0.0f);
     EXPECT_EQ(engine.kernelInL[5], 0.0f);
-    EXPECT_EQ(engine.levelFollowerR.env, 0.01f);
-    EXPECT_EQ(engine.loopGain, 0.8f);
-    EXPECT_EQ(engine.levelGainL, 0.64f);
-    EXPECT_EQ(engine.levelGainR, 0.64f);
+    EXPECT_EQ(engine.spring.levelFollowerR.env, 0.01f);
+    EXPECT_EQ(engine.plate.loopGain, 0.8f);
+    EXPECT_EQ(engine.spring.loopGain, 0.8f);
+    EXPECT_EQ(engine.spring.levelGainL, 0.64f);
+    EXPECT_EQ(engine.spring.levelGainR, 0.64f);
     EXPECT_EQ(engine.resampler.decimatorIndex, 63);
     EXPECT_EQ(engine.needsPrepare, 1);
     EXPECT_EQ(engine.ringPos, ringPos);
