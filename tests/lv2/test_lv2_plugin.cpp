@@ -5,6 +5,7 @@
 #include "Lv2TestHost.h"
 #include "Lv2Bundle.h"
 #include "Lv2Messages.h"
+#include "PresetFileFormat.h"
 #include "TestHost.h"
 
 #include <lilv/lilv.h>
@@ -16,6 +17,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace
@@ -186,6 +189,22 @@ struct Messages
                 found = urids.readProgram(urids.fieldsOf(atom), program);
         return found;
     }
+    // The text of the last refusal in `atoms`, empty without one.
+    std::string refusal(const std::vector<const LV2_Atom*>& atoms) const
+    {
+        char text[128] = {};
+        for (const LV2_Atom* atom : atoms)
+            if (urids.kindOf(atom) == lv2bundle::Message::refused)
+                urids.readText(urids.fieldsOf(atom).text, text, sizeof text);
+        return text;
+    }
+    bool sendPath(Lv2TestInstance& instance, lv2bundle::Message kind, const std::string& path)
+    {
+        if (!start() || !urids.writeText(kind, urids.path, path.c_str(), true))
+            return false;
+        instance.send(atom());
+        return true;
+    }
     lv2bundle::MessageUrids urids;
     uint64_t buffer[64] = {};
 };
@@ -254,5 +273,89 @@ TEST_F(Lv2Plugin, AStoredProgramIsSelectedReportedAndKeptInTheState)
     EXPECT_EQ(reported.values[kDecay], 0.125f);
     for (LilvState* state : {saved, fresh, restored})
         lilv_state_free(state);
+}
+
+template <size_t N> std::string writtenFile(const char* name, const std::array<uint8_t, N>& bytes)
+{
+    const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), N);
+    return path;
+}
+
+TEST_F(Lv2Plugin, ALoadedBankIsKeptInTheState)
+{
+    ProgramBank bank;
+    for (int n = 0; n < kNumStoredPrograms; ++n)
+    {
+        std::snprintf(bank[n].name, sizeof bank[n].name, "Bank %d", n);
+        for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+            bank[n].values[i] = static_cast<float>(kFactoryBank[n].values[i]);
+    }
+    bank[7].values[kDecay] = 0.25f;
+    const std::string path = writtenFile("lv2-loaded.orb", writeBankFile(bank));
+
+    Lv2TestInstance first(world, kRate, kNominalBlock);
+    ASSERT_TRUE(first.valid());
+    Messages messages(world.map());
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    ASSERT_TRUE(messages.sendPath(first, lv2bundle::Message::loadBank, path));
+    first.run(inL, inR, outL, outR);
+    first.run(inL, inR, outL, outR);
+    lv2bundle::ProgramMessage reported;
+    ASSERT_TRUE(messages.current(first.notifications(), reported));
+    EXPECT_EQ(reported.index, 0);
+    EXPECT_STREQ(reported.name, "Bank 0");
+
+    // A fresh instance restored from the state selects the bank's program.
+    LilvState* saved = stateOf(world, first);
+    ASSERT_NE(saved, nullptr);
+    Lv2TestInstance second(world, kRate, kNominalBlock);
+    lilv_state_restore(saved, second.get(), setPortValueOf, &second, 0, nullptr);
+    lilv_state_free(saved);
+    ASSERT_TRUE(messages.start() && messages.urids.writeInt(lv2bundle::Message::select, messages.urids.index, 7));
+    second.send(messages.atom());
+    second.run(inL, inR, outL, outR);
+    second.run(inL, inR, outL, outR);
+    ASSERT_TRUE(messages.current(second.notifications(), reported));
+    EXPECT_EQ(reported.index, 7);
+    EXPECT_STREQ(reported.name, "Bank 7");
+    EXPECT_EQ(reported.values[kDecay], 0.25f);
+    std::filesystem::remove(path);
+}
+
+TEST_F(Lv2Plugin, APresetFileLoadsThroughTheWorkerAndIsRefusedWithoutOne)
+{
+    ProgramRecord record;
+    std::strcpy(record.name, "From A File");
+    for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+        record.values[i] = static_cast<float>(kFactoryBank[3].values[i]);
+    record.values[kHighDamp] = 0.625f;
+    const std::string path = writtenFile("lv2-loaded.orv", writePresetFile(record));
+    Messages messages(world.map());
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+
+    Lv2TestInstance withWorker(world, kRate, kNominalBlock);
+    ASSERT_TRUE(withWorker.valid());
+    ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path));
+    withWorker.run(inL, inR, outL, outR);
+    withWorker.run(inL, inR, outL, outR);
+    lv2bundle::ProgramMessage reported;
+    ASSERT_TRUE(messages.current(withWorker.notifications(), reported));
+    EXPECT_STREQ(reported.name, "From A File");
+    EXPECT_EQ(reported.values[kHighDamp], 0.625f);
+    EXPECT_EQ(messages.refusal(withWorker.notifications()), "");
+    // A file that is not there is refused with a reason.
+    ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path + ".gone"));
+    withWorker.run(inL, inR, outL, outR);
+    withWorker.run(inL, inR, outL, outR);
+    EXPECT_NE(messages.refusal(withWorker.notifications()), "");
+
+    Lv2TestInstance noWorker(world, kRate, kNominalBlock, false);
+    ASSERT_TRUE(noWorker.valid());
+    ASSERT_TRUE(messages.sendPath(noWorker, lv2bundle::Message::loadPreset, path));
+    noWorker.run(inL, inR, outL, outR);
+    EXPECT_EQ(messages.refusal(noWorker.notifications()), "The host runs no worker for this request");
+    EXPECT_FALSE(messages.current(noWorker.notifications(), reported));
+    std::filesystem::remove(path);
 }
 } // namespace
