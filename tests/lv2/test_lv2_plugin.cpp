@@ -15,11 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -357,5 +359,76 @@ TEST_F(Lv2Plugin, APresetFileLoadsThroughTheWorkerAndIsRefusedWithoutOne)
     EXPECT_EQ(messages.refusal(noWorker.notifications()), "The host runs no worker for this request");
     EXPECT_FALSE(messages.current(noWorker.notifications(), reported));
     std::filesystem::remove(path);
+}
+
+// What a state save kept of one program: its file record, if stored.
+struct SavedProgram
+{
+    LV2_URID key = 0;
+    bool found = false;
+    ProgramRecord record;
+};
+
+LV2_State_Status keepProgram(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t,
+                             uint32_t)
+{
+    auto* saved = static_cast<SavedProgram*>(handle);
+    if (key == saved->key)
+        saved->found = readPresetFile(static_cast<const uint8_t*>(value), size, saved->record) == FileCheck::ok;
+    return LV2_STATE_SUCCESS;
+}
+
+LV2_Worker_Status ignoreResponse(LV2_Worker_Respond_Handle, uint32_t, const void*)
+{
+    return LV2_WORKER_SUCCESS;
+}
+
+TEST_F(Lv2Plugin, AStateSavedWhileTheWorkerStoresProgramsHoldsWholePrograms)
+{
+    Lv2TestInstance lv2(world, kRate, kNominalBlock);
+    ASSERT_TRUE(lv2.valid());
+    const auto* worker = static_cast<const LV2_Worker_Interface*>(
+        lilv_instance_get_extension_data(lv2.get(), LV2_WORKER__interface));
+    const auto* state = static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(lv2.get(), LV2_STATE__interface));
+    ASSERT_TRUE(worker && state);
+    // Two versions of program 9 whose name goes with its Decay.
+    Messages takes[2] = {Messages(world.map()), Messages(world.map())};
+    for (int t = 0; t < 2; ++t)
+    {
+        lv2bundle::ProgramMessage program;
+        program.index = 9;
+        std::strcpy(program.name, t == 0 ? "Even Take" : "Odd Take");
+        for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+            program.values[i] = t == 0 ? 0.125f : 0.875f;
+        ASSERT_TRUE(takes[t].start() && takes[t].urids.writeProgram(lv2bundle::Message::storeProgram, program));
+    }
+    LV2_Handle handle = lilv_instance_get_handle(lv2.get());
+    // The worker stores until the saves are done, so the two overlap.
+    std::atomic<bool> saving{true};
+    std::thread storing([&] {
+        for (int k = 0; saving; ++k)
+        {
+            const LV2_Atom* atom = takes[k & 1].atom();
+            worker->work(handle, ignoreResponse, nullptr, sizeof(LV2_Atom) + atom->size, atom);
+        }
+    });
+    int torn = 0, seen = 0;
+    for (int k = 0; k < 1000; ++k)
+    {
+        SavedProgram saved;
+        saved.key = takes[0].urids.program[9];
+        state->save(handle, keepProgram, &saved, 0, nullptr);
+        if (!saved.found)
+            continue;
+        ++seen;
+        const float expected = std::strcmp(saved.record.name, "Even Take") == 0 ? 0.125f : 0.875f;
+        for (float value : saved.record.values)
+            torn += value != expected;
+    }
+    saving = false;
+    storing.join();
+    EXPECT_GT(seen, 0);
+    EXPECT_EQ(torn, 0);
 }
 } // namespace
