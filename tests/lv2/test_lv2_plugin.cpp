@@ -277,6 +277,15 @@ TEST_F(Lv2Plugin, AStoredProgramIsSelectedReportedAndKeptInTheState)
         lilv_state_free(state);
 }
 
+// Two short blocks: the worker takes the messages sent after the first,
+// its report goes out with the second.
+void runRequestAndResponse(Lv2TestInstance& instance)
+{
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    instance.run(inL, inR, outL, outR);
+    instance.run(inL, inR, outL, outR);
+}
+
 template <size_t N> std::string writtenFile(const char* name, const std::array<uint8_t, N>& bytes)
 {
     const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
@@ -299,10 +308,8 @@ TEST_F(Lv2Plugin, ALoadedBankIsKeptInTheState)
     Lv2TestInstance first(world, kRate, kNominalBlock);
     ASSERT_TRUE(first.valid());
     Messages messages(world.map());
-    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
     ASSERT_TRUE(messages.sendPath(first, lv2bundle::Message::loadBank, path));
-    first.run(inL, inR, outL, outR);
-    first.run(inL, inR, outL, outR);
+    runRequestAndResponse(first);
     lv2bundle::ProgramMessage reported;
     ASSERT_TRUE(messages.current(first.notifications(), reported));
     EXPECT_EQ(reported.index, 0);
@@ -316,8 +323,7 @@ TEST_F(Lv2Plugin, ALoadedBankIsKeptInTheState)
     lilv_state_free(saved);
     ASSERT_TRUE(messages.start() && messages.urids.writeInt(lv2bundle::Message::select, messages.urids.index, 7));
     second.send(messages.atom());
-    second.run(inL, inR, outL, outR);
-    second.run(inL, inR, outL, outR);
+    runRequestAndResponse(second);
     ASSERT_TRUE(messages.current(second.notifications(), reported));
     EXPECT_EQ(reported.index, 7);
     EXPECT_STREQ(reported.name, "Bank 7");
@@ -334,13 +340,11 @@ TEST_F(Lv2Plugin, APresetFileLoadsThroughTheWorkerAndIsRefusedWithoutOne)
     record.values[kHighDamp] = 0.625f;
     const std::string path = writtenFile("lv2-loaded.orv", writePresetFile(record));
     Messages messages(world.map());
-    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
 
     Lv2TestInstance withWorker(world, kRate, kNominalBlock);
     ASSERT_TRUE(withWorker.valid());
     ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path));
-    withWorker.run(inL, inR, outL, outR);
-    withWorker.run(inL, inR, outL, outR);
+    runRequestAndResponse(withWorker);
     lv2bundle::ProgramMessage reported;
     ASSERT_TRUE(messages.current(withWorker.notifications(), reported));
     EXPECT_STREQ(reported.name, "From A File");
@@ -348,14 +352,14 @@ TEST_F(Lv2Plugin, APresetFileLoadsThroughTheWorkerAndIsRefusedWithoutOne)
     EXPECT_EQ(messages.refusal(withWorker.notifications()), "");
     // A file that is not there is refused with a reason.
     ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path + ".gone"));
-    withWorker.run(inL, inR, outL, outR);
-    withWorker.run(inL, inR, outL, outR);
+    runRequestAndResponse(withWorker);
     EXPECT_NE(messages.refusal(withWorker.notifications()), "");
 
     Lv2TestInstance noWorker(world, kRate, kNominalBlock, false);
     ASSERT_TRUE(noWorker.valid());
     ASSERT_TRUE(messages.sendPath(noWorker, lv2bundle::Message::loadPreset, path));
-    noWorker.run(inL, inR, outL, outR);
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    noWorker.run(inL, inR, outL, outR); // refused at once
     EXPECT_EQ(messages.refusal(noWorker.notifications()), "The host runs no worker for this request");
     EXPECT_FALSE(messages.current(noWorker.notifications(), reported));
     std::filesystem::remove(path);
