@@ -10,7 +10,9 @@
 // Threads: instantiate, activate, deactivate, cleanup and the state's
 // restore run on the host's instantiation thread; connect_port, run and the
 // worker's responses on its audio thread; the worker's work and the state's
-// save on a thread of the host's other than the audio thread. run() neither
+// save on a thread of the host's other than the audio thread. A host may run
+// the worker while it saves or restores, so those three take turns on one
+// mutex (the programs' names and values are not atomic). run() neither
 // allocates nor locks: the parameter path is atomics, the engine keeps its
 // buffers from activate, and responses come as fixed-size records.
 #include "CPresetFiles.h"
@@ -30,6 +32,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -131,8 +134,11 @@ public:
         if (sizeof(LV2_Atom) + atom->size > size)
             return LV2_WORKER_ERR_UNKNOWN;
         WorkResult result;
-        perform(urids.kindOf(atom), urids.fieldsOf(atom), result.refusal, sizeof result.refusal);
-        reportCurrent(result.current);
+        {
+            const std::lock_guard<std::mutex> turn(programsInUse);
+            perform(urids.kindOf(atom), urids.fieldsOf(atom), result.refusal, sizeof result.refusal);
+            reportCurrent(result.current);
+        }
         return respond(handle, sizeof result, &result);
     }
 
@@ -151,6 +157,7 @@ public:
     {
         if (!urids.mapped())
             return LV2_STATE_ERR_NO_FEATURE;
+        const std::lock_guard<std::mutex> turn(programsInUse);
         const uint32_t flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
         const CProgram* edit = effect.getStoredProgram(0);
         store(handle, urids.editName, edit->name(), std::strlen(edit->name()) + 1, urids.atomString, flags);
@@ -169,6 +176,7 @@ public:
     {
         if (!urids.mapped())
             return LV2_STATE_ERR_NO_FEATURE;
+        const std::lock_guard<std::mutex> turn(programsInUse);
         effect.loadFactoryPrograms();
         for (int n = 1; n < kNumStoredPrograms; ++n)
         {
@@ -389,6 +397,7 @@ private:
     }
 
     Effect effect;
+    std::mutex programsInUse; // work, save and restore; never run
     const float* controls[lv2bundle::kNumControlPorts] = {};
     float applied[lv2bundle::kNumControlPorts] = {};
     float* inputs[2] = {};

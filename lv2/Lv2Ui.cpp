@@ -6,9 +6,11 @@
 // events from the host are set there and shown. Nothing is shared with the
 // plug-in's instance but the ports. Program selection, renames and memo
 // requests go to the plug-in as messages on its atom port (a selected
-// program with its name and values, so a program the editor loaded from a
-// file reaches the plug-in's store when selected); the plug-in's reports of
-// its current program are shown and set on the ports. The meter ports feed
+// program with its name and values). A bank or preset file the preset bar
+// loads is read here, for the names the editor shows, and its path is sent
+// so the plug-in loads the same file into its own store and reports the
+// program it then selected; the plug-in's reports of its current program
+// are shown and set on the ports. The meter ports feed
 // the effect's meters, so the overload lamp follows the plug-in's output.
 //
 // Threads: every call arrives on the host's UI thread.
@@ -43,12 +45,16 @@ public:
     VstInt32 storeMemoB() override { return sendMemo(lv2bundle::Message::storeMemo, 1); }
     VstInt32 recallMemoA() override { return sendMemo(lv2bundle::Message::recallMemo, 0); }
     VstInt32 recallMemoB() override { return sendMemo(lv2bundle::Message::recallMemo, 1); }
+    void programsReadFromFile(bool bank, const char* path) override;
     // A report of the plug-in's current program.
     void showCurrent(const lv2bundle::ProgramMessage& current);
 
 private:
     VstInt32 sendMemo(lv2bundle::Message kind, int32_t slot);
     Lv2Ui& ui;
+    // The plug-in was sent the file just read, so it selects the program
+    // itself: the selection that follows the read is not sent.
+    bool fileSent = false;
 };
 
 class Lv2Ui
@@ -217,6 +223,11 @@ private:
 void UiEffect::selectProgram(VstInt32 n)
 {
     Corvanta::selectProgram(n);
+    if (fileSent)
+    {
+        fileSent = false;
+        return;
+    }
     const CProgram* program = getStoredProgram(n);
     if (!program)
         return;
@@ -231,6 +242,13 @@ void UiEffect::selectProgram(VstInt32 n)
     ui.sendMessage([&](lv2bundle::MessageUrids& urids) {
         return urids.writeInt(lv2bundle::Message::select, urids.index, n);
     });
+}
+
+void UiEffect::programsReadFromFile(bool bank, const char* path)
+{
+    const auto kind = bank ? lv2bundle::Message::loadBank : lv2bundle::Message::loadPreset;
+    fileSent = ui.sendMessage(
+        [&](lv2bundle::MessageUrids& urids) { return urids.writeText(kind, urids.path, path, true); });
 }
 
 void UiEffect::renameProgram(const char* name)

@@ -119,9 +119,8 @@ bool CPresetFiles::saveBytes(const std::string& path, const uint8_t* bytes, size
     return false;
 }
 
-bool CPresetFiles::chooseAndRead(Kind kind, std::vector<uint8_t>& bytes)
+bool CPresetFiles::chooseAndRead(Kind kind, std::vector<uint8_t>& bytes, std::string& path)
 {
-    std::string path;
     if (!hasPrograms() || !chooseFile(kind, false, path))
         return false;
     // A file that can't be opened fails silently (the chooser offers only
@@ -143,7 +142,8 @@ bool CPresetFiles::passes(FileCheck check)
 bool CPresetFiles::loadBank()
 {
     std::vector<uint8_t> bytes;
-    if (!chooseAndRead(Kind::bank, bytes))
+    std::string path;
+    if (!chooseAndRead(Kind::bank, bytes, path))
         return false;
     // The whole bank is checked before the first program changes.
     ProgramBank bank;
@@ -151,6 +151,7 @@ bool CPresetFiles::loadBank()
         return false;
     for (VstInt32 i = 0; i < kNumStoredPrograms; ++i)
         applyRecord(bank[static_cast<size_t>(i)], *effect->getStoredProgram(i));
+    effect->programsReadFromFile(true, path.c_str());
     effect->selectProgram(0);
     return true;
 }
@@ -159,7 +160,8 @@ bool CPresetFiles::loadPreset()
 {
     std::vector<uint8_t> bytes;
     ProgramRecord record;
-    if (!chooseAndRead(Kind::preset, bytes) || !passes(readPresetFile(bytes.data(), bytes.size(), record)))
+    std::string path;
+    if (!chooseAndRead(Kind::preset, bytes, path) || !passes(readPresetFile(bytes.data(), bytes.size(), record)))
         return false;
     const VstInt32 n = effect->getCurrentProgramIndex();
     CProgram* current = effect->getStoredProgram(n);
@@ -168,6 +170,7 @@ bool CPresetFiles::loadPreset()
     applyRecord(record, *current);
     if (AEffEditor* editor = effect->getEditor())
         editor->updateProgramName(current->name());
+    effect->programsReadFromFile(false, path.c_str());
     effect->selectProgram(n);
     return true;
 }

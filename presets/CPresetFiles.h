@@ -50,7 +50,7 @@ private:
     // Runs the chooser and remembers the directory and name it gave.
     bool chooseFile(Kind kind, bool save, std::string& path);
     // Chooses a file to load and reads as much of it as its format holds.
-    bool chooseAndRead(Kind kind, std::vector<uint8_t>& bytes);
+    bool chooseAndRead(Kind kind, std::vector<uint8_t>& bytes, std::string& path);
     // Shows the message of a refused file; true when the file passed.
     bool passes(FileCheck check);
     // Replaces or creates the file; tells the user when that failed.

@@ -50,6 +50,14 @@ public:
     virtual VstInt32 recallMemoB();
     virtual void setParameterAndAnnounce(VstInt32 index, float value);
     virtual void loadFactoryPrograms();
+    // A bank (or a preset) file at `path` was read into the store and the
+    // program it fills is about to be selected: an effect whose programs
+    // also live elsewhere passes the path on.
+    virtual void programsReadFromFile(bool bank, const char* path)
+    {
+        (void)bank;
+        (void)path;
+    }
 
     // An automated edit that tells the host the value the effect kept (7.0
     // is announced as the 1.0 it became); a value the effect ignores (NaN)

@@ -38,7 +38,8 @@ LV2_URID Lv2TestWorld::mapUri(LV2_URID_Map_Handle handle, const char* uri)
     return static_cast<LV2_URID>(uris.size());
 }
 
-Lv2TestInstance::Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLength) : nominalBlock(blockLength)
+Lv2TestInstance::Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLength, bool withWorker)
+    : nominalBlock(blockLength)
 {
     LV2_URID_Map* map = world.map();
     const LV2_Options_Option options[] = {
@@ -49,7 +50,7 @@ Lv2TestInstance::Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLeng
     const LV2_Feature mapFeature{LV2_URID__map, map};
     const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
     const LV2_Feature workerFeature{LV2_WORKER__schedule, &scheduleFeature};
-    const LV2_Feature* features[] = {&mapFeature, &optionsFeature, &workerFeature, nullptr};
+    const LV2_Feature* features[] = {&mapFeature, &optionsFeature, withWorker ? &workerFeature : nullptr, nullptr};
     const LilvPlugin* plugin = world.plugin();
     if (!plugin)
         return;

@@ -41,8 +41,8 @@ class Lv2TestInstance
 public:
     // Instantiates the plug-in at `rate` with urid:map and options naming
     // `blockLength` as the nominal block length; controls start at the
-    // ports' defaults.
-    Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLength);
+    // ports' defaults. Without `withWorker` the host offers no worker.
+    Lv2TestInstance(Lv2TestWorld& world, double rate, int blockLength, bool withWorker = true);
     ~Lv2TestInstance();
     Lv2TestInstance(const Lv2TestInstance&) = delete;
     Lv2TestInstance& operator=(const Lv2TestInstance&) = delete;

@@ -5,6 +5,7 @@
 #include "Lv2TestHost.h"
 #include "Lv2Bundle.h"
 #include "Lv2Messages.h"
+#include "PresetFileFormat.h"
 #include "TestHost.h"
 
 #include <lilv/lilv.h>
@@ -14,9 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -186,6 +191,22 @@ struct Messages
                 found = urids.readProgram(urids.fieldsOf(atom), program);
         return found;
     }
+    // The text of the last refusal in `atoms`, empty without one.
+    std::string refusal(const std::vector<const LV2_Atom*>& atoms) const
+    {
+        char text[128] = {};
+        for (const LV2_Atom* atom : atoms)
+            if (urids.kindOf(atom) == lv2bundle::Message::refused)
+                urids.readText(urids.fieldsOf(atom).text, text, sizeof text);
+        return text;
+    }
+    bool sendPath(Lv2TestInstance& instance, lv2bundle::Message kind, const std::string& path)
+    {
+        if (!start() || !urids.writeText(kind, urids.path, path.c_str(), true))
+            return false;
+        instance.send(atom());
+        return true;
+    }
     lv2bundle::MessageUrids urids;
     uint64_t buffer[64] = {};
 };
@@ -254,5 +275,164 @@ TEST_F(Lv2Plugin, AStoredProgramIsSelectedReportedAndKeptInTheState)
     EXPECT_EQ(reported.values[kDecay], 0.125f);
     for (LilvState* state : {saved, fresh, restored})
         lilv_state_free(state);
+}
+
+// Two short blocks: the worker takes the messages sent after the first,
+// its report goes out with the second.
+void runRequestAndResponse(Lv2TestInstance& instance)
+{
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    instance.run(inL, inR, outL, outR);
+    instance.run(inL, inR, outL, outR);
+}
+
+template <size_t N> std::string writtenFile(const char* name, const std::array<uint8_t, N>& bytes)
+{
+    const std::string path = (std::filesystem::path(::testing::TempDir()) / name).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), N);
+    return path;
+}
+
+TEST_F(Lv2Plugin, ALoadedBankIsKeptInTheState)
+{
+    ProgramBank bank;
+    for (int n = 0; n < kNumStoredPrograms; ++n)
+    {
+        std::snprintf(bank[n].name, sizeof bank[n].name, "Bank %d", n);
+        for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+            bank[n].values[i] = static_cast<float>(kFactoryBank[n].values[i]);
+    }
+    bank[7].values[kDecay] = 0.25f;
+    const std::string path = writtenFile("lv2-loaded.orb", writeBankFile(bank));
+
+    Lv2TestInstance first(world, kRate, kNominalBlock);
+    ASSERT_TRUE(first.valid());
+    Messages messages(world.map());
+    ASSERT_TRUE(messages.sendPath(first, lv2bundle::Message::loadBank, path));
+    runRequestAndResponse(first);
+    lv2bundle::ProgramMessage reported;
+    ASSERT_TRUE(messages.current(first.notifications(), reported));
+    EXPECT_EQ(reported.index, 0);
+    EXPECT_STREQ(reported.name, "Bank 0");
+
+    // A fresh instance restored from the state selects the bank's program.
+    LilvState* saved = stateOf(world, first);
+    ASSERT_NE(saved, nullptr);
+    Lv2TestInstance second(world, kRate, kNominalBlock);
+    lilv_state_restore(saved, second.get(), setPortValueOf, &second, 0, nullptr);
+    lilv_state_free(saved);
+    ASSERT_TRUE(messages.start() && messages.urids.writeInt(lv2bundle::Message::select, messages.urids.index, 7));
+    second.send(messages.atom());
+    runRequestAndResponse(second);
+    ASSERT_TRUE(messages.current(second.notifications(), reported));
+    EXPECT_EQ(reported.index, 7);
+    EXPECT_STREQ(reported.name, "Bank 7");
+    EXPECT_EQ(reported.values[kDecay], 0.25f);
+    std::filesystem::remove(path);
+}
+
+TEST_F(Lv2Plugin, APresetFileLoadsThroughTheWorkerAndIsRefusedWithoutOne)
+{
+    ProgramRecord record;
+    std::strcpy(record.name, "From A File");
+    for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+        record.values[i] = static_cast<float>(kFactoryBank[3].values[i]);
+    record.values[kHighDamp] = 0.625f;
+    const std::string path = writtenFile("lv2-loaded.orv", writePresetFile(record));
+    Messages messages(world.map());
+
+    Lv2TestInstance withWorker(world, kRate, kNominalBlock);
+    ASSERT_TRUE(withWorker.valid());
+    ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path));
+    runRequestAndResponse(withWorker);
+    lv2bundle::ProgramMessage reported;
+    ASSERT_TRUE(messages.current(withWorker.notifications(), reported));
+    EXPECT_STREQ(reported.name, "From A File");
+    EXPECT_EQ(reported.values[kHighDamp], 0.625f);
+    EXPECT_EQ(messages.refusal(withWorker.notifications()), "");
+    // A file that is not there is refused with a reason.
+    ASSERT_TRUE(messages.sendPath(withWorker, lv2bundle::Message::loadPreset, path + ".gone"));
+    runRequestAndResponse(withWorker);
+    EXPECT_NE(messages.refusal(withWorker.notifications()), "");
+
+    Lv2TestInstance noWorker(world, kRate, kNominalBlock, false);
+    ASSERT_TRUE(noWorker.valid());
+    ASSERT_TRUE(messages.sendPath(noWorker, lv2bundle::Message::loadPreset, path));
+    std::vector<float> inL(64, 0.0f), inR(64, 0.0f), outL, outR;
+    noWorker.run(inL, inR, outL, outR); // refused at once
+    EXPECT_EQ(messages.refusal(noWorker.notifications()), "The host runs no worker for this request");
+    EXPECT_FALSE(messages.current(noWorker.notifications(), reported));
+    std::filesystem::remove(path);
+}
+
+// What a state save kept of one program: its file record, if stored.
+struct SavedProgram
+{
+    LV2_URID key = 0;
+    bool found = false;
+    ProgramRecord record;
+};
+
+LV2_State_Status keepProgram(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t,
+                             uint32_t)
+{
+    auto* saved = static_cast<SavedProgram*>(handle);
+    if (key == saved->key)
+        saved->found = readPresetFile(static_cast<const uint8_t*>(value), size, saved->record) == FileCheck::ok;
+    return LV2_STATE_SUCCESS;
+}
+
+LV2_Worker_Status ignoreResponse(LV2_Worker_Respond_Handle, uint32_t, const void*)
+{
+    return LV2_WORKER_SUCCESS;
+}
+
+TEST_F(Lv2Plugin, AStateSavedWhileTheWorkerStoresProgramsHoldsWholePrograms)
+{
+    Lv2TestInstance lv2(world, kRate, kNominalBlock);
+    ASSERT_TRUE(lv2.valid());
+    const auto* worker = static_cast<const LV2_Worker_Interface*>(
+        lilv_instance_get_extension_data(lv2.get(), LV2_WORKER__interface));
+    const auto* state = static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(lv2.get(), LV2_STATE__interface));
+    ASSERT_TRUE(worker && state);
+    // Two versions of program 9 whose name goes with its Decay.
+    Messages takes[2] = {Messages(world.map()), Messages(world.map())};
+    for (int t = 0; t < 2; ++t)
+    {
+        lv2bundle::ProgramMessage program;
+        program.index = 9;
+        std::strcpy(program.name, t == 0 ? "Even Take" : "Odd Take");
+        for (int32_t i = 0; i < CProgram::kNumValues; ++i)
+            program.values[i] = t == 0 ? 0.125f : 0.875f;
+        ASSERT_TRUE(takes[t].start() && takes[t].urids.writeProgram(lv2bundle::Message::storeProgram, program));
+    }
+    LV2_Handle handle = lilv_instance_get_handle(lv2.get());
+    // The worker stores until the saves are done, so the two overlap.
+    std::atomic<bool> saving{true};
+    std::thread storing([&] {
+        for (int k = 0; saving; ++k)
+        {
+            const LV2_Atom* atom = takes[k & 1].atom();
+            worker->work(handle, ignoreResponse, nullptr, sizeof(LV2_Atom) + atom->size, atom);
+        }
+    });
+    int torn = 0, seen = 0;
+    for (int k = 0; k < 1000; ++k)
+    {
+        SavedProgram saved;
+        saved.key = takes[0].urids.program[9];
+        state->save(handle, keepProgram, &saved, 0, nullptr);
+        if (!saved.found)
+            continue;
+        ++seen;
+        const float expected = std::strcmp(saved.record.name, "Even Take") == 0 ? 0.125f : 0.875f;
+        for (float value : saved.record.values)
+            torn += value != expected;
+    }
+    saving = false;
+    storing.join();
+    EXPECT_GT(seen, 0);
+    EXPECT_EQ(torn, 0);
 }
 } // namespace
