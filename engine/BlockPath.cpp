@@ -280,14 +280,7 @@ void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetS
     blockers.store(wetDcBlockerL, wetDcBlockerR);
 
     meterInPasses(hostL, hostR, n);
-    if (!stereoOut)
-        for (int32_t i = 0; i < n; ++i)
-            outL[i] = (hostL[i] + hostR[i]) * 0.5f;
-    else if (outR)
-        for (int32_t i = 0; i < n; ++i)
-            outL[i] = hostL[i], outR[i] = hostR[i];
-    else
-        std::copy_n(hostR, n, outL);
+    OutputMix::writeBlock(stereoOut, outL, outR, hostL, hostR, n);
     finishOutput(wet);
 }
 
@@ -309,6 +302,16 @@ void ReverbEngine::wetToHostRate(WetSource& wet, int32_t n, float* hostL, float*
 
 void ReverbEngine::fadeInPlace(float* left, float* right, int32_t n)
 {
+    if (typeFadeCount == 0 && wetFade == 1.0f)
+    {
+        // The steps keep the gain at 1.
+        for (int32_t i = 0; i < n; ++i)
+        {
+            left[i] = left[i] * 1.0f;
+            right[i] = right[i] * 1.0f;
+        }
+        return;
+    }
     int32_t switchedAt = -1;
     for (int32_t i = 0; i < n; ++i)
     {

@@ -41,4 +41,17 @@ struct OutputMix
             outL[i] = right; // the right value overwrites the left
         }
     }
+    // write for samples 0..n-1 of mixed pairs.
+    static void writeBlock(bool stereo, float* outL, float* outR, const float* left, const float* right, int32_t n)
+    {
+        if (!stereo)
+            for (int32_t i = 0; i < n; ++i)
+                outL[i] = (left[i] + right[i]) * 0.5f;
+        else if (outR)
+            for (int32_t i = 0; i < n; ++i)
+                outL[i] = left[i], outR[i] = right[i];
+        else
+            for (int32_t i = 0; i < n; ++i)
+                outL[i] = right[i];
+    }
 };

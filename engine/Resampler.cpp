@@ -20,13 +20,13 @@ inline float at(const float* history, int32_t index, int32_t ago)
 }
 
 // Outputs side by side: four in single precision in one SSE2 register,
-// four in double precision in two. A run takes eight outputs of each
-// channel at a time: four independent chains of operations keep the
-// processor busy while each waits for its last result.
+// four in double precision in two. A run takes four outputs of each channel
+// at a time, the two channels' chains of operations independent of each
+// other, so the processor works on one while the other waits.
 using Floats = float __attribute__((vector_size(16)));
 using Doubles = double __attribute__((vector_size(16)));
-constexpr int32_t kGroups = 4;
-constexpr int32_t kOutputsPerChannel = 4 * kGroups / 2;
+constexpr int32_t kGroups = 2; // left, right
+constexpr int32_t kOutputsPerChannel = 4;
 
 struct Lanes
 {
@@ -100,7 +100,7 @@ inline WideLanes operator*(const WideLanes& a, double c)
 
 // The line of one run of outputs o = 0..count-1, output o at line position
 // first + kStride * o and reading back to kReach samples before it, split
-// by phase so that the samples k before eight outputs in a row lie side by
+// by phase so that the samples k before four outputs in a row lie side by
 // side: sub-line b holds line[first - b + kStride * (j - kAhead)] at j. With
 // a stride of 1 the line itself serves.
 template <int32_t kStride, int32_t kReach>
@@ -121,7 +121,7 @@ struct Split
         }
         else
         {
-            // The last turn reads seven outputs past the last one.
+            // The last turn reads up to three outputs past the last one.
             span = kAhead + count + kOutputsPerChannel;
             for (int32_t c = 0; c < 2; ++c)
             {
@@ -144,7 +144,7 @@ struct Split
 };
 
 // The outputs of a split line into out[outStride * o] for both channels,
-// eight of each at a time; formula(ago) gives the outputs from ago(k), the
+// four of each at a time; formula(ago) gives the outputs from ago(k), the
 // samples k places before theirs.
 template <int32_t kStride, int32_t kReach, typename Formula>
 void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL, float* outR, int32_t outStride,
@@ -154,16 +154,16 @@ void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL,
     {
         const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
             Lanes lanes;
-            for (int32_t g = 0; g < kGroups; ++g)
-                lanes.v[g] = split.ago(g / (kGroups / 2), o + 4 * (g % (kGroups / 2)), k);
+            for (int32_t c = 0; c < kGroups; ++c)
+                lanes.v[c] = split.ago(c, o, k);
             return lanes;
         };
         const Lanes result = formula(ago);
         const int32_t outputs = std::min(kOutputsPerChannel, count - o);
         for (int32_t l = 0; l < outputs; ++l)
         {
-            outL[outStride * (o + l)] = result.v[l / 4][l % 4];
-            outR[outStride * (o + l)] = result.v[kGroups / 2 + l / 4][l % 4];
+            outL[outStride * (o + l)] = result.v[0][l];
+            outR[outStride * (o + l)] = result.v[1][l];
         }
     }
 }
