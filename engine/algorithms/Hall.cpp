@@ -219,15 +219,14 @@ void Hall::runDampings(const float* noise, int32_t c)
     }
     // The common damping lowpass, four rings to a lane, in place.
     const auto damp = [&](float* states, float (*rows)[kMaxChunk]) {
-        Lanes y = loadLanes(states);
-        dampFour(y, dampCoef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, {rows[0], rows[1], rows[2], rows[3]});
-        storeLanes(states, y);
+        Lanes y[kRings / kLaneWidth];
+        const auto state = [&](int32_t r) -> float& { return states[r]; };
+        loadStates<kRings>(y, state);
+        dampUnits<kRings>(y, dampCoef, noise, c, rows, rows);
+        storeStates<kRings>(y, state);
     };
-    for (int32_t first = 0; first < kRings; first += kLaneWidth)
-    {
-        damp(&feedbackDamped[first], &s.feedback[first]);
-        damp(&secondDamped[first], &s.second[first]);
-    }
+    damp(feedbackDamped, s.feedback);
+    damp(secondDamped, s.second);
 }
 
 void Hall::clear(ReverbEngine&, StateClear)

@@ -464,17 +464,11 @@ void Plate::runUnits(int32_t c, int32_t pos, float loop)
         writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
     }
 
-    for (int32_t first = 0; first < kCombUnits; first += kLaneWidth)
-    {
-        Lanes y;
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            y[j] = damping[first + j].y;
-        dampFour(y, dampCoef, s.input.noise, c,
-                 {s.unitOut[first], s.unitOut[first + 1], s.unitOut[first + 2], s.unitOut[first + 3]},
-                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            damping[first + j].y = y[j];
-    }
+    Lanes y[kCombUnits / kLaneWidth];
+    const auto state = [&](int32_t u) -> float& { return damping[u].y; };
+    loadStates<kCombUnits>(y, state);
+    dampUnits<kCombUnits>(y, dampCoef, s.input.noise, c, s.unitOut, s.damped);
+    storeStates<kCombUnits>(y, state);
 
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
