@@ -98,10 +98,9 @@ void Arena::prepare(ReverbEngine& engine)
 
 void Arena::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Arena::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -152,35 +151,35 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t writePos = engine.ringPos;
-        const int32_t inputPos = engine.inputPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
-        writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t writePos = engine.ringPos;
+            const int32_t inputPos = engine.inputPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
+            writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
 
-        s.loops.run(loops, dampCoef, s.input.noise, c);
-        for (int32_t ring = 0; ring < kRings; ++ring)
-        {
-            readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
-            float* const written = s.written[ring];
-            for (int32_t i = 0; i < c; ++i)
-                written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
-            writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
-        }
-        for (int32_t& tap : early.taps.at)
-            tap = (tap + c) & kLongRingMask;
+            s.loops.run(loops, dampCoef, s.input.noise, c);
+            for (int32_t ring = 0; ring < kRings; ++ring)
+            {
+                readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
+                float* const written = s.written[ring];
+                for (int32_t i = 0; i < c; ++i)
+                    written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
+                writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
+            }
+            for (int32_t& tap : early.taps.at)
+                tap = (tap + c) & kLongRingMask;
 
-        float* const wet[2] = {wetL + start, wetR + start};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
-            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
-            for (int32_t i = 0; i < c; ++i)
-                wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);
-        }
-    }
+            float* const wet[2] = {wetL + start, wetR + start};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+                diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+                for (int32_t i = 0; i < c; ++i)
+                    wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);
+            }
+        });
 }
 
 void Arena::clear(ReverbEngine&, StateClear)

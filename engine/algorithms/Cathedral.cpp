@@ -130,10 +130,9 @@ void Cathedral::prepare(ReverbEngine& engine)
 
 void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Cathedral::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -185,47 +184,47 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
 {
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t writePos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        s.loops.run(loops, dampCoef, s.input.noise, c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t writePos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            s.loops.run(loops, dampCoef, s.input.noise, c);
 
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const double tL = s.input.tone[0][i];
-            const double tR = s.input.tone[1][i];
-            s.mixtures[kLeft][i] = 0.75 * tL;
-            s.mixtures[kRight][i] = 0.75 * tR;
-            s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
-            s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
-        }
-        for (int32_t ring = 0; ring < kRings; ++ring)
-        {
-            const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
-            float* const loopRing = loops[ring].ring;
-            prefetchAhead(loopRing, writePos, kShortRingMask);
-            prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
-            float* const written = s.written[ring];
             for (int32_t i = 0; i < c; ++i)
-                written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
-            writeRing(loopRing, writePos, kShortRingMask, c, written);
-        }
-        for (int32_t ring = 0; ring < kRings; ++ring)
-            readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
-        for (int32_t& tap : outputTaps.at)
-            tap = (tap + c) & kShortRingMask;
+            {
+                const double tL = s.input.tone[0][i];
+                const double tR = s.input.tone[1][i];
+                s.mixtures[kLeft][i] = 0.75 * tL;
+                s.mixtures[kRight][i] = 0.75 * tR;
+                s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
+                s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
+            }
+            for (int32_t ring = 0; ring < kRings; ++ring)
+            {
+                const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
+                float* const loopRing = loops[ring].ring;
+                prefetchAhead(loopRing, writePos, kShortRingMask);
+                prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
+                float* const written = s.written[ring];
+                for (int32_t i = 0; i < c; ++i)
+                    written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
+                writeRing(loopRing, writePos, kShortRingMask, c, written);
+            }
+            for (int32_t ring = 0; ring < kRings; ++ring)
+                readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
+            for (int32_t& tap : outputTaps.at)
+                tap = (tap + c) & kShortRingMask;
 
-        float* const wet[2] = {wetL + start, wetR + start};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
-            for (int32_t i = 0; i < c; ++i)
-                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
-            std::copy_n(s.sum, c, wet[channel]);
-        }
-    }
+            float* const wet[2] = {wetL + start, wetR + start};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
+                diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+                std::copy_n(s.sum, c, wet[channel]);
+            }
+        });
 }
 
 void Cathedral::clear(ReverbEngine&, StateClear)

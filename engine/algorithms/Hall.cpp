@@ -107,10 +107,9 @@ void Hall::prepare(ReverbEngine& engine)
 
 void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Hall::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -162,51 +161,51 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
 {
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        runDampings(s.input.noise, c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            runDampings(s.input.noise, c);
 
-        for (int32_t r = 0; r < kRings; ++r)
-        {
-            const float* loopInput = s.input.tone[kRows[r].loopInput];
-            const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
-            for (int32_t i = 0; i < c; ++i)
+            for (int32_t r = 0; r < kRings; ++r)
             {
-                s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
-                s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
-            }
-            writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
-            writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
-        }
-
-        // The output taps, read after the writes; each sum starts from its
-        // first ring's tap.
-        float* const wet[2] = {wetL + start, wetR + start};
-        ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
-        float* const* const outputRings[2] = {loops, echoes};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            const int32_t* at = outputTaps[channel]->at;
-            float* const* rings = outputRings[channel];
-            readRing(rings[0], at[0], kShortRingMask, c, s.sum);
-            for (int32_t r = 1; r < kRings; ++r)
-            {
-                readRing(rings[r], at[r], kShortRingMask, c, s.tap);
+                const float* loopInput = s.input.tone[kRows[r].loopInput];
+                const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
                 for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] = s.sum[i] + s.tap[i];
+                {
+                    s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
+                    s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
+                }
+                writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
+                writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
             }
-            for (int32_t i = 0; i < c; ++i)
-                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-            diffusers[channel].processChunk(s.sum, apGain, pos, c);
-            std::copy_n(s.sum, c, wet[channel]);
-        }
 
-        for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
-            for (int32_t& tap : taps->at)
-                tap = (tap + c) & kShortRingMask;
-    }
+            // The output taps, read after the writes; each sum starts from its
+            // first ring's tap.
+            float* const wet[2] = {wetL + start, wetR + start};
+            ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
+            float* const* const outputRings[2] = {loops, echoes};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                const int32_t* at = outputTaps[channel]->at;
+                float* const* rings = outputRings[channel];
+                readRing(rings[0], at[0], kShortRingMask, c, s.sum);
+                for (int32_t r = 1; r < kRings; ++r)
+                {
+                    readRing(rings[r], at[r], kShortRingMask, c, s.tap);
+                    for (int32_t i = 0; i < c; ++i)
+                        s.sum[i] = s.sum[i] + s.tap[i];
+                }
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
+                diffusers[channel].processChunk(s.sum, apGain, pos, c);
+                std::copy_n(s.sum, c, wet[channel]);
+            }
+
+            for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
+                for (int32_t& tap : taps->at)
+                    tap = (tap + c) & kShortRingMask;
+        });
 }
 
 void Hall::runDampings(const float* noise, int32_t c)
@@ -219,15 +218,14 @@ void Hall::runDampings(const float* noise, int32_t c)
     }
     // The common damping lowpass, four rings to a lane, in place.
     const auto damp = [&](float* states, float (*rows)[kMaxChunk]) {
-        Lanes y = loadLanes(states);
-        dampFour(y, dampCoef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, {rows[0], rows[1], rows[2], rows[3]});
-        storeLanes(states, y);
+        Lanes y[kRings / kLaneWidth];
+        const auto state = [&](int32_t r) -> float& { return states[r]; };
+        loadStates<kRings>(y, state);
+        dampUnits<kRings>(y, dampCoef, noise, c, rows, rows);
+        storeStates<kRings>(y, state);
     };
-    for (int32_t first = 0; first < kRings; first += kLaneWidth)
-    {
-        damp(&feedbackDamped[first], &s.feedback[first]);
-        damp(&secondDamped[first], &s.second[first]);
-    }
+    damp(feedbackDamped, s.feedback);
+    damp(secondDamped, s.second);
 }
 
 void Hall::clear(ReverbEngine&, StateClear)

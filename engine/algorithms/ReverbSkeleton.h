@@ -148,16 +148,11 @@ struct DampedLoopChunk
             readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
             loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
         }
-        for (int32_t first = 0; first < N; first += kLaneWidth)
-        {
-            Lanes y;
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                y[j] = loops[first + j].damping.y;
-            dampFour(y, dampCoef, noise, c, {read[first], read[first + 1], read[first + 2], read[first + 3]},
-                     {damped[first], damped[first + 1], damped[first + 2], damped[first + 3]});
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                loops[first + j].damping.y = y[j];
-        }
+        Lanes y[N / kLaneWidth];
+        const auto state = [&](int32_t k) -> float& { return loops[k].damping.y; };
+        loadStates<N>(y, state);
+        dampUnits<N>(y, dampCoef, noise, c, read, damped);
+        storeStates<N>(y, state);
     }
 };
 
@@ -318,8 +313,11 @@ private:
                    float* wetL, float* wetR, int32_t m);
     void runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
                     float* wetL, float* wetR, int32_t m);
-    void runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos);
-    void runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos, float* wet);
+    // Length: int32_t, or FullChunk for a chunk of kMaxChunk samples.
+    template <typename Length>
+    void runUnits(const CombAllpassLayout& layout, Length c, int32_t ringPos, int32_t offsetPos);
+    template <typename Length>
+    void runOutput(int32_t channel, const CombAllpassLayout& layout, Length c, int32_t ringPos, float* wet);
 
     // Longest chunk the placed taps allow (placeTaps).
     int32_t chunkLimit = 1;

@@ -114,10 +114,9 @@ void Spring::prepare(ReverbEngine& engine)
 
 void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Spring::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -183,68 +182,68 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
     Scratch& s = scratch;
     const float g = apGain;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        for (int32_t l = 0; l < kLoops; ++l)
-        {
-            readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
-            readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
-        }
-        runFeedbackGains(c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            for (int32_t l = 0; l < kLoops; ++l)
+            {
+                readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
+                readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
+            }
+            runFeedbackGains(c);
 
-        for (int32_t l = 0; l < kLoops; ++l)
-        {
-            Loop& loop = loops[l];
-            const int32_t channel = l / kLoopsPerChannel;
-            float* const o = s.out[l];
-            // A local copy keeps the recursion in a register.
-            DampingLowpass damping = loop.damping;
-            for (int32_t i = 0; i < c; ++i)
-                o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
-            loop.damping = damping;
+            for (int32_t l = 0; l < kLoops; ++l)
+            {
+                Loop& loop = loops[l];
+                const int32_t channel = l / kLoopsPerChannel;
+                float* const o = s.out[l];
+                // A local copy keeps the recursion in a register.
+                DampingLowpass damping = loop.damping;
+                for (int32_t i = 0; i < c; ++i)
+                    o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
+                loop.damping = damping;
 
-            // Input allpass (inverting), then the transfer allpass into the inner ring.
-            readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
+                // Input allpass (inverting), then the transfer allpass into the inner ring.
+                readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = g * s.delayed[i] - o[i];
+                    s.written[i] = v;
+                    o[i] = s.delayed[i] - g * v;
+                }
+                writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
+                readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = o[i] + g * s.delayed[i];
+                    s.written[i] = v;
+                    s.signal[i] = s.delayed[i] - g * v;
+                }
+                writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
+                writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+
+                // The return allpass on the inner ring's tap feeds the main ring.
+                readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = s.inner[l][i] + g * s.delayed[i];
+                    s.written[i] = v;
+                    const float r = s.delayed[i] - g * v;
+                    s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
+                }
+                writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
+                writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                for (int32_t& tap : loop.taps.at)
+                    tap = (tap + c) & kShortRingMask;
+            }
+
             for (int32_t i = 0; i < c; ++i)
             {
-                const float v = g * s.delayed[i] - o[i];
-                s.written[i] = v;
-                o[i] = s.delayed[i] - g * v;
+                wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
+                wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
             }
-            writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
-            readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const float v = o[i] + g * s.delayed[i];
-                s.written[i] = v;
-                s.signal[i] = s.delayed[i] - g * v;
-            }
-            writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
-            writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
-
-            // The return allpass on the inner ring's tap feeds the main ring.
-            readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const float v = s.inner[l][i] + g * s.delayed[i];
-                s.written[i] = v;
-                const float r = s.delayed[i] - g * v;
-                s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
-            }
-            writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
-            writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
-            for (int32_t& tap : loop.taps.at)
-                tap = (tap + c) & kShortRingMask;
-        }
-
-        for (int32_t i = 0; i < c; ++i)
-        {
-            wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
-            wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
-        }
-    }
+        });
 }
 
 void Spring::runFeedbackGains(int32_t c)

@@ -92,7 +92,8 @@ TEST_P(KernelPathTest, EqualsTheScalarPathForEveryAlgorithmRateAndSetting)
             }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, KernelPathTest, ::testing::Values(KernelPath::Chunked),
+INSTANTIATE_TEST_SUITE_P(Paths, KernelPathTest,
+                         ::testing::Values(KernelPath::Chunked, KernelPath::Avx2, KernelPath::Avx512),
                          [](const ::testing::TestParamInfo<KernelPath>& info) {
                              return std::string(kernelPathName(info.param));
                          });
