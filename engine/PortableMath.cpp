@@ -217,12 +217,12 @@ double sineInQuadrant(double x, int64_t quadrant)
 
 // A faster road to the same pow: ln x from a table of 256 reciprocals and a
 // short series, e^X from a table of 64 powers of two and a short series. It
-// is accurate to far better than 2^-80 relative, but not so much better that
-// it could round differently from the series above when the exact power lies
-// extremely close to the midpoint between two doubles. So it returns a
-// result only when the midpoint nearest its value is farther away than both
-// roads' error bounds together: then both round to the correctly rounded
-// power. Otherwise (about once in 2^25 calls) the series decide.
+// is accurate to about 2^-72 relative, much less than the series, so it could
+// round differently from them when the exact power lies close to the midpoint
+// between two doubles. So it returns a result only when the midpoint nearest
+// its value is farther away than both roads' error bounds together: then both
+// round to the correctly rounded power. Otherwise (about once in 2^14 calls)
+// the series decide.
 struct PowTables
 {
     static constexpr int kLogEntries = 256;
@@ -255,26 +255,36 @@ PowTables buildPowTables()
 // Built while the library loads; a pow called before that takes the series.
 const PowTables kPowTables = buildPowTables();
 
-constexpr DoubleDouble kThird = {0x1.5555555555555p-2, 0x1.5555555555555p-56};
-constexpr DoubleDouble kSixth = {0x1.5555555555555p-3, 0x1.5555555555555p-57};
+// ln 2 as a head whose multiples by any exponent are exact (its low 11 bits
+// are zero) and a tail; and as a shorter head (17 low bits zero) for the
+// multiples of ln 2 / 64 that reduce e^x.
+constexpr double kLn2Head = 0x1.62e42fefa3800p-1;
+constexpr double kLn2Tail = (kLn2[0] - kLn2Head) + kLn2[1];
+constexpr double kLn2ShortHead = 0x1.62e42fefa0000p-1;
+constexpr double kLn2ShortTail = (kLn2[0] - kLn2ShortHead) + kLn2[1];
 
-// ln x for a positive normal x: exact reduction by the table's reciprocal,
-// then ln(1 + z) for |z| < 2^-9 with the terms from z^4 on in double.
+// ln x for a positive normal x, within 2^-76: exact reduction by the table's
+// reciprocal to ln(1 + z) with |z| < 2^-9, z^2/2 kept exact, the terms from
+// z^3 on in double.
 DoubleDouble logByTable(uint64_t bits)
 {
-    const int exponent = static_cast<int>(bits >> 52) - 1023;
+    const double exponent = static_cast<double>(static_cast<int>(bits >> 52) - 1023);
     const int i = static_cast<int>((bits >> 44) & (PowTables::kLogEntries - 1));
     const double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);
     const DoubleDouble p = twoProduct(m, kPowTables.reciprocal[i]);
     const DoubleDouble z = twoSum(p.hi - 1.0, p.lo); // p.hi - 1 is exact: p.hi lies within 2^-8 of 1
     const double zh = z.hi;
+    const DoubleDouble square = twoProduct(zh, zh);
     const double tail =
-        ((zh * zh) * (zh * zh)) *
-        (-0.25 + zh * (0.2 + zh * (-1.0 / 6.0 + zh * (1.0 / 7.0 + zh * (-0.125 + zh * (1.0 / 9.0 + zh * -0.1))))));
-    const DoubleDouble z2 = multiply(z, z);
-    DoubleDouble series = add(z, DoubleDouble{-0.5 * z2.hi, -0.5 * z2.lo});
-    series = add(series, add(multiply(multiply(z2, z), kThird), DoubleDouble{tail, 0.0}));
-    return add(add(scaledConstant(static_cast<double>(exponent), kLn2), kPowTables.minusLog[i]), series);
+        (square.hi * zh) *
+        (1.0 / 3.0 + zh * (-0.25 + zh * (0.2 + zh * (-1.0 / 6.0 + zh * (1.0 / 7.0 + zh * -0.125)))));
+    const DoubleDouble& table = kPowTables.minusLog[i];
+    const DoubleDouble a = twoSum(exponent * kLn2Head, table.hi);
+    const DoubleDouble b = twoSum(a.hi, zh);
+    const DoubleDouble c = twoSum(b.hi, -0.5 * square.hi);
+    const double small = ((((a.lo + b.lo) + c.lo) + table.lo) + exponent * kLn2Tail) +
+                         ((z.lo - 0.5 * square.lo) - zh * z.lo + tail);
+    return quickTwoSum(c.hi, small);
 }
 
 // sign * e^x into `result` when its rounding is certain (see above).
@@ -282,21 +292,27 @@ bool expByTable(DoubleDouble x, double errorBound, double sign, double& result)
 {
     if (!(std::fabs(x.hi) < 700.0))
         return false;
-    const double n = std::floor(x.hi * (kInvLn2 * PowTables::kExpEntries) + 0.5);
-    const DoubleDouble nLn2 = scaledConstant(n, kLn2);
-    const DoubleDouble r = add(x, {-nLn2.hi / PowTables::kExpEntries, -nLn2.lo / PowTables::kExpEntries});
+    constexpr double kSteps = PowTables::kExpEntries;
+    const double n = std::floor(x.hi * (kInvLn2 * kSteps) + 0.5);
+    // x - n ln2 / 64: n times the head is exact and close to x.hi.
+    const DoubleDouble r = twoSum(x.hi - n * (kLn2ShortHead / kSteps), x.lo - n * (kLn2ShortTail / kSteps));
     const auto whole = static_cast<int64_t>(n);
     const DoubleDouble& base = kPowTables.twoToThe[whole & (PowTables::kExpEntries - 1)];
-    // e^r - 1 for |r| <= ln 2 / 128 (plus rounding), terms from r^4 on in double.
+    // e^r - 1 for |r| <= ln 2 / 128 (plus rounding): r^2/2 kept exact, the
+    // terms from r^3 on in double.
     const double rh = r.hi;
+    const DoubleDouble square = twoProduct(rh, rh);
     const double tail =
-        ((rh * rh) * (rh * rh)) *
-        (1.0 / 24.0 +
-         rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0 + rh * (1.0 / 40320.0 + rh / 362880.0)))));
-    const DoubleDouble r2 = multiply(r, r);
-    DoubleDouble series = add(r, DoubleDouble{0.5 * r2.hi, 0.5 * r2.lo});
-    series = add(series, add(multiply(multiply(r2, r), kSixth), DoubleDouble{tail, 0.0}));
-    const DoubleDouble value = add(base, multiply(base, series));
+        (square.hi * rh) *
+        (1.0 / 6.0 + rh * (1.0 / 24.0 + rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0)))));
+    const DoubleDouble head = twoSum(rh, 0.5 * square.hi);
+    const double rest = head.lo + (r.lo + (0.5 * square.lo + rh * r.lo)) + tail;
+    const DoubleDouble series = quickTwoSum(head.hi, rest);
+    // base * (1 + series) = base + base * series.
+    const DoubleDouble product = twoProduct(base.hi, series.hi);
+    const DoubleDouble sum = twoSum(base.hi, product.hi);
+    const double low = sum.lo + ((product.lo + base.hi * series.lo) + base.lo * series.hi + base.lo);
+    const DoubleDouble value = quickTwoSum(sum.hi, low);
 
     // value lies in [0.99, 2.02]; the nearest midpoint to value.hi + value.lo is
     // at least halfUlpBelow - |value.lo| away (a quarter ulp below a power of two).
@@ -339,10 +355,10 @@ double pow(double x, double y)
     const uint64_t bits = std::bit_cast<uint64_t>(ax);
     if (kPowTables.ready && (bits >> 52) != 0)
     {
-        // The table road's error in e^X is below 2^-84 + |y| 2^-85 relative
-        // (its ln x is within 2^-86, the series' within 2^-95); the bound
+        // The table road's error in e^X is below 2^-72 + |y| 2^-76 relative
+        // (its ln x is within 2^-76, the series' within 2^-95); the bound
         // below keeps a wide margin on both roads together.
-        const double errorBound = 0x1p-80 + std::fabs(y) * 0x1p-80;
+        const double errorBound = 0x1p-68 + std::fabs(y) * 0x1p-72;
         double result = 0.0;
         if (expByTable(multiply(logByTable(bits), y), errorBound, sign, result))
             return result;
