@@ -85,14 +85,24 @@ void Cathedral::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, outputTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = ladderLoopGain(engine, engine.decay, static_cast<double>(sizeFactor) * 64.0);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Cathedral::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.41) * 0.125);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine, engine.decay, size * 64.0);
-    apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
-    dampCoef = dampingCoefficient(engine.highDamp);
 
+    bool alike = true;
     const int32_t writePos = engine.ringPos;
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos, alike);
 
     // One draw per output tap (left bank, then right), then one per left
     // feedback tap; the right feedback taps take none.
@@ -102,17 +112,17 @@ void Cathedral::prepare(ReverbEngine& engine)
     {
         const double length = jitteredLength(jitter, kOutputJitter, kOutputTable[ring % kPerChannel]) *
                               kReferenceRate * static_cast<double>(kOutputReach) * size * 0.125;
-        outputTaps.place(ring, writePos, length);
+        outputTaps.place(ring, writePos, length, alike);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
     {
         // Every left feedback pitch factor takes the full jitter width.
         const JitteredTap pitch = {kQuarterToneLadder[k], 1.0};
         const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
-        loops[k].feedbackTap = placeTap(writePos, length);
+        loops[k].feedbackTap = placeTap(writePos, length, alike);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
-        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
+        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125, alike);
     for (int32_t ring = 0; ring < kRings; ++ring)
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
 
@@ -126,6 +136,7 @@ void Cathedral::prepare(ReverbEngine& engine)
         chunkLimit =
             std::min(chunkLimit, chunkLimitAfterWrites(outputTaps.distance(ring, writePos), kShortRingSize));
     }
+    prepared.layout.placed(engine, outputTaps.distance(0, writePos), 0, alike);
 }
 
 void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -229,6 +240,7 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
 
 void Cathedral::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (DampedLoopRing& loop : loops)
         loop.damping = DampingLowpass();
 }

@@ -75,23 +75,34 @@ void Hall::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.0625);
-    loopGain = ladderLoopGain(engine, engine.decay, 1 / (sizeFactor * 0.25));
-    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
-    dampCoef = dampingCoefficient(engine.highDamp);
+    if (!prepared.layout.current(engine, feedbackTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = ladderLoopGain(engine, engine.decay, 1 / (sizeFactor * 0.25));
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
 
+void Hall::placeTaps(ReverbEngine& engine)
+{
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.0625);
+
+    bool alike = true;
     const int32_t pos = engine.ringPos;
     const double s = sizeFactor;
     for (int32_t r = 0; r < kRings; ++r)
     {
         loops[r] = engine.pool.shortRing(r);
         echoes[r] = engine.pool.shortRing(kFirstEchoRing + r);
-        feedbackTaps.place(r, pos, kReferenceRate / (s * kRows[r].feedbackHz));
-        secondTaps.place(r, pos, kReferenceRate / (s * kRows[r].secondHz));
-        leftTaps.place(r, pos, kReferenceRate / (s * kRows[r].leftOutHz));
-        rightTaps.place(r, pos, kReferenceRate / (s * kRows[r].rightOutHz));
+        feedbackTaps.place(r, pos, kReferenceRate / (s * kRows[r].feedbackHz), alike);
+        secondTaps.place(r, pos, kReferenceRate / (s * kRows[r].secondHz), alike);
+        leftTaps.place(r, pos, kReferenceRate / (s * kRows[r].leftOutHz), alike);
+        rightTaps.place(r, pos, kReferenceRate / (s * kRows[r].rightOutHz), alike);
     }
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLength, pos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLength, pos, alike);
+    prepared.layout.placed(engine, feedbackTaps.distance(0, pos), 0, alike);
 
     // The damped taps and the diffusers are read before the chunk's writes,
     // the output taps after them.
@@ -230,6 +241,7 @@ void Hall::runDampings(const float* noise, int32_t c)
 
 void Hall::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (int32_t r = 0; r < kRings; ++r)
     {
         feedbackDamped[r] = 0.0f;

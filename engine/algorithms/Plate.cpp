@@ -164,11 +164,21 @@ void Plate::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, combTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = static_cast<float>(
+            engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+}
+
+void Plate::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
-    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
-    dampCoef = dampingCoefficient(engine.highDamp);
-    loopGain = static_cast<float>(
-        engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+    bool alike = true;
     plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
 
     RingPool& pool = engine.pool;
@@ -179,27 +189,27 @@ void Plate::prepare(ReverbEngine& engine)
     {
         combs[u] = pool.shortRing(u);
         loopAllpasses[u] = pool.shortRing(kFirstLoopAllpassRing + u);
-        combTaps.place(u, pos, combBase * unitFactor(u));
+        combTaps.place(u, pos, combBase * unitFactor(u), alike);
     }
 
     TapJitter jitter;
     jitter.seed();
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit);
+            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit, alike);
 
     for (int32_t u = 0; u < kCombUnits; ++u)
-        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction);
+        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction, alike);
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kDiffuserTaps; ++t)
-            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction);
+            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction, alike);
         for (int32_t s = 0; s < kDiffuserStages; ++s)
             diffusers[ch][s] = pool.shortRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
         {
             earlyRings[ch][e] = pool.shortRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
-            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
+            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits, alike);
         }
     }
 
@@ -220,6 +230,7 @@ void Plate::prepare(ReverbEngine& engine)
         for (int32_t t = 0; t < kEarlyTaps; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
     }
+    prepared.layout.placed(engine, combTaps.distance(0, pos), 0, alike);
 }
 
 void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -497,6 +508,7 @@ void Plate::advanceTaps(int32_t c)
 
 void Plate::clear(ReverbEngine& engine, StateClear when)
 {
+    prepared.forget();
     for (DampingLowpass& d : damping)
         d = DampingLowpass();
     switch (when)

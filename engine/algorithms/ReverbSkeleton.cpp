@@ -41,8 +41,9 @@ int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
     return limit;
 }
 
-void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
+bool CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
 {
+    bool alike = true;
     RingPool& pool = engine.pool;
     const int32_t ringPos = engine.ringPos;
     const double u = timeUnit;
@@ -51,7 +52,7 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
     {
         const CombAllpassLayout::Comb& comb = layout.combs[k];
         units[k].comb = pool.shortRing(kFirstCombRing + k);
-        units[k].combTap = placeTap(ringPos, u * comb.base * comb.factor * layout.combStretch);
+        units[k].combTap = placeTap(ringPos, u * comb.base * comb.factor * layout.combStretch, alike);
     }
 
     const float* const tone[2] = {pool.toneL(), pool.toneR()};
@@ -64,14 +65,14 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
                                  k < CombAllpassLayout::kNearTaps ? layout.earlyWeight[k] : 1.0};
         early.source[tap] = tone[layout.earlySource[tap]];
         const double length = jitteredLength(jitter, layout.earlyJitterWidth, row) * layout.earlyScale * u;
-        early.taps.place(tap, engine.inputPos, length);
+        early.taps.place(tap, engine.inputPos, length, alike);
     }
 
     const double allpassUnit = static_cast<float>(u * 3.9);
     for (int32_t k = 0; k < kUnits; ++k)
     {
         units[k].allpassRing = pool.shortRing(kFirstAllpassRing + k);
-        units[k].allpassTap = placeTap(ringPos, allpassUnit * layout.combs[k].allpass);
+        units[k].allpassTap = placeTap(ringPos, allpassUnit * layout.combs[k].allpass, alike);
     }
 
     const double v = static_cast<float>(engine.internalRate * 1.2 / 1000.0);
@@ -80,7 +81,7 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
         {
             diffusers[channel].ring[stage] =
                 pool.shortRing(kFirstDiffuserRing + channel * EarlyJoinDiffuser::kStages + stage);
-            diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage]);
+            diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage], alike);
         }
 
     // Every ring a chunk writes must lie a chunk ahead of its taps; the
@@ -99,6 +100,12 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
     for (const EarlyJoinDiffuser& diffuser : diffusers)
         for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuser.taps.distance(stage, ringPos)));
+    return alike;
+}
+
+int32_t CombAllpassNetwork::ringTapDistance(int32_t ringPos) const
+{
+    return (ringPos - units[0].allpassTap) & kShortRingMask;
 }
 
 void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,

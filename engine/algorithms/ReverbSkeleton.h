@@ -76,6 +76,13 @@ struct TapSet
         else
             at[i] = placeLongTap(writePos, length);
     }
+    // The same, clearing `alike` unless the tap keeps its distance at every
+    // write position (placesAlike).
+    void place(int32_t i, int32_t writePos, double length, bool& alike)
+    {
+        alike = alike && placesAlike(length, Mask + 1);
+        place(i, writePos, length);
+    }
     int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & Mask; }
     void advance()
     {
@@ -301,8 +308,12 @@ struct CombAllpassNetwork
     EarlyJoinDiffuser diffusers[2];
 
     // Takes the rings from the pool and places every tap relative to the
-    // engine's current positions; the prepare's part after its gains.
-    void placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // engine's current positions; the prepare's part after its gains. True
+    // when every tap keeps its distance at every position (placesAlike).
+    bool placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // The distance behind ringPos of the tap a prepare's LayoutStamp watches
+    // (the early taps' first watches inputPos).
+    int32_t ringTapDistance(int32_t ringPos) const;
     // The kernel on the engine's kernel path.
     void run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR, float* wetL,
              float* wetR, int32_t m);

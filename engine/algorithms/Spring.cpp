@@ -77,16 +77,27 @@ void Spring::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, loops[0].taps.distance(kMain, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Spring::placeTaps(ReverbEngine& engine)
+{
     const double size = engine.pow(4.0, 0.5) * 0.5;
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);
-    apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
-    loopGain = static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
-    dampCoef = dampingCoefficient(engine.highDamp);
+    // The followers' coefficients follow the internal rate too.
     for (EnvelopeFollower* follower : {&levelFollowerL, &levelFollowerR})
     {
         follower->attack = static_cast<float>(engine.pole(kAttackHz));
         follower->release = static_cast<float>(engine.pole(kReleaseHz));
     }
+    bool alike = true;
     allpassUnit = static_cast<float>(static_cast<double>(timeUnit) * 2.31);
 
     const double u = timeUnit;
@@ -98,11 +109,11 @@ void Spring::prepare(ReverbEngine& engine)
         const LoopRow& row = kLoopTable[l];
         for (int32_t role = 0; role < kRoles; ++role)
             loop.ring[role] = engine.pool.shortRing(l * kRoles + role);
-        loop.taps.place(kMain, ringPos, u * row.ring);
-        loop.taps.place(kInputAllpass, ringPos, v * row.inputAllpass);
-        loop.taps.place(kTransferAllpass, ringPos, v * row.transferAllpass);
-        loop.taps.place(kInner, ringPos, u * row.ring);
-        loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass);
+        loop.taps.place(kMain, ringPos, u * row.ring, alike);
+        loop.taps.place(kInputAllpass, ringPos, v * row.inputAllpass, alike);
+        loop.taps.place(kTransferAllpass, ringPos, v * row.transferAllpass, alike);
+        loop.taps.place(kInner, ringPos, u * row.ring, alike);
+        loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass, alike);
     }
 
     // Every ring is written at ringPos after its tap is read.
@@ -110,6 +121,7 @@ void Spring::prepare(ReverbEngine& engine)
     for (const Loop& loop : loops)
         for (int32_t role = 0; role < kRoles; ++role)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(loop.taps.distance(role, ringPos)));
+    prepared.layout.placed(engine, loops[0].taps.distance(kMain, ringPos), 0, alike);
 }
 
 void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -269,6 +281,7 @@ void Spring::runFeedbackGains(int32_t c)
 
 void Spring::clear(ReverbEngine&, StateClear when)
 {
+    prepared.forget();
     for (Loop& loop : loops)
         loop.damping = DampingLowpass();
     if (when == StateClear::Resume)
