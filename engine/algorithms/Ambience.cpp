@@ -90,29 +90,44 @@ void Ambience::prepare(ReverbEngine& engine)
     if (!engine.beginPrepareWide())
         return;
 
+    if (!prepared.layout.current(engine, groupTaps[0].distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    if (prepared.highDamp.moved(engine.highDamp))
+    {
+        const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
+        damping = static_cast<float>(engine.pow(brightness, sizeFactor / kSizeSpread));
+        for (int32_t i = 0; i < kWeights; ++i)
+            smoothing[i] = static_cast<float>(engine.pow(damping, i + 1));
+    }
+    if (prepared.decay.moved(engine.decay))
+    {
+        const double weightExponent = 1.0 - static_cast<double>(engine.decay);
+        for (int32_t i = 0; i < kWeights; ++i)
+            weights[i] = static_cast<float>(engine.pow(kWeightsAtDecay0[i], weightExponent));
+    }
+}
+
+void Ambience::placeTaps(ReverbEngine& engine)
+{
+    // The size factor is fixed; the smoothing that depends on it is computed
+    // after, whenever HighDamp moves.
     sizeFactor = static_cast<float>(engine.pow(8.0, 0.52) * 0.5 * 1.25);
     allpassScale = static_cast<float>(2.0 * std::sqrt(sizeFactor * 0.5));
-    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
-    const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
-    damping = static_cast<float>(engine.pow(brightness, sizeFactor / kSizeSpread));
-    const double weightExponent = 1.0 - static_cast<double>(engine.decay);
-    for (int32_t i = 0; i < kWeights; ++i)
-    {
-        smoothing[i] = static_cast<float>(engine.pow(damping, i + 1));
-        weights[i] = static_cast<float>(engine.pow(kWeightsAtDecay0[i], weightExponent));
-    }
-
+    bool alike = true;
     const double rate = engine.internalRate;
     const double base = rate * 0.1;
     for (int32_t g = 0; g < kGroups; ++g)
     {
         for (int32_t t = 0; t < kGroupTaps; ++t)
-            groupTaps[g].place(t, engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor);
+            groupTaps[g].place(t, engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor, alike);
 
         const double bases[kStages] = {base, base / kSecondDivisor, base / kChains[g].thirdDivisor};
         for (int32_t s = 0; s < kStages; ++s)
-            allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale);
+            allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale, alike);
     }
+    prepared.layout.placed(engine, groupTaps[0].distance(0, engine.ringPos), 0, alike);
 }
 
 void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -168,6 +183,7 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
 
 void Ambience::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (float& s : smoothed)
         s = 0.0f;
 }

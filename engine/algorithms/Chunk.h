@@ -17,8 +17,24 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 constexpr int32_t kMaxChunk = 32;
+
+// A full chunk's length as a compile-time constant: passes over a full
+// chunk (most of them) then compile to straight vector code without a
+// remainder loop. `withChunkLength` hands a pass either that constant or
+// the run-time length of a shorter chunk.
+using FullChunk = std::integral_constant<int32_t, kMaxChunk>;
+
+template <typename Pass>
+inline void withChunkLength(int32_t c, Pass&& pass)
+{
+    if (c == kMaxChunk)
+        pass(FullChunk{});
+    else
+        pass(c);
+}
 
 using Lanes = float __attribute__((vector_size(16)));
 constexpr int32_t kLaneWidth = 4;
@@ -121,35 +137,78 @@ struct InputChunk
     float tone[2][kMaxChunk];
 };
 
-// The damping low-pass y = (x - y) d + noise + y of four units side by side
-// over a chunk: in[u][i] to out[u][i] (out may be in), y holding the four
-// states. Whole blocks of four samples enter and leave the lanes by
-// transposes, the rest one sample at a time.
-inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
-                     float* const (&out)[4])
+// The damping low-pass y = (x - y) d + noise + y of N units over a chunk:
+// in[u][i] to out[u][i] (out may be in), y[g] holding the states of units
+// 4g..4g+3. Each recursion waits on its previous sample, so the groups of a
+// batch step together sample by sample and their waits overlap. Whole
+// blocks of four samples enter and leave the lanes by transposes, the rest
+// one sample at a time.
+template <int32_t N>
+inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* noise, int32_t c,
+                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk])
 {
+    static_assert(N % kLaneWidth == 0);
+    constexpr int32_t kGroups = N / kLaneWidth;
+    constexpr int32_t kBatch = kGroups < 6 ? kGroups : 6;
+    static_assert(kGroups % kBatch == 0);
     const Lanes d = splat(dampCoef);
-    const auto step = [&](Lanes x, float n) {
-        y = (x - y) * d + splat(n) + y;
-        return y;
-    };
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    for (int32_t first = 0; first < kGroups; first += kBatch)
     {
-        Lanes block[kLaneWidth];
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            block[u] = loadLanes(in[u] + i);
-        transposeLanes(block);
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            block[j] = step(block[j], noise[i + j]);
-        transposeLanes(block);
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            storeLanes(out[u] + i, block[u]);
+        Lanes* const state = y + first;
+        const float(*const rowsIn)[kMaxChunk] = in + first * kLaneWidth;
+        float(*const rowsOut)[kMaxChunk] = out + first * kLaneWidth;
+        int32_t i = 0;
+        for (; i + kLaneWidth <= c; i += kLaneWidth)
+        {
+            Lanes block[kBatch][kLaneWidth];
+            for (int32_t g = 0; g < kBatch; ++g)
+            {
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    block[g][u] = loadLanes(rowsIn[g * kLaneWidth + u] + i);
+                transposeLanes(block[g]);
+            }
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+            {
+                const Lanes n = splat(noise[i + j]);
+                for (int32_t g = 0; g < kBatch; ++g)
+                {
+                    state[g] = (block[g][j] - state[g]) * d + n + state[g];
+                    block[g][j] = state[g];
+                }
+            }
+            for (int32_t g = 0; g < kBatch; ++g)
+            {
+                transposeLanes(block[g]);
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    storeLanes(rowsOut[g * kLaneWidth + u] + i, block[g][u]);
+            }
+        }
+        for (; i < c; ++i)
+        {
+            const Lanes n = splat(noise[i]);
+            for (int32_t g = 0; g < kBatch; ++g)
+            {
+                const float(*const rows)[kMaxChunk] = rowsIn + g * kLaneWidth;
+                const Lanes x{rows[0][i], rows[1][i], rows[2][i], rows[3][i]};
+                state[g] = (x - state[g]) * d + n + state[g];
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    rowsOut[g * kLaneWidth + u][i] = state[g][u];
+            }
+        }
     }
-    for (; i < c; ++i)
-    {
-        const Lanes y1 = step(Lanes{in[0][i], in[1][i], in[2][i], in[3][i]}, noise[i]);
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            out[u][i] = y1[u];
-    }
+}
+
+// Unit states into the lanes of dampUnits and back; state(u) is unit u's.
+template <int32_t N, typename State>
+inline void loadStates(Lanes (&y)[N / kLaneWidth], State&& state)
+{
+    for (int32_t u = 0; u < N; ++u)
+        y[u / kLaneWidth][u % kLaneWidth] = state(u);
+}
+
+template <int32_t N, typename State>
+inline void storeStates(const Lanes (&y)[N / kLaneWidth], State&& state)
+{
+    for (int32_t u = 0; u < N; ++u)
+        state(u) = y[u / kLaneWidth][u % kLaneWidth];
 }

@@ -63,14 +63,24 @@ void Room::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, combTaps[kA].distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        combGain = static_cast<float>(
+            engine.pow(engine.pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Room::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.445) * 0.5);
     // c * 44100 * 0.001 formed in double, like every other time unit.
     msUnit = static_cast<float>(static_cast<double>(sizeFactor) * kReferenceRate * 0.001);
-    combGain = static_cast<float>(
-        engine.pow(engine.pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
-    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
-    dampCoef = dampingCoefficient(engine.highDamp);
 
+    bool alike = true;
     const int32_t pos = engine.ringPos;
     const float u = msUnit;
     const double lengthsA[2] = {u * kCombMsEven, static_cast<double>(u * kCombMsOdd) * kCombOddStretch};
@@ -81,18 +91,19 @@ void Room::prepare(ReverbEngine& engine)
         const double step = kQuarterToneLadder[kFirstStep + c];
         combs[kA][c] = engine.pool.shortRing(c);
         combs[kB][c] = engine.pool.shortRing(kCombs + c);
-        combTaps[kA].place(c, pos, lengthsA[c & 1] * step);
-        combTaps[kB].place(c, pos, lengthsB[c & 1] * step);
+        combTaps[kA].place(c, pos, lengthsA[c & 1] * step, alike);
+        combTaps[kB].place(c, pos, lengthsB[c & 1] * step, alike);
     }
     double diffuserLengths[2][LatticeDiffuser::kStages];
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
+            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms, alike);
         for (int32_t s = 0; s < LatticeDiffuser::kStages; ++s)
             diffuserLengths[ch][s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
     }
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos, alike);
+    prepared.layout.placed(engine, combTaps[kA].distance(0, pos), 0, alike);
 }
 
 void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -137,6 +148,7 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
 
 void Room::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (auto& bank : damping)
         for (DampingLowpass& d : bank)
             d = DampingLowpass();
