@@ -167,7 +167,7 @@ int32_t ReverbEngine::inputStageInPasses(const float* inL, const float* inR, int
     copyWetSafe(inR, lines.line[1] + Decimator::kLead, n);
     // Asleep, no kernel reads the decimated samples; the history still
     // moves, so the kernel wakes on the right samples.
-    return decimator.run(decimation, lines, n, kernelInL, kernelInR, activityCount > 0);
+    return decimator.run(kernelPath, decimation, lines, n, kernelInL, kernelInR, activityCount > 0);
 }
 
 bool ReverbEngine::typeFadeStep(int32_t n)
@@ -297,7 +297,7 @@ void ReverbEngine::wetToHostRate(WetSource& wet, int32_t n, float* hostL, float*
         return;
     }
     // The decimator's line is free once the kernel has run.
-    resampler.interpolator.run(decimation, wet, n, resamplerLines(), hostL, hostR);
+    resampler.interpolator.run(kernelPath, decimation, wet, n, resamplerLines(), hostL, hostR);
 }
 
 void ReverbEngine::fadeInPlace(float* left, float* right, int32_t n)

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <emmintrin.h>
+#include <immintrin.h>
+#include <iterator>
+#include <type_traits>
 
 namespace
 {
@@ -19,37 +21,57 @@ inline float at(const float* history, int32_t index, int32_t ago)
     return history[(index + ago) & ResamplerHistory::kMask];
 }
 
-// Outputs side by side: four in single precision in one SSE2 register,
-// four in double precision in two. A run takes four outputs of each channel
-// at a time, the two channels' chains of operations independent of each
-// other, so the processor works on one while the other waits.
+// Outputs side by side in groups of four, a group in single precision in
+// one register; in double precision the baseline build holds a group in two
+// SSE2 registers, the wide builds (AVX2, AVX-512) in one. A turn of a run
+// takes groups of both channels, independent chains of operations, so the
+// processor works on some while the others wait for their results: one
+// group per channel in the baseline build, which its conversions keep busy
+// enough, four in the wide builds.
 using Floats = float __attribute__((vector_size(16)));
 using Doubles = double __attribute__((vector_size(16)));
-constexpr int32_t kGroups = 2; // left, right
-constexpr int32_t kOutputsPerChannel = 4;
+using Doubles4 = double __attribute__((vector_size(32)));
+template <bool kWide>
+constexpr int32_t kGroupsPerChannel = kWide ? 4 : 1;
+template <bool kWide>
+constexpr int32_t kGroups = 2 * kGroupsPerChannel<kWide>;
+// Outputs of a channel in one turn, at most.
+constexpr int32_t kMostPerTurn = 4 * kGroupsPerChannel<true>;
 
+template <bool kWide>
 struct Lanes
 {
-    Floats v[kGroups];
+    Floats v[kGroups<kWide>];
 };
 
-struct WideLanes
+template <bool kWide>
+struct WideLanes;
+
+template <>
+struct WideLanes<false>
 {
-    Doubles v[2 * kGroups];
+    Doubles v[2 * kGroups<false>];
 };
 
-inline Lanes operator+(const Lanes& a, const Lanes& b)
+template <>
+struct WideLanes<true>
 {
-    Lanes sum;
-    for (int32_t g = 0; g < kGroups; ++g)
+    Doubles4 v[kGroups<true>];
+};
+
+template <bool kWide>
+inline Lanes<kWide> operator+(const Lanes<kWide>& a, const Lanes<kWide>& b)
+{
+    Lanes<kWide> sum;
+    for (int32_t g = 0; g < kGroups<kWide>; ++g)
         sum.v[g] = a.v[g] + b.v[g];
     return sum;
 }
 
-inline WideLanes widen(const Lanes& x)
+inline WideLanes<false> widen(const Lanes<false>& x)
 {
-    WideLanes wide;
-    for (int32_t g = 0; g < kGroups; ++g)
+    WideLanes<false> wide;
+    for (int32_t g = 0; g < kGroups<false>; ++g)
     {
         wide.v[2 * g] = _mm_cvtps_pd(x.v[g]);
         wide.v[2 * g + 1] = _mm_cvtps_pd(_mm_movehl_ps(x.v[g], x.v[g]));
@@ -57,45 +79,86 @@ inline WideLanes widen(const Lanes& x)
     return wide;
 }
 
-inline Lanes narrow(const WideLanes& x)
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline WideLanes<true> widen(const Lanes<true>& x)
 {
-    Lanes lanes;
-    for (int32_t g = 0; g < kGroups; ++g)
+    WideLanes<true> wide;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        wide.v[g] = _mm256_cvtps_pd(x.v[g]);
+    return wide;
+}
+
+inline Lanes<false> narrow(const WideLanes<false>& x)
+{
+    Lanes<false> lanes;
+    for (int32_t g = 0; g < kGroups<false>; ++g)
         lanes.v[g] = _mm_movelh_ps(_mm_cvtpd_ps(x.v[2 * g]), _mm_cvtpd_ps(x.v[2 * g + 1]));
     return lanes;
 }
 
-// Each lane rounded to single precision and back.
-inline WideLanes rounded(const WideLanes& x)
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline Lanes<true> narrow(const WideLanes<true>& x)
 {
-    WideLanes r;
-    for (int32_t h = 0; h < 2 * kGroups; ++h)
+    Lanes<true> lanes;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        lanes.v[g] = _mm256_cvtpd_ps(x.v[g]);
+    return lanes;
+}
+
+// Each lane rounded to single precision and back.
+inline WideLanes<false> rounded(const WideLanes<false>& x)
+{
+    WideLanes<false> r;
+    for (int32_t h = 0; h < 2 * kGroups<false>; ++h)
         r.v[h] = _mm_cvtps_pd(_mm_cvtpd_ps(x.v[h]));
     return r;
 }
 
-inline WideLanes operator+(const WideLanes& a, const WideLanes& b)
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline WideLanes<true> rounded(const WideLanes<true>& x)
 {
-    WideLanes r;
-    for (int32_t h = 0; h < 2 * kGroups; ++h)
+    WideLanes<true> r;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        r.v[g] = _mm256_cvtps_pd(_mm256_cvtpd_ps(x.v[g]));
+    return r;
+}
+
+template <bool kWide>
+inline WideLanes<kWide> operator+(const WideLanes<kWide>& a, const WideLanes<kWide>& b)
+{
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
         r.v[h] = a.v[h] + b.v[h];
     return r;
 }
 
-inline WideLanes operator-(const WideLanes& a, const WideLanes& b)
+template <bool kWide>
+inline WideLanes<kWide> operator-(const WideLanes<kWide>& a, const WideLanes<kWide>& b)
 {
-    WideLanes r;
-    for (int32_t h = 0; h < 2 * kGroups; ++h)
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
         r.v[h] = a.v[h] - b.v[h];
     return r;
 }
 
-inline WideLanes operator*(const WideLanes& a, double c)
+template <bool kWide>
+inline WideLanes<kWide> operator*(const WideLanes<kWide>& a, double c)
 {
-    WideLanes r;
-    for (int32_t h = 0; h < 2 * kGroups; ++h)
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
         r.v[h] = a.v[h] * c;
     return r;
+}
+
+// A run on the kernel path's build: body(std::bool_constant<wide>).
+template <typename Body>
+void onPath(KernelPath path, const Body& body)
+{
+    const auto baseline = [&body] { body(std::false_type{}); };
+    const auto wide = [&body] { body(std::true_type{}); };
+    switch (path)
+    {
+    case KernelPath::Avx2: runForAvx2(wide); return;
+    case KernelPath::Avx512: runForAvx512(wide); return;
+    default: baseline(); return;
+    }
 }
 
 // The line of one run of outputs o = 0..count-1, output o at line position
@@ -121,8 +184,8 @@ struct Split
         }
         else
         {
-            // The last turn reads up to three outputs past the last one.
-            span = kAhead + count + kOutputsPerChannel;
+            // The last turn reads up to kMostPerTurn - 1 outputs past the last one.
+            span = kAhead + count + kMostPerTurn;
             for (int32_t c = 0; c < 2; ++c)
             {
                 const float* line = lines.line[c] + first - kStride * kAhead;
@@ -144,26 +207,28 @@ struct Split
 };
 
 // The outputs of a split line into out[outStride * o] for both channels,
-// four of each at a time; formula(ago) gives the outputs from ago(k), the
-// samples k places before theirs.
-template <int32_t kStride, int32_t kReach, typename Formula>
+// a turn's groups at a time; formula(ago) gives the outputs from ago(k),
+// the samples k places before theirs.
+template <bool kWide, int32_t kStride, int32_t kReach, typename Formula>
 void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL, float* outR, int32_t outStride,
                 Formula formula)
 {
-    for (int32_t o = 0; o < count; o += kOutputsPerChannel)
+    constexpr int32_t kPerChannel = kGroupsPerChannel<kWide>;
+    for (int32_t o = 0; o < count; o += 4 * kPerChannel)
     {
+        // Group g: channel g / kPerChannel, outputs from o + 4 (g % kPerChannel).
         const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
-            Lanes lanes;
-            for (int32_t c = 0; c < kGroups; ++c)
-                lanes.v[c] = split.ago(c, o, k);
+            Lanes<kWide> lanes;
+            for (int32_t g = 0; g < kGroups<kWide>; ++g)
+                lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
             return lanes;
         };
-        const Lanes result = formula(ago);
-        const int32_t outputs = std::min(kOutputsPerChannel, count - o);
+        const auto result = formula(ago);
+        const int32_t outputs = std::min(4 * kPerChannel, count - o);
         for (int32_t l = 0; l < outputs; ++l)
         {
-            outL[outStride * (o + l)] = result.v[0][l];
-            outR[outStride * (o + l)] = result.v[1][l];
+            outL[outStride * (o + l)] = result.v[l / 4][l % 4];
+            outR[outStride * (o + l)] = result.v[kPerChannel + l / 4][l % 4];
         }
     }
 }
@@ -172,7 +237,7 @@ void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL,
 // order in every lane.
 const auto decimatedBy2 = [](auto ago) __attribute__((always_inline)) {
     // The running sum is rounded to single precision after every term.
-    WideLanes sum = {};
+    decltype(widen(ago(0))) sum = {};
 #pragma GCC unroll 16
     for (int32_t k = 0; k < 15; ++k)
         sum = rounded(sum + widen(ago(k) + ago(30 - k)) * kDecimator2[k]);
@@ -186,7 +251,7 @@ const auto decimatedBy4 = [](auto ago) __attribute__((always_inline)) {
 };
 
 const auto interpolatedBy2 = [](auto ago) __attribute__((always_inline)) {
-    WideLanes sum = {};
+    decltype(widen(ago(0))) sum = {};
 #pragma GCC unroll 8
     for (int32_t k = 0; k < 8; ++k)
         sum = sum + widen(ago(2 * k) + ago(30 - 2 * k)) * kInterpolator2[k];
@@ -198,7 +263,7 @@ template <int32_t kPhase>
 struct InterpolatedBy4
 {
     template <typename Ago>
-    __attribute__((always_inline)) Lanes operator()(Ago ago) const
+    __attribute__((always_inline)) auto operator()(Ago ago) const
     {
         const auto g = [&ago](int32_t k) { return widen(ago(k)); };
         if constexpr (kPhase == 0)
@@ -306,18 +371,22 @@ bool Decimator::step(int32_t decimation, float inL, float inR, float& outL, floa
     return due;
 }
 
-int32_t Decimator::run(int32_t decimation, const ResamplerLines& lines, int32_t n, float* outL, float* outR,
-                       bool compute)
+int32_t Decimator::run(KernelPath path, int32_t decimation, const ResamplerLines& lines, int32_t n, float* outL,
+                       float* outR, bool compute)
 {
     // The step of host sample i gives an output when its phase comes to 1
     // (factor 2) or 3 (factor 4).
     const int32_t stride = decimation + 1;
     const int32_t first = decimation == 1 ? phase : (2 - phase) & 3;
     const int32_t count = everyOf(first, stride, n);
-    if (compute && decimation == 1)
-        runInLanes(Split<2, 30>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy2);
-    else if (compute)
-        runInLanes(Split<4, 9>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy4);
+    if (compute)
+        onPath(path, [&](auto wide) {
+            constexpr bool kWide = decltype(wide)::value;
+            if (decimation == 1)
+                runInLanes<kWide>(Split<2, 30>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy2);
+            else
+                runInLanes<kWide>(Split<4, 9>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy4);
+        });
     store(lines.line[0], lines.line[1], n);
     phase = phaseAfter(decimation, phase, n);
     return count;
@@ -359,8 +428,8 @@ void Interpolator::step(int32_t decimation, WetSource& wet, bool wetDiscarded, f
     index = (index - 1) & kMask;
 }
 
-void Interpolator::run(int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines, float* outL,
-                       float* outR)
+void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines,
+                       float* outL, float* outR)
 {
     // Host sample i takes a wet pair when its step brings the phase to 1
     // (factor 2) or 0 (factor 4); the other samples are stuffed with zeros.
@@ -395,12 +464,13 @@ void Interpolator::run(int32_t decimation, WetSource& wet, int32_t n, const Resa
         lineL[kLead + first + stride * j] = takenL[j];
         lineR[kLead + first + stride * j] = takenR[j];
     }
-    if (decimation == 1)
-    {
-        runInLanes(Split<1, 30>(lines, kLead, n), n, outL, outR, 1, interpolatedBy2);
-    }
-    else
-    {
+    onPath(path, [&](auto wide) {
+        constexpr bool kWide = decltype(wide)::value;
+        if (decimation == 1)
+        {
+            runInLanes<kWide>(Split<1, 30>(lines, kLead, n), n, outL, outR, 1, interpolatedBy2);
+            return;
+        }
         // Host samples i, i + 4, ... share the phase after their steps and
         // so the formula.
         for (int32_t i = 0; i < 4 && i < n; ++i)
@@ -409,13 +479,13 @@ void Interpolator::run(int32_t decimation, WetSource& wet, int32_t n, const Resa
             const Split<4, 14> split(lines, kLead + i, count);
             switch ((phase + i + 1) & 3)
             {
-            case 0: runInLanes(split, count, outL + i, outR + i, 4, InterpolatedBy4<0>{}); break;
-            case 1: runInLanes(split, count, outL + i, outR + i, 4, InterpolatedBy4<1>{}); break;
-            case 2: runInLanes(split, count, outL + i, outR + i, 4, InterpolatedBy4<2>{}); break;
-            default: runInLanes(split, count, outL + i, outR + i, 4, InterpolatedBy4<3>{}); break;
+            case 0: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<0>{}); break;
+            case 1: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<1>{}); break;
+            case 2: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<2>{}); break;
+            default: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<3>{}); break;
             }
         }
-    }
+    });
     store(lineL, lineR, n);
     phase = phaseAfter(decimation, phase, n);
 }

@@ -12,6 +12,8 @@
 // Threads: audio thread; reset also by suspend and resume (no block running).
 #pragma once
 
+#include "KernelPath.h"
+
 #include <cstdint>
 
 struct ResamplerHistory
@@ -22,7 +24,7 @@ struct ResamplerHistory
     static constexpr int32_t kLead = 32;
     // A line holds kLead + block + kLinePad samples: the last outputs of a
     // run may read past the block into lanes it discards.
-    static constexpr int32_t kLinePad = 32;
+    static constexpr int32_t kLinePad = 64;
     // Samples of a line, and of its split, for a block of n.
     static constexpr int32_t lineLength(int32_t n) { return kLead + n + 2 * kLinePad; }
 
@@ -62,7 +64,9 @@ struct Decimator : ResamplerHistory
     // n steps would, the outputs those steps give counted and, when
     // `compute`, written to out.
     void begin(const ResamplerLines& lines) const { lead(lines.line[0], lines.line[1]); }
-    int32_t run(int32_t decimation, const ResamplerLines& lines, int32_t n, float* outL, float* outR, bool compute);
+    // `path` chooses the build of the vector code (never Scalar here).
+    int32_t run(KernelPath path, int32_t decimation, const ResamplerLines& lines, int32_t n, float* outL,
+                float* outR, bool compute);
 };
 
 // The wet samples a stage reads from: the kernel's output not consumed yet.
@@ -82,7 +86,8 @@ struct Interpolator : ResamplerHistory
 
     // n host samples as n steps would give them, into out. Once the history
     // is silent and the wet samples taken are too, only the positions move.
-    void run(int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines, float* outL, float* outR);
+    void run(KernelPath path, int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines,
+             float* outL, float* outR);
     // n steps of a silent history without wet samples (after a reset).
     void skip(int32_t decimation, int32_t n);
 };
