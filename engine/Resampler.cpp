@@ -184,7 +184,7 @@ struct Split
         }
         else
         {
-            // The last turn reads up to kMostPerTurn - 1 outputs past the last one.
+            // The last turn may read kMostPerTurn - 1 outputs past the last.
             span = kAhead + count + kMostPerTurn;
             for (int32_t c = 0; c < 2; ++c)
             {
@@ -245,7 +245,7 @@ const auto decimatedBy2 = [](auto ago) __attribute__((always_inline)) {
 };
 
 const auto decimatedBy4 = [](auto ago) __attribute__((always_inline)) {
-    const WideLanes sum = widen(ago(3) + ago(9)) * 0.183443 + widen(ago(4) + ago(8)) * 0.516773 +
+    const auto sum = widen(ago(3) + ago(9)) * 0.183443 + widen(ago(4) + ago(8)) * 0.516773 +
                      widen(ago(5) + ago(7)) * 0.855737 + widen(ago(6));
     return narrow(sum * 0.25);
 };
