@@ -1,6 +1,10 @@
 // The road of one host block: input stage (dry copy, activity, decimation),
 // the current algorithm or a silent wet signal, output stage (interpolation,
 // type fade, DC blocking, equal-power mix, output gain, meters, fold-down).
+//
+// Each stage has the per-sample form (the scalar kernel path, the reference)
+// and a form in passes over the block for the other paths, which gives the
+// same bits: the same operations on every sample in the same order.
 #include "ReverbEngine.h"
 
 #include <algorithm>
@@ -24,6 +28,44 @@ inline float wetSafe(float x)
 inline double level(float left, float right)
 {
     return static_cast<double>(std::fabs(left) + std::fabs(right));
+}
+
+void copyWetSafe(const float* in, float* out, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i)
+        out[i] = wetSafe(in[i]);
+}
+
+bool anyAboveSilence(const float* left, const float* right, int32_t n)
+{
+    bool above = false;
+    for (int32_t i = 0; i < n; ++i)
+        above |= level(left[i], right[i]) > kSilence;
+    return above;
+}
+
+// The largest magnitude of x[0..n) and peak; a NaN is passed over, as the
+// per-sample `if (|x| > peak)` does. Four running maxima, then the largest:
+// the maximum of a set does not depend on the order it is taken in.
+float peakOf(const float* x, int32_t n, float peak)
+{
+    using Floats = float __attribute__((vector_size(16)));
+    Floats lanes = {peak, peak, peak, peak};
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
+    {
+        Floats v;
+        std::memcpy(&v, x + i, sizeof v);
+        const Floats magnitude = Floats{std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2]), std::fabs(v[3])};
+        lanes = magnitude > lanes ? magnitude : lanes;
+    }
+    for (int32_t l = 0; l < 4; ++l)
+        if (lanes[l] > peak)
+            peak = lanes[l];
+    for (; i < n; ++i)
+        if (std::fabs(x[i]) > peak)
+            peak = std::fabs(x[i]);
+    return peak;
 }
 } // namespace
 
@@ -83,87 +125,49 @@ void ReverbEngine::keepDry(int32_t i, float left, float right)
 
 int32_t ReverbEngine::inputStage(const float* inL, const float* inR, int32_t n)
 {
-    if (decimation == 1 && kernelPath != KernelPath::Scalar)
-        return inputStageHalfBand(inL, inR, n);
-    ResamplerState& r = resampler;
+    if (kernelPath != KernelPath::Scalar)
+        return inputStageInPasses(inL, inR, n);
     int32_t appended = 0;
     for (int32_t i = 0; i < n; ++i)
     {
         const float left = inL[i];
         const float right = inR[i];
         keepDry(i, left, right);
-
         if (decimation == 0)
         {
             kernelInL[appended] = wetSafe(left);
             kernelInR[appended] = wetSafe(right);
             ++appended;
-            continue;
         }
-        r.decimatorL[r.decimatorIndex] = wetSafe(left);
-        r.decimatorR[r.decimatorIndex] = wetSafe(right);
-        if (decimation == 1)
+        else if (resampler.decimator.step(decimation, wetSafe(left), wetSafe(right), kernelInL[appended],
+                                          kernelInR[appended]))
         {
-            r.decimatorPhase = (r.decimatorPhase - 1) & 1;
-            if (r.decimatorPhase == 1)
-            {
-                kernelInL[appended] = decimateBy2(r.decimatorL, r.decimatorIndex);
-                kernelInR[appended] = decimateBy2(r.decimatorR, r.decimatorIndex);
-                ++appended;
-            }
+            ++appended;
         }
-        else
-        {
-            r.decimatorPhase = (r.decimatorPhase + 1) & 3;
-            if (r.decimatorPhase == 3)
-            {
-                kernelInL[appended] = decimateBy4(r.decimatorL, r.decimatorIndex);
-                kernelInR[appended] = decimateBy4(r.decimatorR, r.decimatorIndex);
-                ++appended;
-            }
-        }
-        r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
     }
     return appended;
 }
 
-// inputStage at decimation 1 in two passes: the per-sample work, with the
-// decimator's input also laid out in a line, then the decimator over the
-// line for all outputs at once.
-int32_t ReverbEngine::inputStageHalfBand(const float* inL, const float* inR, int32_t n)
+int32_t ReverbEngine::inputStageInPasses(const float* inL, const float* inR, int32_t n)
 {
-    ResamplerState& r = resampler;
-    float* const line[2] = {decimationLine.data(), decimationLine.data() + kDecimationLine};
-    float* const history[2] = {r.decimatorL, r.decimatorR};
-    for (int32_t channel = 0; channel < 2; ++channel)
-        for (int32_t j = 1; j <= kDecimationLead; ++j)
-            line[channel][kDecimationLead - j] = history[channel][(r.decimatorIndex + j) & ResamplerState::kMask];
-
-    int32_t first = -1;
-    int32_t appended = 0;
-    for (int32_t i = 0; i < n; ++i)
+    std::copy_n(inL, n, dryL);
+    std::copy_n(inR, n, dryR);
+    if (anyAboveSilence(inL, inR, n))
+        activityCount = activityReload;
+    if (decimation == 0)
     {
-        const float left = inL[i];
-        const float right = inR[i];
-        keepDry(i, left, right);
-        const float safeL = wetSafe(left);
-        const float safeR = wetSafe(right);
-        r.decimatorL[r.decimatorIndex] = safeL;
-        r.decimatorR[r.decimatorIndex] = safeR;
-        line[0][kDecimationLead + i] = safeL;
-        line[1][kDecimationLead + i] = safeR;
-        r.decimatorPhase = (r.decimatorPhase - 1) & 1;
-        if (r.decimatorPhase == 1)
-        {
-            if (first < 0)
-                first = i;
-            ++appended;
-        }
-        r.decimatorIndex = (r.decimatorIndex - 1) & ResamplerState::kMask;
+        copyWetSafe(inL, kernelInL, n);
+        copyWetSafe(inR, kernelInR, n);
+        return n;
     }
-    decimateBy2Run(line[0], kDecimationLead + first, appended, kernelInL);
-    decimateBy2Run(line[1], kDecimationLead + first, appended, kernelInR);
-    return appended;
+    const ResamplerLines lines = resamplerLines();
+    Decimator& decimator = resampler.decimator;
+    decimator.begin(lines);
+    copyWetSafe(inL, lines.line[0] + Decimator::kLead, n);
+    copyWetSafe(inR, lines.line[1] + Decimator::kLead, n);
+    // Asleep, no kernel reads the decimated samples; the history still
+    // moves, so the kernel wakes on the right samples.
+    return decimator.run(kernelPath, decimation, lines, n, kernelInL, kernelInR, activityCount > 0);
 }
 
 bool ReverbEngine::typeFadeStep(int32_t n)
@@ -186,10 +190,10 @@ bool ReverbEngine::typeFadeStep(int32_t n)
     --typeFadeCount;
     if (!fadingOut || typeFadeCount > std::max(kFadeSwitchAt - n, kFadeMuted))
         return false;
+    // The caller resets the engine for the new type.
     currentType = static_cast<int32_t>(pendingType);
     wetFade = 0.0f;
     needsPrepare = 1;
-    resetEngine();
     typeFadeCount = kFadeMuted;
     return true;
 }
@@ -197,119 +201,47 @@ bool ReverbEngine::typeFadeStep(int32_t n)
 void ReverbEngine::outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd)
 {
     wetDiscarded = false;
+    const OutputMix mixer(mix, outputGain);
+    WetSource wet{wetL, wetR, 0, wetEnd};
     if (kernelPath != KernelPath::Scalar)
     {
-        outputStageInPasses(outL, outR, n, wetEnd);
+        outputStageInPasses(outL, outR, n, wet, mixer);
         return;
     }
-    const float wetGain = std::sqrt(mix);
-    const float dryGain = static_cast<float>(std::sqrt(1.0 - static_cast<double>(mix)));
-    int32_t wetRead = 0;
     for (int32_t i = 0; i < n; ++i)
     {
-        const PreDelayed wet = wetAtHostRate(n, wetEnd, wetRead);
-        const auto filteredL = static_cast<float>(wetDcBlockerL.process(static_cast<double>(wet.left * wetFade)));
-        const auto filteredR = static_cast<float>(wetDcBlockerR.process(static_cast<double>(wet.right * wetFade)));
-        mixAndMeter(outL, outR, i, filteredL, filteredR, dryGain, wetGain);
+        const PreDelayed w = wetAtHostRate(wet);
+        if (typeFadeStep(n))
+            resetEngine();
+        const auto filteredL = static_cast<float>(wetDcBlockerL.process(static_cast<double>(w.left * wetFade)));
+        const auto filteredR = static_cast<float>(wetDcBlockerR.process(static_cast<double>(w.right * wetFade)));
+        const float left = mixer(dryL[i], filteredL);
+        const float right = mixer(dryR[i], filteredR);
+        meter(left, right);
+        OutputMix::write(stereoOut, outL, outR, i, left, right);
     }
-    finishOutput(wetEnd, wetRead);
+    finishOutput(wet);
 }
 
-PreDelayed ReverbEngine::wetAtHostRate(int32_t n, int32_t wetEnd, int32_t& wetRead)
+PreDelayed ReverbEngine::wetAtHostRate(WetSource& wet)
 {
-    ResamplerState& r = resampler;
-    // The next kernel sample; none is left only after a reset in this
-    // block or once after a block length that split a resampler period.
-    float nextL = 0.0f;
-    float nextR = 0.0f;
-    const auto takeWet = [&]() {
-        if (wetRead < wetEnd && !wetDiscarded)
-        {
-            nextL = wetL[wetRead];
-            nextR = wetR[wetRead];
-            ++wetRead;
-        }
-    };
-
-    float wl;
-    float wr;
-    if (decimation == 0)
+    PreDelayed w{0.0f, 0.0f};
+    if (decimation != 0)
     {
-        takeWet();
-        wl = nextL;
-        wr = nextR;
+        resampler.interpolator.step(decimation, wet, wetDiscarded, w.left, w.right);
     }
-    else
+    else if (wet.read < wet.end && !wetDiscarded)
     {
-        bool writes;
-        if (decimation == 1)
-        {
-            r.interpolatorPhase = (r.interpolatorPhase - 1) & 1;
-            writes = r.interpolatorPhase == 1;
-        }
-        else
-        {
-            r.interpolatorPhase = (r.interpolatorPhase + 1) & 3;
-            writes = r.interpolatorPhase == 0;
-        }
-        if (writes)
-            takeWet();
-        r.interpolatorL[r.interpolatorIndex] = nextL;
-        r.interpolatorR[r.interpolatorIndex] = nextR;
-        if (decimation == 1)
-        {
-            wl = interpolateBy2(r.interpolatorL, r.interpolatorIndex);
-            wr = interpolateBy2(r.interpolatorR, r.interpolatorIndex);
-        }
-        else
-        {
-            wl = interpolateBy4(r.interpolatorL, r.interpolatorIndex, r.interpolatorPhase);
-            wr = interpolateBy4(r.interpolatorR, r.interpolatorIndex, r.interpolatorPhase);
-        }
-        r.interpolatorIndex = (r.interpolatorIndex - 1) & ResamplerState::kMask;
+        // None is left only after a reset in this block or once after a
+        // block length that split a resampler period.
+        w = {wet.left[wet.read], wet.right[wet.read]};
+        ++wet.read;
     }
-    typeFadeStep(n);
-    return {wl, wr};
+    return w;
 }
 
-// The chunked path's output stage: the wet signal with its fade for the
-// whole block, then both DC blockers in the lanes of one pair, then the mix;
-// each sample sees the same steps as in the per-sample loop.
-void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd)
+void ReverbEngine::meter(float left, float right)
 {
-    const float wetGain = std::sqrt(mix);
-    const float dryGain = static_cast<float>(std::sqrt(1.0 - static_cast<double>(mix)));
-    // The decimator's line is free once the kernel has run.
-    float* const fadedL = decimationLine.data();
-    float* const fadedR = decimationLine.data() + kDecimationLine;
-    int32_t wetRead = 0;
-    for (int32_t i = 0; i < n; ++i)
-    {
-        const PreDelayed wet = wetAtHostRate(n, wetEnd, wetRead);
-        fadedL[i] = wet.left * wetFade;
-        fadedR[i] = wet.right * wetFade;
-    }
-    BiquadPair blockers;
-    blockers.load(wetDcBlockerL, wetDcBlockerR);
-    for (int32_t i = 0; i < n; ++i)
-    {
-        const BiquadPair::Lanes y =
-            blockers.process(BiquadPair::Lanes{static_cast<double>(fadedL[i]), static_cast<double>(fadedR[i])});
-        fadedL[i] = static_cast<float>(y[0]);
-        fadedR[i] = static_cast<float>(y[1]);
-    }
-    blockers.store(wetDcBlockerL, wetDcBlockerR);
-    for (int32_t i = 0; i < n; ++i)
-        mixAndMeter(outL, outR, i, fadedL[i], fadedR[i], dryGain, wetGain);
-    finishOutput(wetEnd, wetRead);
-}
-
-void ReverbEngine::mixAndMeter(float* outL, float* outR, int32_t i, float filteredL, float filteredR, float dryGain,
-                               float wetGain)
-{
-    const float left = (dryL[i] * dryGain + filteredL * wetGain) * outputGain;
-    const float right = (dryR[i] * dryGain + filteredR * wetGain) * outputGain;
-
     if (std::fabs(left) > peakL)
         peakL = std::fabs(left);
     if (std::fabs(right) > peakR)
@@ -323,33 +255,106 @@ void ReverbEngine::mixAndMeter(float* outL, float* outR, int32_t i, float filter
     {
         activityCount = activityReload;
     }
-
-    if (!stereoOut)
-    {
-        outL[i] = (left + right) * 0.5f;
-    }
-    else if (outR)
-    {
-        outL[i] = left;
-        outR[i] = right;
-    }
-    else
-    {
-        outL[i] = right; // the right value overwrites the left
-    }
 }
 
-void ReverbEngine::finishOutput(int32_t wetEnd, int32_t wetRead)
+// The output stage in passes: the wet signal at the host rate for the whole
+// block, its fade, both DC blockers in the lanes of one pair, the mix, the
+// meters and activity, the fold-down.
+void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetSource& wet, const OutputMix& mixer)
+{
+    // Not in the block buffers: a type switch clears those mid-block.
+    float* const hostL = hostWet.data();
+    float* const hostR = hostWet.data() + kBlockCapacity;
+    wetToHostRate(wet, n, hostL, hostR);
+    fadeInPlace(hostL, hostR, n);
+
+    BiquadPair blockers;
+    blockers.load(wetDcBlockerL, wetDcBlockerR);
+    for (int32_t i = 0; i < n; ++i)
+    {
+        const BiquadPair::Lanes y =
+            blockers.process(BiquadPair::Lanes{static_cast<double>(hostL[i]), static_cast<double>(hostR[i])});
+        hostL[i] = mixer(dryL[i], static_cast<float>(y[0]));
+        hostR[i] = mixer(dryR[i], static_cast<float>(y[1]));
+    }
+    blockers.store(wetDcBlockerL, wetDcBlockerR);
+
+    meterInPasses(hostL, hostR, n);
+    OutputMix::writeBlock(stereoOut, outL, outR, hostL, hostR, n);
+    finishOutput(wet);
+}
+
+void ReverbEngine::wetToHostRate(WetSource& wet, int32_t n, float* hostL, float* hostR)
+{
+    if (decimation == 0)
+    {
+        const int32_t taken = std::min(n, wet.end - wet.read);
+        std::copy_n(wet.left + wet.read, taken, hostL);
+        std::copy_n(wet.right + wet.read, taken, hostR);
+        std::fill(hostL + taken, hostL + n, 0.0f);
+        std::fill(hostR + taken, hostR + n, 0.0f);
+        wet.read += taken;
+        return;
+    }
+    // The decimator's line is free once the kernel has run.
+    resampler.interpolator.run(kernelPath, decimation, wet, n, resamplerLines(), hostL, hostR);
+}
+
+void ReverbEngine::fadeInPlace(float* left, float* right, int32_t n)
+{
+    if (typeFadeCount == 0 && wetFade == 1.0f)
+    {
+        // The steps keep the gain at 1.
+        for (int32_t i = 0; i < n; ++i)
+        {
+            left[i] = left[i] * 1.0f;
+            right[i] = right[i] * 1.0f;
+        }
+        return;
+    }
+    int32_t switchedAt = -1;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        if (typeFadeStep(n))
+            switchedAt = i;
+        left[i] = left[i] * wetFade;
+        right[i] = right[i] * wetFade;
+    }
+    if (switchedAt < 0)
+        return;
+    // After the switch the steps would have met a reset resampler and no
+    // wet samples: zeros, while the interpolator's positions move on.
+    resetEngine();
+    std::fill(left + switchedAt + 1, left + n, 0.0f);
+    std::fill(right + switchedAt + 1, right + n, 0.0f);
+    if (decimation != 0)
+        resampler.interpolator.skip(decimation, n - 1 - switchedAt);
+}
+
+void ReverbEngine::meterInPasses(const float* left, const float* right, int32_t n)
+{
+    peakL = peakOf(left, n, peakL);
+    peakR = peakOf(right, n, peakR);
+    // The count reloads at every sample above the silence level and counts
+    // down, not below 0, at every other: only the last one above matters.
+    int32_t last = n - 1;
+    while (last >= 0 && level(left[last], right[last]) < kSilence)
+        --last;
+    const int32_t from = last < 0 ? activityCount : activityReload;
+    activityCount = std::max(0, from - (n - 1 - last));
+}
+
+void ReverbEngine::finishOutput(const WetSource& wet)
 {
     // Wraps rather than overflows in a long run without an editor.
     blockCount = static_cast<int32_t>(static_cast<uint32_t>(blockCount) + 1u);
     meters.publish(peakL, peakR, blockCount);
 
     // Kernel samples not consumed yet move to the front for the next block.
-    wetCarry = wetDiscarded ? 0 : wetEnd - wetRead;
-    if (wetCarry > 0 && wetRead > 0)
+    wetCarry = wetDiscarded ? 0 : wet.end - wet.read;
+    if (wetCarry > 0 && wet.read > 0)
     {
-        std::memmove(wetL, wetL + wetRead, static_cast<size_t>(wetCarry) * sizeof(float));
-        std::memmove(wetR, wetR + wetRead, static_cast<size_t>(wetCarry) * sizeof(float));
+        std::memmove(wetL, wetL + wet.read, static_cast<size_t>(wetCarry) * sizeof(float));
+        std::memmove(wetR, wetR + wet.read, static_cast<size_t>(wetCarry) * sizeof(float));
     }
 }

@@ -1,6 +1,10 @@
 #include "Resampler.h"
 
 #include <algorithm>
+#include <cstring>
+#include <immintrin.h>
+#include <iterator>
+#include <type_traits>
 
 namespace
 {
@@ -14,25 +18,482 @@ constexpr double kInterpolator2[8] = {-0.004, 0.0106, -0.0268, 0.0524, -0.0812, 
 
 inline float at(const float* history, int32_t index, int32_t ago)
 {
-    return history[(index + ago) & ResamplerState::kMask];
+    return history[(index + ago) & ResamplerHistory::kMask];
+}
+
+// Outputs side by side in groups of four, a group in single precision in
+// one register; in double precision the baseline build holds a group in two
+// SSE2 registers, the wide builds (AVX2, AVX-512) in one. A turn of a run
+// takes groups of both channels, independent chains of operations, so the
+// processor works on some while the others wait for their results: one
+// group per channel in the baseline build, which its conversions keep busy
+// enough, four in the wide builds.
+using Floats = float __attribute__((vector_size(16)));
+using Doubles = double __attribute__((vector_size(16)));
+using Doubles4 = double __attribute__((vector_size(32)));
+template <bool kWide>
+constexpr int32_t kGroupsPerChannel = kWide ? 4 : 1;
+template <bool kWide>
+constexpr int32_t kGroups = 2 * kGroupsPerChannel<kWide>;
+// Outputs of a channel in one turn, at most.
+constexpr int32_t kMostPerTurn = 4 * kGroupsPerChannel<true>;
+
+template <bool kWide>
+struct Lanes
+{
+    Floats v[kGroups<kWide>];
+};
+
+template <bool kWide>
+struct WideLanes;
+
+template <>
+struct WideLanes<false>
+{
+    Doubles v[2 * kGroups<false>];
+};
+
+template <>
+struct WideLanes<true>
+{
+    Doubles4 v[kGroups<true>];
+};
+
+template <bool kWide>
+inline Lanes<kWide> operator+(const Lanes<kWide>& a, const Lanes<kWide>& b)
+{
+    Lanes<kWide> sum;
+    for (int32_t g = 0; g < kGroups<kWide>; ++g)
+        sum.v[g] = a.v[g] + b.v[g];
+    return sum;
+}
+
+inline WideLanes<false> widen(const Lanes<false>& x)
+{
+    WideLanes<false> wide;
+    for (int32_t g = 0; g < kGroups<false>; ++g)
+    {
+        wide.v[2 * g] = _mm_cvtps_pd(x.v[g]);
+        wide.v[2 * g + 1] = _mm_cvtps_pd(_mm_movehl_ps(x.v[g], x.v[g]));
+    }
+    return wide;
+}
+
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline WideLanes<true> widen(const Lanes<true>& x)
+{
+    WideLanes<true> wide;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        wide.v[g] = _mm256_cvtps_pd(x.v[g]);
+    return wide;
+}
+
+inline Lanes<false> narrow(const WideLanes<false>& x)
+{
+    Lanes<false> lanes;
+    for (int32_t g = 0; g < kGroups<false>; ++g)
+        lanes.v[g] = _mm_movelh_ps(_mm_cvtpd_ps(x.v[2 * g]), _mm_cvtpd_ps(x.v[2 * g + 1]));
+    return lanes;
+}
+
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline Lanes<true> narrow(const WideLanes<true>& x)
+{
+    Lanes<true> lanes;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        lanes.v[g] = _mm256_cvtpd_ps(x.v[g]);
+    return lanes;
+}
+
+// Each lane rounded to single precision and back.
+inline WideLanes<false> rounded(const WideLanes<false>& x)
+{
+    WideLanes<false> r;
+    for (int32_t h = 0; h < 2 * kGroups<false>; ++h)
+        r.v[h] = _mm_cvtps_pd(_mm_cvtpd_ps(x.v[h]));
+    return r;
+}
+
+[[gnu::target(CORVANTA_AVX2_TARGET)]] inline WideLanes<true> rounded(const WideLanes<true>& x)
+{
+    WideLanes<true> r;
+    for (int32_t g = 0; g < kGroups<true>; ++g)
+        r.v[g] = _mm256_cvtps_pd(_mm256_cvtpd_ps(x.v[g]));
+    return r;
+}
+
+template <bool kWide>
+inline WideLanes<kWide> operator+(const WideLanes<kWide>& a, const WideLanes<kWide>& b)
+{
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
+        r.v[h] = a.v[h] + b.v[h];
+    return r;
+}
+
+template <bool kWide>
+inline WideLanes<kWide> operator-(const WideLanes<kWide>& a, const WideLanes<kWide>& b)
+{
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
+        r.v[h] = a.v[h] - b.v[h];
+    return r;
+}
+
+template <bool kWide>
+inline WideLanes<kWide> operator*(const WideLanes<kWide>& a, double c)
+{
+    WideLanes<kWide> r;
+    for (size_t h = 0; h < std::size(r.v); ++h)
+        r.v[h] = a.v[h] * c;
+    return r;
+}
+
+// A run on the kernel path's build: body(std::bool_constant<wide>).
+template <typename Body>
+void onPath(KernelPath path, const Body& body)
+{
+    const auto baseline = [&body] { body(std::false_type{}); };
+    const auto wide = [&body] { body(std::true_type{}); };
+    switch (path)
+    {
+    case KernelPath::Avx2: runForAvx2(wide); return;
+    case KernelPath::Avx512: runForAvx512(wide); return;
+    default: baseline(); return;
+    }
+}
+
+// The line of one run of outputs o = 0..count-1, output o at line position
+// first + kStride * o and reading back to kReach samples before it, split
+// by phase so that the samples k before four outputs in a row lie side by
+// side: sub-line b holds line[first - b + kStride * (j - kAhead)] at j. With
+// a stride of 1 the line itself serves.
+template <int32_t kStride, int32_t kReach>
+struct Split
+{
+    static constexpr int32_t kAhead = (kReach + kStride - 1) / kStride;
+    const float* channel[2];
+    int32_t span;
+
+    Split(const ResamplerLines& lines, int32_t first, int32_t count)
+    {
+        static_assert(ResamplerHistory::kLead >= kReach + 2 * (kStride - 1), "the lead covers the reach");
+        if constexpr (kStride == 1)
+        {
+            channel[0] = lines.line[0] + first - kAhead;
+            channel[1] = lines.line[1] + first - kAhead;
+            span = 0;
+        }
+        else
+        {
+            // The last turn may read kMostPerTurn - 1 outputs past the last.
+            span = kAhead + count + kMostPerTurn;
+            for (int32_t c = 0; c < 2; ++c)
+            {
+                const float* line = lines.line[c] + first - kStride * kAhead;
+                for (int32_t b = 0; b < kStride; ++b)
+                    for (int32_t j = 0; j < span; ++j)
+                        lines.split[c][b * span + j] = line[kStride * j - b];
+                channel[c] = lines.split[c];
+            }
+        }
+    }
+
+    // Four samples k before outputs o..o + 3 of a channel.
+    __attribute__((always_inline)) Floats ago(int32_t c, int32_t o, int32_t k) const
+    {
+        Floats v;
+        std::memcpy(&v, channel[c] + (k % kStride) * span + kAhead + o - k / kStride, sizeof v);
+        return v;
+    }
+};
+
+// The outputs of a split line into out[outStride * o] for both channels,
+// a turn's groups at a time; formula(ago) gives the outputs from ago(k),
+// the samples k places before theirs.
+template <bool kWide, int32_t kStride, int32_t kReach, typename Formula>
+void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL, float* outR, int32_t outStride,
+                Formula formula)
+{
+    constexpr int32_t kPerChannel = kGroupsPerChannel<kWide>;
+    for (int32_t o = 0; o < count; o += 4 * kPerChannel)
+    {
+        // Group g: channel g / kPerChannel, outputs from o + 4 (g % kPerChannel).
+        const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
+            Lanes<kWide> lanes;
+            for (int32_t g = 0; g < kGroups<kWide>; ++g)
+                lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
+            return lanes;
+        };
+        const auto result = formula(ago);
+        const int32_t outputs = std::min(4 * kPerChannel, count - o);
+        for (int32_t l = 0; l < outputs; ++l)
+        {
+            outL[outStride * (o + l)] = result.v[l / 4][l % 4];
+            outR[outStride * (o + l)] = result.v[kPerChannel + l / 4][l % 4];
+        }
+    }
+}
+
+// The per-sample filters below, in lanes: the same operations in the same
+// order in every lane.
+const auto decimatedBy2 = [](auto ago) __attribute__((always_inline)) {
+    // The running sum is rounded to single precision after every term.
+    decltype(widen(ago(0))) sum = {};
+#pragma GCC unroll 16
+    for (int32_t k = 0; k < 15; ++k)
+        sum = rounded(sum + widen(ago(k) + ago(30 - k)) * kDecimator2[k]);
+    return narrow(sum + widen(ago(15)) * kDecimator2Centre);
+};
+
+const auto decimatedBy4 = [](auto ago) __attribute__((always_inline)) {
+    const auto sum = widen(ago(3) + ago(9)) * 0.183443 + widen(ago(4) + ago(8)) * 0.516773 +
+                     widen(ago(5) + ago(7)) * 0.855737 + widen(ago(6));
+    return narrow(sum * 0.25);
+};
+
+const auto interpolatedBy2 = [](auto ago) __attribute__((always_inline)) {
+    decltype(widen(ago(0))) sum = {};
+#pragma GCC unroll 8
+    for (int32_t k = 0; k < 8; ++k)
+        sum = sum + widen(ago(2 * k) + ago(30 - 2 * k)) * kInterpolator2[k];
+    return narrow(sum + widen(ago(15)));
+};
+
+// Factor 4: the formula of the phase after the step.
+template <int32_t kPhase>
+struct InterpolatedBy4
+{
+    template <typename Ago>
+    __attribute__((always_inline)) auto operator()(Ago ago) const
+    {
+        const auto g = [&ago](int32_t k) { return widen(ago(k)); };
+        if constexpr (kPhase == 0)
+            return narrow(g(0) * -0.015 - g(12) * 0.0744 + g(4) * 0.2351 + g(8) * 0.8732);
+        else if constexpr (kPhase == 1)
+            return narrow(widen(ago(1) + ago(13)) * -0.0531 + widen(ago(5) + ago(9)) * 0.5621);
+        else if constexpr (kPhase == 2)
+            return narrow(g(14) * -0.015 - g(2) * 0.0744 + g(10) * 0.2351 + g(6) * 0.8732);
+        else
+            return ago(7);
+    }
+};
+
+// Outputs of host samples first, first + stride, ... below n.
+inline int32_t everyOf(int32_t first, int32_t stride, int32_t n)
+{
+    return first < n ? (n - 1 - first) / stride + 1 : 0;
+}
+
+inline int32_t phaseAfter(int32_t decimation, int32_t phase, int32_t n)
+{
+    return decimation == 1 ? (phase - n) & 1 : (phase + n) & 3;
 }
 } // namespace
 
+void ResamplerHistory::clear()
+{
+    std::fill_n(left, kHistory, 0.0f);
+    std::fill_n(right, kHistory, 0.0f);
+}
+
+void ResamplerHistory::reset()
+{
+    clear();
+    index = kMask;
+    phase = 0;
+}
+
+void ResamplerHistory::lead(float* lineL, float* lineR) const
+{
+    for (int32_t j = 1; j <= kLead; ++j)
+    {
+        lineL[kLead - j] = left[(index + j) & kMask];
+        lineR[kLead - j] = right[(index + j) & kMask];
+    }
+}
+
+void ResamplerHistory::store(const float* lineL, const float* lineR, int32_t n)
+{
+    // Older samples of the block would be overwritten within it.
+    for (int32_t i = std::max(0, n - kHistory); i < n; ++i)
+    {
+        left[(index - i) & kMask] = lineL[kLead + i];
+        right[(index - i) & kMask] = lineR[kLead + i];
+    }
+    index = (index - n) & kMask;
+}
+
+bool ResamplerHistory::isSilent() const
+{
+    bool silent = true;
+    for (int32_t k = 0; k < kHistory; ++k)
+        silent &= left[k] == 0.0f && right[k] == 0.0f;
+    return silent;
+}
+
 void ResamplerState::clearHistories()
 {
-    std::fill_n(decimatorL, kHistory, 0.0f);
-    std::fill_n(decimatorR, kHistory, 0.0f);
-    std::fill_n(interpolatorL, kHistory, 0.0f);
-    std::fill_n(interpolatorR, kHistory, 0.0f);
+    decimator.clear();
+    interpolator.clear();
 }
 
 void ResamplerState::reset()
 {
-    clearHistories();
-    decimatorIndex = kMask;
-    interpolatorIndex = kMask;
-    decimatorPhase = 0;
-    interpolatorPhase = 0;
+    decimator.reset();
+    interpolator.reset();
+}
+
+bool Decimator::step(int32_t decimation, float inL, float inR, float& outL, float& outR)
+{
+    left[index] = inL;
+    right[index] = inR;
+    bool due;
+    if (decimation == 1)
+    {
+        phase = (phase - 1) & 1;
+        due = phase == 1;
+        if (due)
+        {
+            outL = decimateBy2(left, index);
+            outR = decimateBy2(right, index);
+        }
+    }
+    else
+    {
+        phase = (phase + 1) & 3;
+        due = phase == 3;
+        if (due)
+        {
+            outL = decimateBy4(left, index);
+            outR = decimateBy4(right, index);
+        }
+    }
+    index = (index - 1) & kMask;
+    return due;
+}
+
+int32_t Decimator::run(KernelPath path, int32_t decimation, const ResamplerLines& lines, int32_t n, float* outL,
+                       float* outR, bool compute)
+{
+    // The step of host sample i gives an output when its phase comes to 1
+    // (factor 2) or 3 (factor 4).
+    const int32_t stride = decimation + 1;
+    const int32_t first = decimation == 1 ? phase : (2 - phase) & 3;
+    const int32_t count = everyOf(first, stride, n);
+    if (compute)
+        onPath(path, [&](auto wide) {
+            constexpr bool kWide = decltype(wide)::value;
+            if (decimation == 1)
+                runInLanes<kWide>(Split<2, 30>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy2);
+            else
+                runInLanes<kWide>(Split<4, 9>(lines, kLead + first, count), count, outL, outR, 1, decimatedBy4);
+        });
+    store(lines.line[0], lines.line[1], n);
+    phase = phaseAfter(decimation, phase, n);
+    return count;
+}
+
+void Interpolator::step(int32_t decimation, WetSource& wet, bool wetDiscarded, float& outL, float& outR)
+{
+    bool takes;
+    if (decimation == 1)
+    {
+        phase = (phase - 1) & 1;
+        takes = phase == 1;
+    }
+    else
+    {
+        phase = (phase + 1) & 3;
+        takes = phase == 0;
+    }
+    float nextL = 0.0f;
+    float nextR = 0.0f;
+    if (takes && wet.read < wet.end && !wetDiscarded)
+    {
+        nextL = wet.left[wet.read];
+        nextR = wet.right[wet.read];
+        ++wet.read;
+    }
+    left[index] = nextL;
+    right[index] = nextR;
+    if (decimation == 1)
+    {
+        outL = interpolateBy2(left, index);
+        outR = interpolateBy2(right, index);
+    }
+    else
+    {
+        outL = interpolateBy4(left, index, phase);
+        outR = interpolateBy4(right, index, phase);
+    }
+    index = (index - 1) & kMask;
+}
+
+void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines,
+                       float* outL, float* outR)
+{
+    // Host sample i takes a wet pair when its step brings the phase to 1
+    // (factor 2) or 0 (factor 4); the other samples are stuffed with zeros.
+    const int32_t stride = decimation + 1;
+    const int32_t first = decimation == 1 ? phase : (3 - phase) & 3;
+    const int32_t taken = std::min(everyOf(first, stride, n), wet.end - wet.read);
+    const float* takenL = wet.left + wet.read;
+    const float* takenR = wet.right + wet.read;
+    wet.read += taken;
+
+    // A silent history fed silence gives zeros. Their signs may differ from
+    // the steps' (a stored -0 passes through at the factor of 4), but every
+    // zero reads the same downstream: the DC blockers take x + e.
+    bool silent = isSilent();
+    for (int32_t j = 0; j < taken && silent; ++j)
+        silent = takenL[j] == 0.0f && takenR[j] == 0.0f;
+    if (silent)
+    {
+        std::fill_n(outL, n, 0.0f);
+        std::fill_n(outR, n, 0.0f);
+        skip(decimation, n);
+        return;
+    }
+
+    float* const lineL = lines.line[0];
+    float* const lineR = lines.line[1];
+    lead(lineL, lineR);
+    std::fill_n(lineL + kLead, n, 0.0f);
+    std::fill_n(lineR + kLead, n, 0.0f);
+    for (int32_t j = 0; j < taken; ++j)
+    {
+        lineL[kLead + first + stride * j] = takenL[j];
+        lineR[kLead + first + stride * j] = takenR[j];
+    }
+    onPath(path, [&](auto wide) {
+        constexpr bool kWide = decltype(wide)::value;
+        if (decimation == 1)
+        {
+            runInLanes<kWide>(Split<1, 30>(lines, kLead, n), n, outL, outR, 1, interpolatedBy2);
+            return;
+        }
+        // Host samples i, i + 4, ... share the phase after their steps and
+        // so the formula.
+        for (int32_t i = 0; i < 4 && i < n; ++i)
+        {
+            const int32_t count = everyOf(i, 4, n);
+            const Split<4, 14> split(lines, kLead + i, count);
+            switch ((phase + i + 1) & 3)
+            {
+            case 0: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<0>{}); break;
+            case 1: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<1>{}); break;
+            case 2: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<2>{}); break;
+            default: runInLanes<kWide>(split, count, outL + i, outR + i, 4, InterpolatedBy4<3>{}); break;
+            }
+        }
+    });
+    store(lineL, lineR, n);
+    phase = phaseAfter(decimation, phase, n);
+}
+
+void Interpolator::skip(int32_t decimation, int32_t n)
+{
+    index = (index - n) & kMask;
+    phase = phaseAfter(decimation, phase, n);
 }
 
 float decimateBy2(const float* history, int32_t index)
@@ -46,41 +507,6 @@ float decimateBy2(const float* history, int32_t index)
     }
     return static_cast<float>(static_cast<double>(sum) +
                               static_cast<double>(at(history, index, 15)) * kDecimator2Centre);
-}
-
-void decimateBy2Run(const float* line, int32_t first, int32_t count, float* out)
-{
-    using Floats = float __attribute__((vector_size(16)));
-    using Doubles = double __attribute__((vector_size(16)));
-    constexpr int32_t kLanes = 4;
-    // The running sum rounded to single precision after every term, as in
-    // decimateBy2; lanes 0, 1 and 2, 3 in double pairs.
-    const auto step = [](Floats sum, Floats x, double c) {
-        const Doubles low = __builtin_convertvector(__builtin_shufflevector(sum, sum, 0, 1), Doubles) +
-                            __builtin_convertvector(__builtin_shufflevector(x, x, 0, 1), Doubles) * c;
-        const Doubles high = __builtin_convertvector(__builtin_shufflevector(sum, sum, 2, 3), Doubles) +
-                             __builtin_convertvector(__builtin_shufflevector(x, x, 2, 3), Doubles) * c;
-        using Pair = float __attribute__((vector_size(8)));
-        const Pair lowSum = __builtin_convertvector(low, Pair);
-        const Pair highSum = __builtin_convertvector(high, Pair);
-        return __builtin_shufflevector(lowSum, highSum, 0, 1, 2, 3);
-    };
-    for (int32_t o = 0; o < count; o += kLanes)
-    {
-        // A last group shorter than the lanes repeats its last output.
-        int32_t at[kLanes];
-        for (int32_t l = 0; l < kLanes; ++l)
-            at[l] = first + 2 * std::min(o + l, count - 1);
-        const auto ago = [&](int32_t k) {
-            return Floats{line[at[0] - k], line[at[1] - k], line[at[2] - k], line[at[3] - k]};
-        };
-        Floats sum = {};
-        for (int32_t k = 0; k < 15; ++k)
-            sum = step(sum, ago(k) + ago(30 - k), kDecimator2[k]);
-        const Floats result = step(sum, ago(15), kDecimator2Centre);
-        for (int32_t l = 0; l < kLanes && o + l < count; ++l)
-            out[o + l] = result[l];
-    }
 }
 
 float decimateBy4(const float* history, int32_t index)

@@ -37,7 +37,8 @@ ReverbEngine::ReverbEngine()
     : wetDcBlockerL(44100.0, Biquad::kHighpass, kDcBlockerFrequency, kDcBlockerQ, 0.0),
       wetDcBlockerR(44100.0, Biquad::kHighpass, kDcBlockerFrequency, kDcBlockerQ, 0.0),
       blockMemory(static_cast<size_t>(kNumBlockBuffers) * kBlockCapacity, 0.0f),
-      decimationLine(static_cast<size_t>(2 * kDecimationLine), 0.0f)
+      lineMemory(static_cast<size_t>(4 * kLine), 0.0f),
+      hostWet(static_cast<size_t>(2 * kBlockCapacity), 0.0f)
 {
     float* buffers[kNumBlockBuffers] = {};
     for (int32_t i = 0; i < kNumBlockBuffers; ++i)

@@ -23,8 +23,9 @@
 #include "Club.h"
 #include "DspElements.h"
 #include "HandOver.h"
-#include "KernelPath.h"
 #include "Hall.h"
+#include "KernelPath.h"
+#include "OutputMix.h"
 #include "Plate.h"
 #include "Resampler.h"
 #include "RingPool.h"
@@ -271,29 +272,40 @@ private:
     // outR is null when the left output takes both channels (mono, or the
     // second output unconnected).
     void processChunk(const float* inL, const float* inR, float* outL, float* outR, int32_t n);
+    // Answers the number of decimated samples in kernelInL/R.
     int32_t inputStage(const float* inL, const float* inR, int32_t n);
+    int32_t inputStageInPasses(const float* inL, const float* inR, int32_t n);
     // The dry copy of host sample i; a sample above the silence level keeps
     // the engine awake.
     void keepDry(int32_t i, float left, float right);
     void outputStage(float* outL, float* outR, int32_t n, int32_t wetEnd);
-    void outputStageInPasses(float* outL, float* outR, int32_t n, int32_t wetEnd);
+    void outputStageInPasses(float* outL, float* outR, int32_t n, WetSource& wet, const OutputMix& mixer);
     // One host sample of the wet pair before its fade gain: the next kernel
-    // sample or the interpolator's output; then the type fade steps.
-    PreDelayed wetAtHostRate(int32_t n, int32_t wetEnd, int32_t& wetRead);
-    // Dry and DC-blocked wet mixed into output sample i, peaks and activity.
-    void mixAndMeter(float* outL, float* outR, int32_t i, float filteredL, float filteredR, float dryGain,
-                     float wetGain);
-    // Meters published, unread kernel samples carried to the next block.
-    void finishOutput(int32_t wetEnd, int32_t wetRead);
+    // sample or the interpolator's output.
+    PreDelayed wetAtHostRate(WetSource& wet);
+    void wetToHostRate(WetSource& wet, int32_t n, float* hostL, float* hostR);
+    // One step of the type fade; true when the type switches now, and the
+    // caller then resets the engine.
     bool typeFadeStep(int32_t n);
+    void fadeInPlace(float* left, float* right, int32_t n);
+    // Peaks and activity of an output pair.
+    void meter(float left, float right);
+    void meterInPasses(const float* left, const float* right, int32_t n);
+    // Meters published, unread kernel samples carried to the next block.
+    void finishOutput(const WetSource& wet);
 
     std::vector<float> blockMemory;
-    // The chunked block path's half-band decimator input, per channel: the
-    // 30 samples before the block, then the block (kDecimationLine each).
-    static constexpr int32_t kDecimationLead = 30;
-    static constexpr int32_t kDecimationLine = kDecimationLead + kBlockCapacity;
-    std::vector<float> decimationLine;
-    int32_t inputStageHalfBand(const float* inL, const float* inR, int32_t n);
+    // The resampling stages' lines in passes: per channel the line and its
+    // split (ResamplerLines), kLine samples each.
+    static constexpr int32_t kLine = ResamplerHistory::lineLength(kBlockCapacity);
+    std::vector<float> lineMemory;
+    ResamplerLines resamplerLines()
+    {
+        float* base = lineMemory.data();
+        return {{base, base + kLine}, {base + 2 * kLine, base + 3 * kLine}};
+    }
+    // The wet pair at the host rate in passes (kBlockCapacity each).
+    std::vector<float> hostWet;
     // Wet samples the kernel wrote but the output stage has not consumed yet,
     // kept at the start of wetL/wetR (only with odd host block lengths).
     int32_t wetCarry = 0;

@@ -1,8 +1,9 @@
 // Every kernel path against the scalar kernels, sample for sample: each
 // algorithm at each rate class, with settings that move its taps and gains,
-// a decay automated block by block, and blocks of odd length. A path the
-// processor lacks is reported as skipped. And the prepares that redo only
-// what a change moved against whole prepares in every block.
+// a decay automated block by block, blocks of odd length, and the engine
+// going to sleep and waking in every output layout. A path the processor
+// lacks is reported as skipped. And the prepares that redo only what a
+// change moved against whole prepares in every block.
 #include "Corvanta.h"
 #include "TestHost.h"
 
@@ -14,6 +15,13 @@
 
 namespace
 {
+enum class Layout
+{
+    Stereo,
+    Mono,                // one input, one output
+    SecondOutputMissing, // the right value lands in the only output
+};
+
 struct PathRender
 {
     int32_t type;
@@ -21,15 +29,27 @@ struct PathRender
     int32_t block;
     std::vector<std::pair<VstInt32, float>> parameters;
     bool automateDecay;
+    // One burst, silence until the engine has slept for a while, a burst
+    // that wakes it and its tail.
+    bool sleeps = false;
+    Layout layout = Layout::Stereo;
 };
 
-std::vector<float> render(KernelPath path, const PathRender& how)
+struct Rendered
+{
+    std::vector<float> samples;
+    bool slept = false;
+};
+
+Rendered render(KernelPath path, const PathRender& how)
 {
     Corvanta effect(silentHostCallback);
-    effect.getEngine().kernelPath = path;
+    ReverbEngine& engine = effect.getEngine();
+    engine.kernelPath = path;
     effect.setSampleRate(how.hostRate);
     effect.setBlockSize(how.block);
     effect.resume();
+    engine.stereoIn = engine.stereoOut = how.layout == Layout::Mono ? 0 : 1;
     effect.setParameter(kType, typeNormalizedValue(how.type));
     for (const auto& [index, value] : how.parameters)
         effect.setParameter(index, value);
@@ -37,9 +57,12 @@ std::vector<float> render(KernelPath path, const PathRender& how)
     // The type fade runs out on silence (the switch resets the engine inside
     // a block), then noise bursts and their tails.
     const auto fadeFrames = static_cast<int32_t>(how.hostRate / 44100.0f * 21000.0f);
-    const auto frames = fadeFrames + static_cast<int32_t>(how.hostRate * 0.4f);
+    const auto second = static_cast<int32_t>(how.hostRate);
+    int32_t frames = fadeFrames + (how.sleeps ? 10 * second : 4 * second / 10);
+    int32_t wakeAt = frames;
     std::vector<float> inL(static_cast<size_t>(how.block)), inR(inL.size());
-    std::vector<float> outL(inL.size()), outR(inL.size()), kept;
+    std::vector<float> outL(inL.size()), outR(inL.size());
+    Rendered kept;
     uint32_t seed = 7u;
     int32_t blockIndex = 0;
     for (int32_t done = 0; done < frames; done += how.block, ++blockIndex)
@@ -47,23 +70,42 @@ std::vector<float> render(KernelPath path, const PathRender& how)
         for (int32_t i = 0; i < how.block; ++i)
         {
             const int32_t at = done + i - fadeFrames;
-            const bool burst = at >= 0 && (at / 2000) % 3 == 0;
+            const bool burst = how.sleeps ? (at >= 0 && at < 2000) || (at >= wakeAt && at < wakeAt + 2000)
+                                          : at >= 0 && (at / 2000) % 3 == 0;
             seed = seed * 1664525u + 1013904223u;
-            inL[static_cast<size_t>(i)] = burst ? static_cast<float>(seed >> 8) * (1.0f / 16777216.0f) - 0.5f : 0.0f;
-            inR[static_cast<size_t>(i)] = burst ? 0.5f - inL[static_cast<size_t>(i)] * 0.7f : 0.0f;
+            const float noise = static_cast<float>(seed >> 8) * (1.0f / 16777216.0f) - 0.5f;
+            // Between the bursts of a sleep, a hiss too faint to keep the engine awake.
+            const float between = how.sleeps ? noise * 4e-7f : 0.0f;
+            inL[static_cast<size_t>(i)] = burst ? noise : between;
+            inR[static_cast<size_t>(i)] = burst ? 0.5f - noise * 0.7f : -between;
         }
         if (how.automateDecay && done >= fadeFrames)
             effect.setParameter(kDecay, 0.3f + 0.05f * static_cast<float>(blockIndex % 9));
         float* inputs[2] = {inL.data(), inR.data()};
-        float* outputs[2] = {outL.data(), outR.data()};
+        float* outputs[2] = {outL.data(), how.layout == Layout::SecondOutputMissing ? nullptr : outR.data()};
         effect.processReplacing(inputs, outputs, how.block);
         for (int32_t i = 0; i < how.block; ++i)
         {
-            kept.push_back(outL[static_cast<size_t>(i)]);
-            kept.push_back(outR[static_cast<size_t>(i)]);
+            kept.samples.push_back(outL[static_cast<size_t>(i)]);
+            kept.samples.push_back(outR[static_cast<size_t>(i)]);
+        }
+        if (how.sleeps && !kept.slept && engine.activityCount == 0)
+        {
+            kept.slept = true;
+            wakeAt = done + how.block - fadeFrames + second / 20;
+            frames = fadeFrames + wakeAt + 3 * second / 10;
         }
     }
     return kept;
+}
+
+void expectSameOutput(KernelPath path, const PathRender& how)
+{
+    const std::vector<float> reference = render(KernelPath::Scalar, how).samples;
+    const std::vector<float> output = render(path, how).samples;
+    ASSERT_EQ(output.size(), reference.size());
+    for (size_t i = 0; i < output.size(); ++i)
+        ASSERT_EQ(output[i], reference[i]) << "sample " << i / 2 << (i % 2 ? " right" : " left");
 }
 
 class KernelPathTest : public ::testing::TestWithParam<KernelPath>
@@ -85,13 +127,28 @@ TEST_P(KernelPathTest, EqualsTheScalarPathForEveryAlgorithmRateAndSetting)
             for (size_t s = 0; s < std::size(settings); ++s)
             {
                 SCOPED_TRACE(testing::Message() << "type " << type << ", rate " << rate << ", settings " << s);
-                const PathRender how{type, rate, s == 1 ? 77 : 256, settings[s], s == 2};
-                const std::vector<float> reference = render(KernelPath::Scalar, how);
-                const std::vector<float> output = render(path, how);
-                ASSERT_EQ(output.size(), reference.size());
-                for (size_t i = 0; i < output.size(); ++i)
-                    ASSERT_EQ(output[i], reference[i]) << "sample " << i / 2 << (i % 2 ? " right" : " left");
+                expectSameOutput(path, {type, rate, s == 1 ? 77 : 256, settings[s], s == 2});
             }
+}
+
+TEST_P(KernelPathTest, SleepingAndWakingEqualTheScalarPathInEveryLayout)
+{
+    // The types take turns at 96 and 192 kHz and in the layouts, so every
+    // rate meets every layout; blocks of odd length split the resampler
+    // periods.
+    const KernelPath path = GetParam();
+    if (!kernelPathSupported(path))
+        GTEST_SKIP() << kernelPathName(path) << " is not available on this processor";
+    const Layout layouts[] = {Layout::Stereo, Layout::Mono, Layout::SecondOutputMissing};
+    for (int32_t type = kAmbience; type <= kPlate; ++type)
+    {
+        const bool quarter = type % 2 == 1;
+        SCOPED_TRACE(testing::Message() << "type " << type << (quarter ? " at 192 kHz" : " at 96 kHz"));
+        const PathRender how{type, quarter ? 192000.0f : 96000.0f, quarter ? 131 : 77, {{kDecay, 0.05f}}, false,
+                             true, layouts[type % 3]};
+        ASSERT_TRUE(render(path, how).slept);
+        expectSameOutput(path, how);
+    }
 }
 
 // Random single changes of the parameters a prepare reads, some repeating a

@@ -157,30 +157,30 @@ TEST(EngineLifecycle, SuspendClearsTheResamplerHistoriesButNotTheirPositions)
     engine.resume(192000.0f, 256);
     run(engine, 5, 0.5f);
     const ResamplerState before = engine.resampler;
-    ASSERT_EQ(before.decimatorIndex, 58);
-    ASSERT_EQ(before.decimatorPhase, 1);
-    ASSERT_EQ(before.interpolatorPhase, 1);
-    ASSERT_NE(before.decimatorL[before.decimatorIndex + 1], 0.0f);
+    ASSERT_EQ(before.decimator.index, 58);
+    ASSERT_EQ(before.decimator.phase, 1);
+    ASSERT_EQ(before.interpolator.phase, 1);
+    ASSERT_NE(before.decimator.left[before.decimator.index + 1], 0.0f);
 
     engine.suspend();
     const ResamplerState& after = engine.resampler;
-    for (int32_t k = 0; k < ResamplerState::kHistory; ++k)
+    for (int32_t k = 0; k < ResamplerHistory::kHistory; ++k)
     {
-        ASSERT_EQ(after.decimatorL[k], 0.0f) << k;
-        ASSERT_EQ(after.decimatorR[k], 0.0f) << k;
-        ASSERT_EQ(after.interpolatorL[k], 0.0f) << k;
-        ASSERT_EQ(after.interpolatorR[k], 0.0f) << k;
+        ASSERT_EQ(after.decimator.left[k], 0.0f) << k;
+        ASSERT_EQ(after.decimator.right[k], 0.0f) << k;
+        ASSERT_EQ(after.interpolator.left[k], 0.0f) << k;
+        ASSERT_EQ(after.interpolator.right[k], 0.0f) << k;
     }
-    EXPECT_EQ(after.decimatorIndex, before.decimatorIndex);
-    EXPECT_EQ(after.interpolatorIndex, before.interpolatorIndex);
-    EXPECT_EQ(after.decimatorPhase, before.decimatorPhase);
-    EXPECT_EQ(after.interpolatorPhase, before.interpolatorPhase);
+    EXPECT_EQ(after.decimator.index, before.decimator.index);
+    EXPECT_EQ(after.interpolator.index, before.interpolator.index);
+    EXPECT_EQ(after.decimator.phase, before.decimator.phase);
+    EXPECT_EQ(after.interpolator.phase, before.interpolator.phase);
 
     engine.resume(192000.0f, 256);
-    EXPECT_EQ(after.decimatorIndex, 63);
-    EXPECT_EQ(after.interpolatorIndex, 63);
-    EXPECT_EQ(after.decimatorPhase, 0);
-    EXPECT_EQ(after.interpolatorPhase, 0);
+    EXPECT_EQ(after.decimator.index, 63);
+    EXPECT_EQ(after.interpolator.index, 63);
+    EXPECT_EQ(after.decimator.phase, 0);
+    EXPECT_EQ(after.interpolator.phase, 0);
 }
 
 TEST(EngineLifecycle, EmptyBlockRunsThePrepareAndCounts)
@@ -222,7 +222,7 @@ TEST(EngineLifecycle, ResetPresetsSharedFieldsAndKeepsPositions)
     EXPECT_EQ(engine.spring.loopGain, 0.8f);
     EXPECT_EQ(engine.spring.levelGainL, 0.64f);
     EXPECT_EQ(engine.spring.levelGainR, 0.64f);
-    EXPECT_EQ(engine.resampler.decimatorIndex, 63);
+    EXPECT_EQ(engine.resampler.decimator.index, 63);
     EXPECT_EQ(engine.needsPrepare, 1);
     EXPECT_EQ(engine.ringPos, ringPos);
     EXPECT_EQ(engine.inputPos, inputPos);
