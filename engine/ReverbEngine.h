@@ -209,39 +209,47 @@ public:
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     // The chunked kernels' input path for c samples: noise, pre-delay and
-    // tone stages as above, the positions advanced c times. The states live
-    // in locals for the chunk: a store into the pre-delay ring might alias
-    // them, and reloading them would hold every sample's recursion up.
+    // tone stages as above, the positions advanced c times. First the noise
+    // and the pre-delay line for the chunk, then both tone stages side by
+    // side; the states live in locals meanwhile, since a store into a ring
+    // might alias them and reloading them would hold every recursion up.
     void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk)
     {
         NoiseSource localNoise = noise;
-        ToneStage left = toneStageL;
-        ToneStage right = toneStageR;
         float* const ringL = pool.preDelayL();
         float* const ringR = pool.preDelayR();
         uint16_t in = inputPos;
         uint16_t out = preDelayPos;
-        const float lp = lpCoef;
-        const float hp = hpCoef;
-        const float high = highGain;
-        const float low = lowGain;
+        ToneStagePair::Pair delayed[kMaxChunk];
         for (int32_t i = 0; i < c; ++i)
         {
             const float n = localNoise.next();
             chunk.noise[i] = n;
             ringL[in] = preDelayInput(n, inL[i]);
             ringR[in] = preDelayInput(n, inR[i]);
-            chunk.tone[0][i] = left.process(ringL[out], lp, high, hp, low, n);
-            chunk.tone[1][i] = right.process(ringR[out], lp, high, hp, low, n);
+            delayed[i] = ToneStagePair::Pair{ringL[out], ringR[out]};
             ++in;
             ++out;
         }
         noise = localNoise;
-        toneStageL = left;
-        toneStageR = right;
         inputPos = in;
         preDelayPos = out;
         ringPos = (ringPos + c) & kShortRingMask;
+
+        ToneStagePair tone;
+        tone.load(toneStageL, toneStageR);
+        const float lp = lpCoef;
+        const float high = highGain;
+        const float hp = hpCoef;
+        const double hpPlusOne = static_cast<double>(hp) + 1.0;
+        const float low = lowGain;
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const ToneStagePair::Pair shaped = tone.process(delayed[i], lp, high, hp, hpPlusOne, low, chunk.noise[i]);
+            chunk.tone[0][i] = shaped[0];
+            chunk.tone[1][i] = shaped[1];
+        }
+        tone.store(toneStageL, toneStageR);
     }
     void advancePositions()
     {

@@ -129,6 +129,47 @@ inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, fl
             sum[i] += rows[row][i];
 }
 
+// The two channels' tone stages side by side, left in lane 0 and right in
+// lane 1, for the chunked input path: each lane does exactly what
+// ToneStage::process does, the pair in half the instructions.
+struct ToneStagePair
+{
+    using Pair = float __attribute__((vector_size(8)));
+    using WidePair = double __attribute__((vector_size(16)));
+
+    Pair lowpassY;
+    Pair highpassX1;
+    Pair highpassY1;
+
+    void load(const ToneStage& left, const ToneStage& right)
+    {
+        lowpassY = Pair{left.high.lowpass.y, right.high.lowpass.y};
+        highpassX1 = Pair{left.low.highpass.x1, right.low.highpass.x1};
+        highpassY1 = Pair{left.low.highpass.y1, right.low.highpass.y1};
+    }
+    void store(ToneStage& left, ToneStage& right) const
+    {
+        left.high.lowpass.y = lowpassY[0];
+        right.high.lowpass.y = lowpassY[1];
+        left.low.highpass.x1 = highpassX1[0];
+        right.low.highpass.x1 = highpassX1[1];
+        left.low.highpass.y1 = highpassY1[0];
+        right.low.highpass.y1 = highpassY1[1];
+    }
+    // highpassScale is (double(hpCoef) + 1.0) * 0.5 split as OnePoleHighpass
+    // forms it: the product with (hpCoef + 1) first, then with 0.5.
+    Pair process(Pair x, float lpCoef, float highGain, float hpCoef, double hpCoefPlusOne, float lowGain, float noise)
+    {
+        lowpassY = (lowpassY - x) * lpCoef + x;
+        const Pair shelvedHigh = (x - lowpassY) * highGain + lowpassY + noise;
+        const WidePair scaled = __builtin_convertvector(shelvedHigh - highpassX1, WidePair) * hpCoefPlusOne * 0.5;
+        const Pair y = __builtin_convertvector(scaled + __builtin_convertvector(hpCoef * highpassY1, WidePair), Pair);
+        highpassX1 = shelvedHigh;
+        highpassY1 = y;
+        return (shelvedHigh - y) * lowGain + y + noise;
+    }
+};
+
 // What the common input path gives a chunk: each sample's noise value and
 // the tone-shaped pre-delayed pair.
 struct InputChunk
