@@ -212,17 +212,31 @@ public:
     }
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    // When a kernel advances the positions: after each sample's work (with
+    // ringPos on 14 bits, or on 16 for the Ambience), or before it (Room).
+    enum class PositionStep
+    {
+        After,
+        AfterWide,
+        Before,
+    };
     // The chunked kernels' input path for c samples: noise, pre-delay and
     // tone stages as above, the positions advanced c times.
-    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk)
+    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk,
+                       PositionStep step = PositionStep::After)
     {
         for (int32_t i = 0; i < c; ++i)
         {
+            if (step == PositionStep::Before)
+                advancePositions();
             chunk.noise[i] = noise.next();
             const PreDelayed x = preDelay(inL[i], inR[i]);
             chunk.tone[0][i] = toneLeft(x.left);
             chunk.tone[1][i] = toneRight(x.right);
-            advancePositions();
+            if (step == PositionStep::After)
+                advancePositions();
+            else if (step == PositionStep::AfterWide)
+                advancePositionsWide();
         }
     }
     void advancePositions()

@@ -3,6 +3,7 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -113,9 +114,30 @@ void Ambience::prepare(ReverbEngine& engine)
         for (int32_t s = 0; s < kStages; ++s)
             allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale);
     }
+
+    // The group taps read the tone rings after the chunk's writes, the
+    // allpass taps their rings before.
+    chunkLimit = kMaxChunk;
+    for (int32_t g = 0; g < kGroups; ++g)
+    {
+        for (int32_t t = 0; t < kGroupTaps; ++t)
+            chunkLimit = std::min(chunkLimit,
+                                  chunkLimitAfterWrites(groupTaps[g].distance(t, engine.ringPos), kLongRingSize));
+        for (int32_t s = 0; s < kStages; ++s)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(allpassTaps[g].distance(s, engine.ringPos)));
+    }
 }
 
 void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Ambience::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                            int32_t m)
 {
     float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
     float* rings[kGroups][kStages];
@@ -163,6 +185,94 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
             taps.advance();
         for (ShortTaps<kStages>& taps : allpassTaps)
             taps.advance();
+    }
+}
+
+void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                             int32_t m)
+{
+    float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
+    Scratch& s = scratch;
+    const float g = apGain;
+    const float* const noise = s.input.noise;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t pos = engine.ringPos;
+        const int32_t shortPos = pos & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
+        writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
+        writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
+
+        for (int32_t k = 0; k < kGroups; ++k)
+        {
+            readRing(tone[kTapTable[k][0].side], groupTaps[k].at[0], kLongRingMask, c, s.group[k]);
+            for (int32_t t = 1; t < kGroupTaps; ++t)
+                addRing(tone[kTapTable[k][t].side], groupTaps[k].at[t], kLongRingMask, c, s.group[k]);
+        }
+
+        // The smoothers, four groups to a lane.
+        for (int32_t first = 0; first < kGroups; first += kLaneWidth)
+        {
+            Lanes y;
+            Lanes coef;
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+            {
+                y[j] = smoothed[first + j];
+                coef[j] = smoothing[(first + j) % kWeights];
+            }
+            float* const rows[kLaneWidth] = {s.group[first], s.group[first + 1], s.group[first + 2],
+                                             s.group[first + 3]};
+            dampFour(y, coef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, rows);
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+                smoothed[first + j] = y[j];
+        }
+
+        for (int32_t k = 0; k < kGroups; ++k)
+        {
+            float* const v = s.group[k];
+            for (int32_t stage = 0; stage < kStages; ++stage)
+            {
+                float* const ring = allpassRing(engine, k, stage);
+                readRing(ring, allpassTaps[k].at[stage], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float out = s.delayed[i] - g * v[i] + noise[i];
+                    s.written[i] = v[i] + g * out;
+                    v[i] = out;
+                }
+                writeRing(ring, shortPos, kShortRingMask, c, s.written);
+            }
+        }
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const MixTerm* const terms = mixes[channel];
+            float w[kWeights];
+            const float* rows[kWeights];
+            for (int32_t t = 0; t < kWeights; ++t)
+            {
+                w[t] = weights[terms[t].weight];
+                rows[t] = s.group[terms[t].group];
+            }
+            float* const out = wet[channel];
+            for (int32_t i = 0; i < c; ++i)
+            {
+                float sum = w[0] * rows[0][i];
+                for (int32_t t = 1; t < kWeights; ++t)
+                    sum = sum + w[t] * rows[t][i];
+                out[i] = scaleInDouble(sum, kWetScale);
+            }
+        }
+
+        for (LongTaps<kGroupTaps>& taps : groupTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kLongRingMask;
+        for (ShortTaps<kStages>& taps : allpassTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
     }
 }
 

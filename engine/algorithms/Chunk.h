@@ -103,6 +103,20 @@ inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const 
         ring[(from + i) & mask] = in[i];
 }
 
+// sum[i] = sum[i] + ring[from + i] for c samples, across the wrap: one more
+// tap of a per-sample sum.
+inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* sum)
+{
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            sum[i] = sum[i] + ring[from + i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        sum[i] = sum[i] + ring[(from + i) & mask];
+}
+
 // sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
 // right in single precision: a bank's output sum, per sample.
 inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, float* sum)
@@ -123,12 +137,11 @@ struct InputChunk
 
 // The damping low-pass y = (x - y) d + noise + y of four units side by side
 // over a chunk: in[u][i] to out[u][i] (out may be in), y holding the four
-// states. Whole blocks of four samples enter and leave the lanes by
-// transposes, the rest one sample at a time.
-inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
+// states and d their coefficients. Whole blocks of four samples enter and
+// leave the lanes by transposes, the rest one sample at a time.
+inline void dampFour(Lanes& y, Lanes d, const float* noise, int32_t c, const float* const (&in)[4],
                      float* const (&out)[4])
 {
-    const Lanes d = splat(dampCoef);
     const auto step = [&](Lanes x, float n) {
         y = (x - y) * d + splat(n) + y;
         return y;
@@ -152,4 +165,11 @@ inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, co
         for (int32_t u = 0; u < kLaneWidth; ++u)
             out[u][i] = y1[u];
     }
+}
+
+// The same with one coefficient for all four units.
+inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
+                     float* const (&out)[4])
+{
+    dampFour(y, splat(dampCoef), noise, c, in, out);
 }
