@@ -84,6 +84,59 @@ float mix(const MixTerm (&terms)[Ambience::kWeights], const float* weights, cons
         sum = sum + weights[terms[i].weight] * groupOut[terms[i].group];
     return scaleInDouble(sum, kWetScale);
 }
+// One group's allpass chain over a chunk of c samples, in place on v. When
+// no ring wraps inside the chunk the three stages run together on four
+// samples at a time, straight from and to the rings.
+void runChain(float* const (&rings)[Ambience::kStages], const int32_t (&taps)[Ambience::kStages], int32_t writePos,
+              float g, const float* noise, int32_t c, float* v)
+{
+    const auto stage = [](auto delayed, auto x, auto gain, auto n, auto& written) {
+        const auto out = delayed - gain * x + n;
+        written = x + gain * out;
+        return out;
+    };
+    bool wraps = writePos + c > kShortRingSize;
+    for (const int32_t tap : taps)
+        wraps = wraps || tap + c > kShortRingSize;
+    if (wraps)
+    {
+        float delayed[kMaxChunk];
+        float written[kMaxChunk];
+        for (int32_t s = 0; s < Ambience::kStages; ++s)
+        {
+            readRing(rings[s], taps[s], kShortRingMask, c, delayed);
+            for (int32_t i = 0; i < c; ++i)
+                v[i] = stage(delayed[i], v[i], g, noise[i], written[i]);
+            writeRing(rings[s], writePos, kShortRingMask, c, written);
+        }
+        return;
+    }
+
+    const float* from[Ambience::kStages];
+    float* to[Ambience::kStages];
+    for (int32_t s = 0; s < Ambience::kStages; ++s)
+    {
+        from[s] = rings[s] + taps[s];
+        to[s] = rings[s] + writePos;
+    }
+    const Lanes gains = splat(g);
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = loadLanes(v + i);
+        const Lanes n = loadLanes(noise + i);
+        for (int32_t s = 0; s < Ambience::kStages; ++s)
+        {
+            Lanes written;
+            x = stage(loadLanes(from[s] + i), x, gains, n, written);
+            storeLanes(to[s] + i, written);
+        }
+        storeLanes(v + i, x);
+    }
+    for (; i < c; ++i)
+        for (int32_t s = 0; s < Ambience::kStages; ++s)
+            v[i] = stage(from[s][i], v[i], g, noise[i], to[s][i]);
+}
 } // namespace
 
 void Ambience::prepare(ReverbEngine& engine)
@@ -192,6 +245,10 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
                              int32_t m)
 {
     float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
+    float* rings[kGroups][kStages];
+    for (int32_t k = 0; k < kGroups; ++k)
+        for (int32_t stage = 0; stage < kStages; ++stage)
+            rings[k][stage] = allpassRing(engine, k, stage);
     Scratch& s = scratch;
     const float g = apGain;
     const float* const noise = s.input.noise;
@@ -229,21 +286,7 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
         }
 
         for (int32_t k = 0; k < kGroups; ++k)
-        {
-            float* const v = s.group[k];
-            for (int32_t stage = 0; stage < kStages; ++stage)
-            {
-                float* const ring = allpassRing(engine, k, stage);
-                readRing(ring, allpassTaps[k].at[stage], kShortRingMask, c, s.delayed);
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    const float out = s.delayed[i] - g * v[i] + noise[i];
-                    s.written[i] = v[i] + g * out;
-                    v[i] = out;
-                }
-                writeRing(ring, shortPos, kShortRingMask, c, s.written);
-            }
-        }
+            runChain(rings[k], allpassTaps[k].at, shortPos, g, noise, c, s.group[k]);
 
         float* const wet[2] = {wetL + start, wetR + start};
         const MixTerm* const mixes[2] = {kLeftMix, kRightMix};

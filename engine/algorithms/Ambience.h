@@ -49,7 +49,5 @@ private:
     {
         InputChunk input;
         alignas(16) float group[kGroups][kMaxChunk];
-        float delayed[kMaxChunk];
-        float written[kMaxChunk];
     } scratch;
 };
