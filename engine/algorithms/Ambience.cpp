@@ -263,27 +263,25 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
 
         for (int32_t k = 0; k < kGroups; ++k)
         {
-            readRing(tone[kTapTable[k][0].side], groupTaps[k].at[0], kLongRingMask, c, s.group[k]);
-            for (int32_t t = 1; t < kGroupTaps; ++t)
-                addRing(tone[kTapTable[k][t].side], groupTaps[k].at[t], kLongRingMask, c, s.group[k]);
+            const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
+                                                      tone[kTapTable[k][2].side]};
+            sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
         }
 
         // The smoothers, four groups to a lane.
-        for (int32_t first = 0; first < kGroups; first += kLaneWidth)
+        constexpr int32_t kLanes = kGroups / kLaneWidth;
+        Lanes y[kLanes];
+        Lanes coef[kLanes];
+        for (int32_t k = 0; k < kGroups; ++k)
         {
-            Lanes y;
-            Lanes coef;
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-            {
-                y[j] = smoothed[first + j];
-                coef[j] = smoothing[(first + j) % kWeights];
-            }
-            float* const rows[kLaneWidth] = {s.group[first], s.group[first + 1], s.group[first + 2],
-                                             s.group[first + 3]};
-            dampFour(y, coef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, rows);
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                smoothed[first + j] = y[j];
+            y[k / kLaneWidth][k % kLaneWidth] = smoothed[k];
+            coef[k / kLaneWidth][k % kLaneWidth] = smoothing[k % kWeights];
         }
+        float* const rows[kGroups] = {s.group[0], s.group[1], s.group[2], s.group[3], s.group[4],  s.group[5],
+                                      s.group[6], s.group[7], s.group[8], s.group[9], s.group[10], s.group[11]};
+        dampLanes<kLanes>(y, coef, noise, c, rows, rows);
+        for (int32_t k = 0; k < kGroups; ++k)
+            smoothed[k] = y[k / kLaneWidth][k % kLaneWidth];
 
         for (int32_t k = 0; k < kGroups; ++k)
             runChain(rings[k], allpassTaps[k].at, shortPos, g, noise, c, s.group[k]);

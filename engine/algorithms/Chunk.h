@@ -117,6 +117,34 @@ inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, fl
         sum[i] = sum[i] + ring[(from + i) & mask];
 }
 
+// sum[i] = rings[0][from[0] + i] + rings[1][from[1] + i] + ..., left to
+// right in single precision, for c samples: a sum of N taps per sample, in
+// one pass unless a tap wraps inside the chunk.
+template <int32_t N>
+inline void sumTaps(const float* const (&rings)[N], const int32_t (&from)[N], int32_t mask, int32_t c, float* sum)
+{
+    bool wraps = false;
+    for (const int32_t at : from)
+        wraps = wraps || at + c > mask + 1;
+    if (wraps)
+    {
+        readRing(rings[0], from[0], mask, c, sum);
+        for (int32_t t = 1; t < N; ++t)
+            addRing(rings[t], from[t], mask, c, sum);
+        return;
+    }
+    const float* taps[N];
+    for (int32_t t = 0; t < N; ++t)
+        taps[t] = rings[t] + from[t];
+    for (int32_t i = 0; i < c; ++i)
+    {
+        float x = taps[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = x + taps[t][i];
+        sum[i] = x;
+    }
+}
+
 // sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
 // right in single precision: a bank's output sum, per sample.
 inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, float* sum)
@@ -135,41 +163,60 @@ struct InputChunk
     float tone[2][kMaxChunk];
 };
 
-// The damping low-pass y = (x - y) d + noise + y of four units side by side
-// over a chunk: in[u][i] to out[u][i] (out may be in), y holding the four
-// states and d their coefficients. Whole blocks of four samples enter and
-// leave the lanes by transposes, the rest one sample at a time.
-inline void dampFour(Lanes& y, Lanes d, const float* noise, int32_t c, const float* const (&in)[4],
-                     float* const (&out)[4])
+// The damping low-pass y = (x - y) d + noise + y of 4 G units side by side
+// over a chunk, G lanes of four: in[u][i] to out[u][i] (out may be in), y[q]
+// holding the states of units 4q..4q+3 and d[q] their coefficients. Whole
+// blocks of four samples enter and leave the lanes by transposes, the rest
+// one sample at a time. The G recursions run interleaved, so that each
+// hides the others' latency.
+template <int32_t G>
+inline void dampLanes(Lanes (&y)[G], const Lanes (&d)[G], const float* noise, int32_t c,
+                      const float* const (&in)[kLaneWidth * G], float* const (&out)[kLaneWidth * G])
 {
-    const auto step = [&](Lanes x, float n) {
-        y = (x - y) * d + splat(n) + y;
-        return y;
-    };
     int32_t i = 0;
     for (; i + kLaneWidth <= c; i += kLaneWidth)
     {
-        Lanes block[kLaneWidth];
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            block[u] = loadLanes(in[u] + i);
-        transposeLanes(block);
+        Lanes block[G][kLaneWidth];
+        for (int32_t q = 0; q < G; ++q)
+        {
+            for (int32_t u = 0; u < kLaneWidth; ++u)
+                block[q][u] = loadLanes(in[q * kLaneWidth + u] + i);
+            transposeLanes(block[q]);
+        }
         for (int32_t j = 0; j < kLaneWidth; ++j)
-            block[j] = step(block[j], noise[i + j]);
-        transposeLanes(block);
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            storeLanes(out[u] + i, block[u]);
+        {
+            const Lanes n = splat(noise[i + j]);
+            for (int32_t q = 0; q < G; ++q)
+            {
+                y[q] = (block[q][j] - y[q]) * d[q] + n + y[q];
+                block[q][j] = y[q];
+            }
+        }
+        for (int32_t q = 0; q < G; ++q)
+        {
+            transposeLanes(block[q]);
+            for (int32_t u = 0; u < kLaneWidth; ++u)
+                storeLanes(out[q * kLaneWidth + u] + i, block[q][u]);
+        }
     }
     for (; i < c; ++i)
     {
-        const Lanes y1 = step(Lanes{in[0][i], in[1][i], in[2][i], in[3][i]}, noise[i]);
-        for (int32_t u = 0; u < kLaneWidth; ++u)
-            out[u][i] = y1[u];
+        const Lanes n = splat(noise[i]);
+        for (int32_t q = 0; q < G; ++q)
+        {
+            const float* const* x = in + q * kLaneWidth;
+            y[q] = (Lanes{x[0][i], x[1][i], x[2][i], x[3][i]} - y[q]) * d[q] + n + y[q];
+            for (int32_t u = 0; u < kLaneWidth; ++u)
+                out[q * kLaneWidth + u][i] = y[q][u];
+        }
     }
 }
 
-// The same with one coefficient for all four units.
+// Four units with one coefficient.
 inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
                      float* const (&out)[4])
 {
-    dampFour(y, splat(dampCoef), noise, c, in, out);
+    Lanes states[1] = {y};
+    dampLanes<1>(states, {splat(dampCoef)}, noise, c, in, out);
+    y = states[0];
 }
