@@ -14,14 +14,14 @@ float diffusionGain(float diffusion, double a, double b)
     return static_cast<float>(static_cast<double>(diffusion) * a * b);
 }
 
-void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c)
+void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c, int32_t lead)
 {
     float delayed[kMaxChunk];
     float written[kMaxChunk];
     for (int32_t stage = 0; stage < kStages; ++stage)
     {
         const float gain = (stage & 1) ? -g : g;
-        readRing(ring[stage], taps.at[stage], kShortRingMask, c, delayed);
+        readRing(ring[stage], (taps.at[stage] + lead) & kShortRingMask, kShortRingMask, c, delayed);
         for (int32_t i = 0; i < c; ++i)
         {
             const float out = delayed[i] - gain * x[i];

@@ -225,8 +225,9 @@ struct LatticeDiffuser
     void advance() { taps.advance(); }
 
     // The chunked form: x holds c samples in and leaves with the output;
-    // the taps advance by c.
-    void processChunk(float* x, float g, int32_t writePos, int32_t c);
+    // the taps advance by c. The first sample reads `lead` samples past the
+    // taps (1 where the positions advance at the start of a sample).
+    void processChunk(float* x, float g, int32_t writePos, int32_t c, int32_t lead = 0);
     // Longest chunk these taps allow behind writePos.
     int32_t chunkLimit(int32_t writePos) const;
 };

@@ -4,6 +4,7 @@
 #include "LadderBank.h"
 #include "ReverbEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -93,9 +94,27 @@ void Room::prepare(ReverbEngine& engine)
             diffuserLengths[ch][s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
     }
     attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos);
+
+    // Comb and diffuser taps are read before the chunk's writes, the early
+    // taps after the combs'.
+    chunkLimit = std::min(diffusers[kLeft].chunkLimit(pos), diffusers[kRight].chunkLimit(pos));
+    for (int32_t b = 0; b < kBanks; ++b)
+        for (int32_t c = 0; c < kCombs; ++c)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(combTaps[b].distance(c, pos)));
+    for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t t = 0; t < kEarlyTaps; ++t)
+            chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
 }
 
 void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
+{
+    if (engine.kernelPath == KernelPath::Scalar)
+        kernelScalar(engine, inL, inR, wetL, wetR, m);
+    else
+        kernelChunked(engine, inL, inR, wetL, wetR, m);
+}
+
+void Room::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
     const float gain = combGain;
     const float damp = dampCoef;
@@ -132,6 +151,77 @@ void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
                 sum = sum + combs[kEarly[ch][t].bank][t][earlyTaps[ch].at[t]];
             out[ch][i] = diffusers[ch].process(scaleInDouble(sum, kEarlyScale), apGain, pos);
         }
+    }
+}
+
+void Room::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                         int32_t m)
+{
+    Scratch& s = scratch;
+    const float gain = combGain;
+    const float* const noise = s.input.noise;
+
+    // The positions and taps advance at the start of each sample: a chunk's
+    // first sample writes one past ringPos and reads one past every tap.
+    for (int32_t start = 0; start < m; start += chunkLimit)
+    {
+        const int32_t c = std::min(chunkLimit, m - start);
+        const int32_t pos = (engine.ringPos + 1) & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::Before);
+
+        for (int32_t b = 0; b < kBanks; ++b)
+        {
+            float* bank[kCombs];
+            for (int32_t k = 0; k < kCombs; ++k)
+            {
+                bank[k] = s.comb[b * kCombs + k];
+                readRing(combs[b][k], (combTaps[b].at[k] + 1) & kShortRingMask, kShortRingMask, c, bank[k]);
+            }
+            // The dampings, four combs to a lane.
+            constexpr int32_t kLanes = kCombs / kLaneWidth;
+            Lanes y[kLanes];
+            Lanes coef[kLanes];
+            for (int32_t k = 0; k < kCombs; ++k)
+                y[k / kLaneWidth][k % kLaneWidth] = damping[b][k].y;
+            for (Lanes& d : coef)
+                d = splat(dampCoef);
+            dampLanes<kLanes>(y, coef, noise, c, bank, bank);
+            for (int32_t k = 0; k < kCombs; ++k)
+                damping[b][k].y = y[k / kLaneWidth][k % kLaneWidth];
+
+            for (int32_t k = 0; k < kCombs; ++k)
+            {
+                float* const fed = bank[k];
+                const float* const tone = s.input.tone[kBankAInput[k] ^ b];
+                for (int32_t i = 0; i < c; ++i)
+                    fed[i] = gain * fed[i] + tone[i];
+                writeRing(combs[b][k], pos, kShortRingMask, c, fed);
+            }
+        }
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            const float* sources[kEarlyTaps];
+            int32_t from[kEarlyTaps];
+            for (int32_t t = 0; t < kEarlyTaps; ++t)
+            {
+                sources[t] = combs[kEarly[ch][t].bank][t];
+                from[t] = (earlyTaps[ch].at[t] + 1) & kShortRingMask;
+            }
+            sumTaps(sources, from, kShortRingMask, c, s.sum);
+            float* const out = wet[ch];
+            for (int32_t i = 0; i < c; ++i)
+                out[i] = scaleInDouble(s.sum[i], kEarlyScale);
+            diffusers[ch].processChunk(out, apGain, pos, c, 1);
+        }
+
+        for (ShortTaps<kCombs>& taps : combTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
+        for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
     }
 }
 
