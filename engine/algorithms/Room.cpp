@@ -171,11 +171,20 @@ void Room::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
 
         for (int32_t b = 0; b < kBanks; ++b)
         {
-            float* bank[kCombs];
+            // Each comb's taps straight from its ring unless they wrap
+            // inside the chunk; the damped values into the scratch.
+            const float* read[kCombs];
+            float* damped[kCombs];
             for (int32_t k = 0; k < kCombs; ++k)
             {
-                bank[k] = s.comb[b * kCombs + k];
-                readRing(combs[b][k], (combTaps[b].at[k] + 1) & kShortRingMask, kShortRingMask, c, bank[k]);
+                const int32_t from = (combTaps[b].at[k] + 1) & kShortRingMask;
+                damped[k] = s.comb[b * kCombs + k];
+                read[k] = combs[b][k] + from;
+                if (from + c > kShortRingSize)
+                {
+                    readRing(combs[b][k], from, kShortRingMask, c, damped[k]);
+                    read[k] = damped[k];
+                }
             }
             // The dampings, four combs to a lane.
             constexpr int32_t kLanes = kCombs / kLaneWidth;
@@ -185,17 +194,25 @@ void Room::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
                 y[k / kLaneWidth][k % kLaneWidth] = damping[b][k].y;
             for (Lanes& d : coef)
                 d = splat(dampCoef);
-            dampLanes<kLanes>(y, coef, noise, c, bank, bank);
+            dampLanes<kLanes>(y, coef, noise, c, read, damped);
             for (int32_t k = 0; k < kCombs; ++k)
                 damping[b][k].y = y[k / kLaneWidth][k % kLaneWidth];
 
             for (int32_t k = 0; k < kCombs; ++k)
             {
-                float* const fed = bank[k];
+                const float* const fed = damped[k];
                 const float* const tone = s.input.tone[kBankAInput[k] ^ b];
-                for (int32_t i = 0; i < c; ++i)
-                    fed[i] = gain * fed[i] + tone[i];
-                writeRing(combs[b][k], pos, kShortRingMask, c, fed);
+                const auto feed = [&](float* to) {
+                    for (int32_t i = 0; i < c; ++i)
+                        to[i] = gain * fed[i] + tone[i];
+                };
+                if (pos + c <= kShortRingSize)
+                    feed(combs[b][k] + pos);
+                else
+                {
+                    feed(damped[k]);
+                    writeRing(combs[b][k], pos, kShortRingMask, c, damped[k]);
+                }
             }
         }
 
