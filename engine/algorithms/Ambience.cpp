@@ -84,59 +84,6 @@ float mix(const MixTerm (&terms)[Ambience::kWeights], const float* weights, cons
         sum = sum + weights[terms[i].weight] * groupOut[terms[i].group];
     return scaleInDouble(sum, kWetScale);
 }
-// One group's allpass chain over a chunk of c samples, in place on v. When
-// no ring wraps inside the chunk the three stages run together on four
-// samples at a time, straight from and to the rings.
-void runChain(float* const (&rings)[Ambience::kStages], const int32_t (&taps)[Ambience::kStages], int32_t writePos,
-              float g, const float* noise, int32_t c, float* v)
-{
-    const auto stage = [](auto delayed, auto x, auto gain, auto n, auto& written) {
-        const auto out = delayed - gain * x + n;
-        written = x + gain * out;
-        return out;
-    };
-    bool wraps = writePos + c > kShortRingSize;
-    for (const int32_t tap : taps)
-        wraps = wraps || tap + c > kShortRingSize;
-    if (wraps)
-    {
-        float delayed[kMaxChunk];
-        float written[kMaxChunk];
-        for (int32_t s = 0; s < Ambience::kStages; ++s)
-        {
-            readRing(rings[s], taps[s], kShortRingMask, c, delayed);
-            for (int32_t i = 0; i < c; ++i)
-                v[i] = stage(delayed[i], v[i], g, noise[i], written[i]);
-            writeRing(rings[s], writePos, kShortRingMask, c, written);
-        }
-        return;
-    }
-
-    const float* from[Ambience::kStages];
-    float* to[Ambience::kStages];
-    for (int32_t s = 0; s < Ambience::kStages; ++s)
-    {
-        from[s] = rings[s] + taps[s];
-        to[s] = rings[s] + writePos;
-    }
-    const Lanes gains = splat(g);
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
-    {
-        Lanes x = loadLanes(v + i);
-        const Lanes n = loadLanes(noise + i);
-        for (int32_t s = 0; s < Ambience::kStages; ++s)
-        {
-            Lanes written;
-            x = stage(loadLanes(from[s] + i), x, gains, n, written);
-            storeLanes(to[s] + i, written);
-        }
-        storeLanes(v + i, x);
-    }
-    for (; i < c; ++i)
-        for (int32_t s = 0; s < Ambience::kStages; ++s)
-            v[i] = stage(from[s][i], v[i], g, noise[i], to[s][i]);
-}
 } // namespace
 
 void Ambience::prepare(ReverbEngine& engine)
@@ -283,8 +230,15 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
         for (int32_t k = 0; k < kGroups; ++k)
             smoothed[k] = y[k / kLaneWidth][k % kLaneWidth];
 
+        // Each group's allpass chain: out = delayed - g v + noise, the ring
+        // taking v + g out.
         for (int32_t k = 0; k < kGroups; ++k)
-            runChain(rings[k], allpassTaps[k].at, shortPos, g, noise, c, s.group[k]);
+            runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
+                         [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
+                             const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
+                             written = v + g * out;
+                             return out;
+                         });
 
         float* const wet[2] = {wetL + start, wetR + start};
         const MixTerm* const mixes[2] = {kLeftMix, kRightMix};

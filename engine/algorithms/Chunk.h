@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 constexpr int32_t kMaxChunk = 32;
 
@@ -162,6 +163,68 @@ struct InputChunk
     float noise[kMaxChunk];
     float tone[2][kMaxChunk];
 };
+
+// Four samples or one, as T is Lanes or float.
+template <typename T>
+inline T loadAs(const float* from)
+{
+    if constexpr (std::is_same_v<T, Lanes>)
+        return loadLanes(from);
+    else
+        return *from;
+}
+
+// A chain of N allpass-like stages over a chunk of c samples, in place on
+// x: stage s reads its ring at from[s] + i before writing it at writePos + i.
+// stage(s, delayed, x, i, written) returns the stage's output for sample i
+// and sets the value its ring takes; it is called with Lanes of four samples
+// or with single samples, doing the same operations on each. Unless a ring
+// wraps inside the chunk the stages run together on four samples at a time,
+// straight on the rings.
+template <int32_t N, typename Stage>
+inline void runRingChain(float* const (&rings)[N], const int32_t (&from)[N], int32_t writePos, int32_t mask,
+                         int32_t c, float* x, Stage stage)
+{
+    bool wraps = writePos + c > mask + 1;
+    for (const int32_t at : from)
+        wraps = wraps || at + c > mask + 1;
+    if (wraps)
+    {
+        float delayed[kMaxChunk];
+        float written[kMaxChunk];
+        for (int32_t s = 0; s < N; ++s)
+        {
+            readRing(rings[s], from[s], mask, c, delayed);
+            for (int32_t i = 0; i < c; ++i)
+                x[i] = stage(s, delayed[i], x[i], i, written[i]);
+            writeRing(rings[s], writePos, mask, c, written);
+        }
+        return;
+    }
+
+    const float* reads[N];
+    float* writes[N];
+    for (int32_t s = 0; s < N; ++s)
+    {
+        reads[s] = rings[s] + from[s];
+        writes[s] = rings[s] + writePos;
+    }
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes v = loadLanes(x + i);
+        for (int32_t s = 0; s < N; ++s)
+        {
+            Lanes written;
+            v = stage(s, loadLanes(reads[s] + i), v, i, written);
+            storeLanes(writes[s] + i, written);
+        }
+        storeLanes(x + i, v);
+    }
+    for (; i < c; ++i)
+        for (int32_t s = 0; s < N; ++s)
+            x[i] = stage(s, reads[s][i], x[i], i, writes[s][i]);
+}
 
 // The damping low-pass y = (x - y) d + noise + y of 4 G units side by side
 // over a chunk, G lanes of four: in[u][i] to out[u][i] (out may be in), y[q]

@@ -16,21 +16,19 @@ float diffusionGain(float diffusion, double a, double b)
 
 void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c, int32_t lead)
 {
-    float delayed[kMaxChunk];
-    float written[kMaxChunk];
+    int32_t from[kStages];
     for (int32_t stage = 0; stage < kStages; ++stage)
-    {
-        const float gain = (stage & 1) ? -g : g;
-        readRing(ring[stage], (taps.at[stage] + lead) & kShortRingMask, kShortRingMask, c, delayed);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const float out = delayed[i] - gain * x[i];
-            written[i] = x[i] + gain * out;
-            x[i] = out;
-        }
-        writeRing(ring[stage], writePos, kShortRingMask, c, written);
-        taps.at[stage] = (taps.at[stage] + c) & kShortRingMask;
-    }
+        from[stage] = (taps.at[stage] + lead) & kShortRingMask;
+    // Gains +g, -g, +g, -g.
+    const auto stage = [g](int32_t s, auto delayed, auto v, int32_t, auto& written) {
+        const float gain = (s & 1) ? -g : g;
+        const auto out = delayed - gain * v;
+        written = v + gain * out;
+        return out;
+    };
+    runRingChain(ring, from, writePos, kShortRingMask, c, x, stage);
+    for (int32_t& tap : taps.at)
+        tap = (tap + c) & kShortRingMask;
 }
 
 int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
