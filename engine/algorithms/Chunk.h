@@ -134,10 +134,20 @@ inline void sumTaps(const float* const (&rings)[N], const int32_t (&from)[N], in
             addRing(rings[t], from[t], mask, c, sum);
         return;
     }
+    // Lanes spelled out: with many taps the compiler would not check them
+    // all for overlap with the sum and would stay scalar.
     const float* taps[N];
     for (int32_t t = 0; t < N; ++t)
         taps[t] = rings[t] + from[t];
-    for (int32_t i = 0; i < c; ++i)
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = loadLanes(taps[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = x + loadLanes(taps[t] + i);
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
     {
         float x = taps[0][i];
         for (int32_t t = 1; t < N; ++t)
