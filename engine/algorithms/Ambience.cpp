@@ -72,9 +72,11 @@ constexpr double kSizeSpread = 5.0; // the smoothing exponent is the size factor
 
 // Pool layout: X and Y on the first two long blocks, the 36 allpass rings on
 // the first short rings, three per group.
-float* allpassRing(ReverbEngine& engine, int32_t group, int32_t stage)
+void takeAllpassRings(ReverbEngine& engine, float* (&rings)[Ambience::kGroups][Ambience::kStages])
 {
-    return engine.pool.shortRing(group * Ambience::kStages + stage);
+    for (int32_t group = 0; group < Ambience::kGroups; ++group)
+        for (int32_t stage = 0; stage < Ambience::kStages; ++stage)
+            rings[group][stage] = engine.pool.shortRing(group * Ambience::kStages + stage);
 }
 
 float mix(const MixTerm (&terms)[Ambience::kWeights], const float* weights, const float* groupOut)
@@ -141,9 +143,7 @@ void Ambience::kernelScalar(ReverbEngine& engine, const float* inL, const float*
 {
     float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
     float* rings[kGroups][kStages];
-    for (int32_t g = 0; g < kGroups; ++g)
-        for (int32_t s = 0; s < kStages; ++s)
-            rings[g][s] = allpassRing(engine, g, s);
+    takeAllpassRings(engine, rings);
     const float g = apGain;
 
     for (int32_t i = 0; i < m; ++i)
@@ -193,9 +193,7 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
 {
     float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
     float* rings[kGroups][kStages];
-    for (int32_t k = 0; k < kGroups; ++k)
-        for (int32_t stage = 0; stage < kStages; ++stage)
-            rings[k][stage] = allpassRing(engine, k, stage);
+    takeAllpassRings(engine, rings);
     Scratch& s = scratch;
     const float g = apGain;
     const float* const noise = s.input.noise;
