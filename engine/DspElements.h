@@ -54,6 +54,26 @@ inline int32_t placeLongTap(int32_t writePos, double length)
            kLongRingMask;
 }
 
+// Whether placeTap (or placeLongTap on a ring of that size) puts a tap of
+// this length the same distance behind every write position below 65536: a
+// whole length, or one whose fraction keeps far clearer of whole numbers than
+// the placement's two roundings (under 2^-35) can move it. A prepare may
+// then leave such taps where they are, advanced with the write position,
+// instead of placing them again.
+inline bool placesAlike(double length, int32_t ringSize)
+{
+    if (!(length >= 0.0 && length < static_cast<double>(ringSize)))
+        return false;
+    const double fraction = length - std::floor(length);
+    return fraction == 0.0 || (fraction > 0x1p-20 && fraction < 1.0 - 0x1p-20);
+}
+
+inline int32_t placeTap(int32_t writePos, double length, bool& alike)
+{
+    alike = alike && placesAlike(length, kShortRingSize);
+    return placeTap(writePos, length);
+}
+
 inline int32_t advanceTap(int32_t tap) { return (tap + 1) & kShortRingMask; }
 inline int32_t advanceLongTap(int32_t tap) { return (tap + 1) & kLongRingMask; }
 

@@ -124,16 +124,9 @@ DoubleDouble logPositive(double x)
     return add(scaledConstant(static_cast<double>(exponent), kLn2), sum);
 }
 
-// e^x rounded to double, for a double-double x.
-double expOf(DoubleDouble x)
+// e^r for |r| <= ln 2 / 2 as a double-double: (e^(r/256))^256.
+DoubleDouble expReduced(DoubleDouble r)
 {
-    if (x.hi > 709.8)
-        return std::numeric_limits<double>::infinity();
-    if (x.hi < -745.2)
-        return 0.0;
-    const double k = std::floor(x.hi * kInvLn2 + 0.5);
-    // x = k ln 2 + r with |r| <= ln 2 / 2; e^r is taken as (e^(r/256))^256.
-    const DoubleDouble r = add(x, negate(scaledConstant(k, kLn2)));
     const DoubleDouble t = {r.hi * 0x1p-8, r.lo * 0x1p-8};
     // e^t - 1 by its Taylor series; kept as "minus one" so squaring keeps the small part exact.
     DoubleDouble term = t;
@@ -147,7 +140,19 @@ double expOf(DoubleDouble x)
     }
     for (int i = 0; i < 8; ++i)
         sum = add(DoubleDouble{2.0 * sum.hi, 2.0 * sum.lo}, multiply(sum, sum));
-    const DoubleDouble result = add(DoubleDouble{1.0, 0.0}, sum);
+    return add(DoubleDouble{1.0, 0.0}, sum);
+}
+
+// e^x rounded to double, for a double-double x.
+double expOf(DoubleDouble x)
+{
+    if (x.hi > 709.8)
+        return std::numeric_limits<double>::infinity();
+    if (x.hi < -745.2)
+        return 0.0;
+    const double k = std::floor(x.hi * kInvLn2 + 0.5);
+    // x = k ln 2 + r with |r| <= ln 2 / 2.
+    const DoubleDouble result = expReduced(add(x, negate(scaledConstant(k, kLn2))));
     const int scale = static_cast<int>(k);
     if (scale > -1021)
         return std::ldexp(rounded(result), scale);
@@ -209,6 +214,118 @@ double sineInQuadrant(double x, int64_t quadrant)
         return -rounded(cosineSeries(r));
     }
 }
+
+// A faster road to the same pow: ln x from a table of 256 reciprocals and a
+// short series, e^X from a table of 64 powers of two and a short series. It
+// is accurate to about 2^-72 relative, much less than the series, so it could
+// round differently from them when the exact power lies close to the midpoint
+// between two doubles. So it returns a result only when the midpoint nearest
+// its value is farther away than both roads' error bounds together: then both
+// round to the correctly rounded power. Otherwise (about once in 2^14 calls)
+// the series decide.
+struct PowTables
+{
+    static constexpr int kLogEntries = 256;
+    static constexpr int kExpEntries = 64;
+    // reciprocal[i] is close to 1 / (1 + (i + 0.5) / 256); minusLog[i] = -ln(reciprocal[i]).
+    double reciprocal[kLogEntries];
+    DoubleDouble minusLog[kLogEntries];
+    DoubleDouble twoToThe[kExpEntries]; // 2^(j / 64)
+    bool ready;                         // false before the tables are built (zero-initialised)
+};
+
+PowTables buildPowTables()
+{
+    PowTables tables{};
+    for (int i = 0; i < PowTables::kLogEntries; ++i)
+    {
+        const double centre = 1.0 + (static_cast<double>(i) + 0.5) / PowTables::kLogEntries;
+        tables.reciprocal[i] = static_cast<double>(static_cast<float>(1.0 / centre));
+        tables.minusLog[i] = negate(logPositive(tables.reciprocal[i]));
+    }
+    for (int j = 0; j < PowTables::kExpEntries; ++j)
+    {
+        const DoubleDouble x = scaledConstant(static_cast<double>(j), kLn2);
+        tables.twoToThe[j] = expReduced({x.hi / PowTables::kExpEntries, x.lo / PowTables::kExpEntries});
+    }
+    tables.ready = true;
+    return tables;
+}
+
+// Built while the library loads; a pow called before that takes the series.
+const PowTables kPowTables = buildPowTables();
+
+// ln 2 as a head whose multiples by any exponent are exact (its low 11 bits
+// are zero) and a tail; and as a shorter head (17 low bits zero) for the
+// multiples of ln 2 / 64 that reduce e^x.
+constexpr double kLn2Head = 0x1.62e42fefa3800p-1;
+constexpr double kLn2Tail = (kLn2[0] - kLn2Head) + kLn2[1];
+constexpr double kLn2ShortHead = 0x1.62e42fefa0000p-1;
+constexpr double kLn2ShortTail = (kLn2[0] - kLn2ShortHead) + kLn2[1];
+
+// ln x for a positive normal x, within 2^-76: exact reduction by the table's
+// reciprocal to ln(1 + z) with |z| < 2^-9, z^2/2 kept exact, the terms from
+// z^3 on in double.
+DoubleDouble logByTable(uint64_t bits)
+{
+    const double exponent = static_cast<double>(static_cast<int>(bits >> 52) - 1023);
+    const int i = static_cast<int>((bits >> 44) & (PowTables::kLogEntries - 1));
+    const double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);
+    const DoubleDouble p = twoProduct(m, kPowTables.reciprocal[i]);
+    const DoubleDouble z = twoSum(p.hi - 1.0, p.lo); // p.hi - 1 is exact: p.hi lies within 2^-8 of 1
+    const double zh = z.hi;
+    const DoubleDouble square = twoProduct(zh, zh);
+    const double tail =
+        (square.hi * zh) *
+        (1.0 / 3.0 + zh * (-0.25 + zh * (0.2 + zh * (-1.0 / 6.0 + zh * (1.0 / 7.0 + zh * -0.125)))));
+    const DoubleDouble& table = kPowTables.minusLog[i];
+    const DoubleDouble a = twoSum(exponent * kLn2Head, table.hi);
+    const DoubleDouble b = twoSum(a.hi, zh);
+    const DoubleDouble c = twoSum(b.hi, -0.5 * square.hi);
+    const double small = ((((a.lo + b.lo) + c.lo) + table.lo) + exponent * kLn2Tail) +
+                         ((z.lo - 0.5 * square.lo) - zh * z.lo + tail);
+    return quickTwoSum(c.hi, small);
+}
+
+// sign * e^x into `result` when its rounding is certain (see above).
+bool expByTable(DoubleDouble x, double errorBound, double sign, double& result)
+{
+    if (!(std::fabs(x.hi) < 700.0))
+        return false;
+    constexpr double kSteps = PowTables::kExpEntries;
+    const double n = std::floor(x.hi * (kInvLn2 * kSteps) + 0.5);
+    // x - n ln2 / 64: n times the head is exact and close to x.hi.
+    const DoubleDouble r = twoSum(x.hi - n * (kLn2ShortHead / kSteps), x.lo - n * (kLn2ShortTail / kSteps));
+    const auto whole = static_cast<int64_t>(n);
+    const DoubleDouble& base = kPowTables.twoToThe[whole & (PowTables::kExpEntries - 1)];
+    // e^r - 1 for |r| <= ln 2 / 128 (plus rounding): r^2/2 kept exact, the
+    // terms from r^3 on in double.
+    const double rh = r.hi;
+    const DoubleDouble square = twoProduct(rh, rh);
+    const double tail =
+        (square.hi * rh) *
+        (1.0 / 6.0 + rh * (1.0 / 24.0 + rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0)))));
+    const DoubleDouble head = twoSum(rh, 0.5 * square.hi);
+    const double rest = head.lo + (r.lo + (0.5 * square.lo + rh * r.lo)) + tail;
+    const DoubleDouble series = quickTwoSum(head.hi, rest);
+    // base * (1 + series) = base + base * series.
+    const DoubleDouble product = twoProduct(base.hi, series.hi);
+    const DoubleDouble sum = twoSum(base.hi, product.hi);
+    const double low = sum.lo + ((product.lo + base.hi * series.lo) + base.lo * series.hi + base.lo);
+    const DoubleDouble value = quickTwoSum(sum.hi, low);
+
+    // value lies in [0.99, 2.02]; the nearest midpoint to value.hi + value.lo is
+    // at least halfUlpBelow - |value.lo| away (a quarter ulp below a power of two).
+    const double ulp = value.hi >= 2.0 ? 0x1p-51 : (value.hi >= 1.0 ? 0x1p-52 : 0x1p-53);
+    const double halfUlpBelow = (value.hi == 1.0 || value.hi == 2.0) ? ulp * 0.25 : ulp * 0.5;
+    if (!(std::fabs(value.lo) + errorBound * value.hi < halfUlpBelow))
+        return false;
+    const int scale = static_cast<int>(whole >> 6);
+    if (scale < -1020 || scale > 1022)
+        return false;
+    result = sign * std::ldexp(value.hi, scale);
+    return true;
+}
 } // namespace
 
 namespace portable
@@ -235,7 +352,25 @@ double pow(double x, double y)
         return sign * (y > 0.0 ? kInf : 0.0);
     if (x < 0.0 && !isWhole(y))
         return std::numeric_limits<double>::quiet_NaN();
+    const uint64_t bits = std::bit_cast<uint64_t>(ax);
+    if (kPowTables.ready && (bits >> 52) != 0)
+    {
+        // The table road's error in e^X is below 2^-72 + |y| 2^-76 relative
+        // (its ln x is within 2^-76, the series' within 2^-95); the bound
+        // below keeps a wide margin on both roads together.
+        const double errorBound = 0x1p-68 + std::fabs(y) * 0x1p-72;
+        double result = 0.0;
+        if (expByTable(multiply(logByTable(bits), y), errorBound, sign, result))
+            return result;
+    }
     return sign * expOf(multiply(logPositive(ax), y));
+}
+
+double powBySeries(double x, double y)
+{
+    if (y == 0.0 || x == 1.0 || !(x > 0.0) || std::isinf(x) || std::isinf(y) || std::isnan(y))
+        return pow(x, y);
+    return expOf(multiply(logPositive(x), y));
 }
 
 double log10(double x)

@@ -18,6 +18,9 @@
 namespace portable
 {
 double pow(double x, double y);
+// pow by its series alone, the road pow takes whenever its faster one cannot
+// be sure of the rounding; for the tests that compare the two.
+double powBySeries(double x, double y);
 double log10(double x);
 float log10f(float x);
 // Accurate for |x| up to about 1e9 radians, which covers every phase the

@@ -198,18 +198,13 @@ public:
         float* left = pool.preDelayL();
         float* right = pool.preDelayR();
         const float n = noise.value;
-        if (powerOn)
-        {
-            left[inputPos] = (n + inL) + n;
-            right[inputPos] = (n + inR) + n;
-        }
-        else
-        {
-            left[inputPos] = n + 0.0f;
-            right[inputPos] = n + 0.0f;
-        }
+        left[inputPos] = preDelayInput(n, inL);
+        right[inputPos] = preDelayInput(n, inR);
         return {left[preDelayPos], right[preDelayPos]};
     }
+    // What the pre-delay line takes for input x with noise n: with the
+    // power off only the noise.
+    float preDelayInput(float n, float x) const { return powerOn ? (n + x) + n : n + 0.0f; }
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     // When a kernel advances the positions: after each sample's work (with
@@ -221,23 +216,48 @@ public:
         Before,
     };
     // The chunked kernels' input path for c samples: noise, pre-delay and
-    // tone stages as above, the positions advanced c times.
+    // tone stages as above, the positions advanced c times. The states live
+    // in locals for the chunk: a store into the pre-delay ring might alias
+    // them, and reloading them would hold every sample's recursion up.
     void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk,
                        PositionStep step = PositionStep::After)
     {
+        NoiseSource localNoise = noise;
+        ToneStage left = toneStageL;
+        ToneStage right = toneStageR;
+        float* const ringL = pool.preDelayL();
+        float* const ringR = pool.preDelayR();
+        uint16_t in = inputPos;
+        uint16_t out = preDelayPos;
+        const float lp = lpCoef;
+        const float hp = hpCoef;
+        const float high = highGain;
+        const float low = lowGain;
         for (int32_t i = 0; i < c; ++i)
         {
             if (step == PositionStep::Before)
-                advancePositions();
-            chunk.noise[i] = noise.next();
-            const PreDelayed x = preDelay(inL[i], inR[i]);
-            chunk.tone[0][i] = toneLeft(x.left);
-            chunk.tone[1][i] = toneRight(x.right);
-            if (step == PositionStep::After)
-                advancePositions();
-            else if (step == PositionStep::AfterWide)
-                advancePositionsWide();
+            {
+                ++in;
+                ++out;
+            }
+            const float n = localNoise.next();
+            chunk.noise[i] = n;
+            ringL[in] = preDelayInput(n, inL[i]);
+            ringR[in] = preDelayInput(n, inR[i]);
+            chunk.tone[0][i] = left.process(ringL[out], lp, high, hp, low, n);
+            chunk.tone[1][i] = right.process(ringR[out], lp, high, hp, low, n);
+            if (step != PositionStep::Before)
+            {
+                ++in;
+                ++out;
+            }
         }
+        noise = localNoise;
+        toneStageL = left;
+        toneStageR = right;
+        inputPos = in;
+        preDelayPos = out;
+        ringPos = (ringPos + c) & (step == PositionStep::AfterWide ? kLongRingMask : kShortRingMask);
     }
     void advancePositions()
     {

@@ -74,3 +74,59 @@ enum class StateClear
 // an algorithm whose network is not written yet.
 void runSilentNetwork(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                       int32_t m);
+
+// What a prepare last computed its parts from, so that the prepare after a
+// change redoes only the parts whose inputs moved and leaves the others as
+// they are, which are then exactly what a whole prepare would give.
+//
+// A value's stamp holds its bits: any difference, even of zero's sign, counts
+// as a move. The layout's stamp holds the internal rate the taps were placed
+// at and the distance of one tap behind ringPos and one behind inputPos: the
+// taps advance with the positions while the algorithm runs, so these stay
+// put unless the positions moved without it; and it holds only when every tap
+// keeps its distance at every position (placesAlike). An algorithm's clear
+// forgets its stamps: the next prepare computes everything.
+struct ValueStamp
+{
+    // True, remembering x, when x differs from the value last seen.
+    bool moved(double x);
+    void forget() { known = false; }
+
+private:
+    uint64_t bits = 0;
+    bool known = false;
+};
+
+struct LayoutStamp
+{
+    // The distances are those of the two chosen taps behind their positions
+    // now (0 for an algorithm without taps behind inputPos).
+    bool current(const ReverbEngine& engine, int32_t ringTapDistance, int32_t inputTapDistance) const;
+    // After placing every tap; alike as placesAlike found every tap.
+    void placed(const ReverbEngine& engine, int32_t ringTapDistance, int32_t inputTapDistance, bool alike);
+    void forget() { known = false; }
+
+private:
+    uint64_t rateBits = 0;
+    int32_t ringDistance = 0;
+    int32_t inputDistance = 0;
+    bool known = false;
+};
+
+// The stamps of a prepare's parts: the taps, and the gains that follow
+// Decay, HighDamp and Diffusion.
+struct PreparedFrom
+{
+    LayoutStamp layout;
+    ValueStamp decay;
+    ValueStamp highDamp;
+    ValueStamp diffusion;
+
+    void forget()
+    {
+        layout.forget();
+        decay.forget();
+        highDamp.forget();
+        diffusion.forget();
+    }
+};

@@ -93,30 +93,43 @@ void Ambience::prepare(ReverbEngine& engine)
     if (!engine.beginPrepareWide())
         return;
 
+    if (!prepared.layout.current(engine, groupTaps[0].distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    if (prepared.highDamp.moved(engine.highDamp))
+    {
+        const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
+        damping = static_cast<float>(engine.pow(brightness, sizeFactor / kSizeSpread));
+        for (int32_t i = 0; i < kWeights; ++i)
+            smoothing[i] = static_cast<float>(engine.pow(damping, i + 1));
+    }
+    if (prepared.decay.moved(engine.decay))
+    {
+        const double weightExponent = 1.0 - static_cast<double>(engine.decay);
+        for (int32_t i = 0; i < kWeights; ++i)
+            weights[i] = static_cast<float>(engine.pow(kWeightsAtDecay0[i], weightExponent));
+    }
+}
+
+void Ambience::placeTaps(ReverbEngine& engine)
+{
+    // The size factor is fixed; the smoothing that depends on it is computed
+    // after, whenever HighDamp moves.
     sizeFactor = static_cast<float>(engine.pow(8.0, 0.52) * 0.5 * 1.25);
     allpassScale = static_cast<float>(2.0 * std::sqrt(sizeFactor * 0.5));
-    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
-    const double brightness = (1.0 - static_cast<double>(engine.highDamp)) * 0.5 + 0.5;
-    damping = static_cast<float>(engine.pow(brightness, sizeFactor / kSizeSpread));
-    const double weightExponent = 1.0 - static_cast<double>(engine.decay);
-    for (int32_t i = 0; i < kWeights; ++i)
-    {
-        smoothing[i] = static_cast<float>(engine.pow(damping, i + 1));
-        weights[i] = static_cast<float>(engine.pow(kWeightsAtDecay0[i], weightExponent));
-    }
-
+    bool alike = true;
     const double rate = engine.internalRate;
     const double base = rate * 0.1;
     for (int32_t g = 0; g < kGroups; ++g)
     {
         for (int32_t t = 0; t < kGroupTaps; ++t)
-            groupTaps[g].place(t, engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor);
+            groupTaps[g].place(t, engine.ringPos, (rate * kTapTable[g][t].seconds) * sizeFactor, alike);
 
         const double bases[kStages] = {base, base / kSecondDivisor, base / kChains[g].thirdDivisor};
         for (int32_t s = 0; s < kStages; ++s)
-            allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale);
+            allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale, alike);
     }
-
     // The group taps read the tone rings after the chunk's writes, the
     // allpass taps their rings before.
     chunkLimit = kMaxChunk;
@@ -128,14 +141,14 @@ void Ambience::prepare(ReverbEngine& engine)
         for (int32_t s = 0; s < kStages; ++s)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(allpassTaps[g].distance(s, engine.ringPos)));
     }
+    prepared.layout.placed(engine, groupTaps[0].distance(0, engine.ringPos), 0, alike);
 }
 
 void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Ambience::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -198,79 +211,75 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
     const float g = apGain;
     const float* const noise = s.input.noise;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        const int32_t shortPos = pos & kShortRingMask;
-        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
-        writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
-        writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            const int32_t shortPos = pos & kShortRingMask;
+            engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
+            writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
+            writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
 
-        for (int32_t k = 0; k < kGroups; ++k)
-        {
-            const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
-                                                      tone[kTapTable[k][2].side]};
-            sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
-        }
-
-        // The smoothers, four groups to a lane.
-        constexpr int32_t kLanes = kGroups / kLaneWidth;
-        Lanes y[kLanes];
-        Lanes coef[kLanes];
-        for (int32_t k = 0; k < kGroups; ++k)
-        {
-            y[k / kLaneWidth][k % kLaneWidth] = smoothed[k];
-            coef[k / kLaneWidth][k % kLaneWidth] = smoothing[k % kWeights];
-        }
-        float* const rows[kGroups] = {s.group[0], s.group[1], s.group[2], s.group[3], s.group[4],  s.group[5],
-                                      s.group[6], s.group[7], s.group[8], s.group[9], s.group[10], s.group[11]};
-        dampLanes<kLanes>(y, coef, noise, c, rows, rows);
-        for (int32_t k = 0; k < kGroups; ++k)
-            smoothed[k] = y[k / kLaneWidth][k % kLaneWidth];
-
-        // Each group's allpass chain: out = delayed - g v + noise, the ring
-        // taking v + g out.
-        for (int32_t k = 0; k < kGroups; ++k)
-            runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
-                         [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
-                             const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
-                             written = v + g * out;
-                             return out;
-                         });
-
-        float* const wet[2] = {wetL + start, wetR + start};
-        const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            const MixTerm* const terms = mixes[channel];
-            float w[kWeights];
-            const float* rows[kWeights];
-            for (int32_t t = 0; t < kWeights; ++t)
+            for (int32_t k = 0; k < kGroups; ++k)
             {
-                w[t] = weights[terms[t].weight];
-                rows[t] = s.group[terms[t].group];
+                const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
+                                                          tone[kTapTable[k][2].side]};
+                sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
             }
-            float* const out = wet[channel];
-            for (int32_t i = 0; i < c; ++i)
-            {
-                float sum = w[0] * rows[0][i];
-                for (int32_t t = 1; t < kWeights; ++t)
-                    sum = sum + w[t] * rows[t][i];
-                out[i] = scaleInDouble(sum, kWetScale);
-            }
-        }
 
-        for (LongTaps<kGroupTaps>& taps : groupTaps)
-            for (int32_t& tap : taps.at)
-                tap = (tap + c) & kLongRingMask;
-        for (ShortTaps<kStages>& taps : allpassTaps)
-            for (int32_t& tap : taps.at)
-                tap = (tap + c) & kShortRingMask;
-    }
+            // The smoothers, four groups to a lane.
+            Lanes y[kGroups / kLaneWidth];
+            Lanes coef[kGroups / kLaneWidth];
+            const auto state = [&](int32_t k) -> float& { return smoothed[k]; };
+            loadStates<kGroups>(y, state);
+            loadStates<kGroups>(coef, [&](int32_t k) { return smoothing[k % kWeights]; });
+            const auto row = [&](int32_t k) { return s.group[k]; };
+            dampUnitRows<kGroups>(y, coef, noise, c, row, row);
+            storeStates<kGroups>(y, state);
+
+            // Each group's allpass chain: out = delayed - g v + noise, the ring
+            // taking v + g out.
+            for (int32_t k = 0; k < kGroups; ++k)
+                runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
+                             [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
+                                 const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
+                                 written = v + g * out;
+                                 return out;
+                             });
+
+            float* const wet[2] = {wetL + start, wetR + start};
+            const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                const MixTerm* const terms = mixes[channel];
+                float w[kWeights];
+                const float* rows[kWeights];
+                for (int32_t t = 0; t < kWeights; ++t)
+                {
+                    w[t] = weights[terms[t].weight];
+                    rows[t] = s.group[terms[t].group];
+                }
+                float* const out = wet[channel];
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    float sum = w[0] * rows[0][i];
+                    for (int32_t t = 1; t < kWeights; ++t)
+                        sum = sum + w[t] * rows[t][i];
+                    out[i] = scaleInDouble(sum, kWetScale);
+                }
+            }
+
+            for (LongTaps<kGroupTaps>& taps : groupTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kLongRingMask;
+            for (ShortTaps<kStages>& taps : allpassTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kShortRingMask;
+        });
 }
 
 void Ambience::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (float& s : smoothed)
         s = 0.0f;
 }

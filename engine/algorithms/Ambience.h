@@ -29,10 +29,13 @@ struct Ambience
     LongTaps<kGroupTaps> groupTaps[kGroups]; // on X or Y
     ShortTaps<kStages> allpassTaps[kGroups];
 
+    PreparedFrom prepared;
+
     // Per-sample state: one smoother per group.
     float smoothed[kGroups] = {};
 
     void prepare(ReverbEngine& engine);
+    void placeTaps(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
 

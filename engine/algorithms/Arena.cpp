@@ -55,14 +55,25 @@ void Arena::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, (engine.ringPos - loops[0].feedbackTap) & kShortRingMask,
+                                 early.taps.distance(0, engine.inputPos)))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = ladderLoopGain(engine, engine.decay, static_cast<double>(sizeFactor) * 128.0);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, 0.88, 0.72);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Arena::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(16.0, 0.435) * 0.125 * 0.5);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine, engine.decay, size * 128.0);
-    apGain = diffusionGain(engine.diffusion, 0.88, 0.72);
-    dampCoef = dampingCoefficient(engine.highDamp);
 
+    bool alike = true;
     const int32_t writePos = engine.ringPos;
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos, alike);
 
     // One draw per early tap (left bank, then right), then one per feedback tap.
     TapJitter jitter;
@@ -72,7 +83,7 @@ void Arena::prepare(ReverbEngine& engine)
     {
         const double length =
             jitteredLength(jitter, kEarlyJitter, kEarlyTable[ring % kPerChannel]) * kReferenceRate * size * 0.5;
-        early.taps.place(ring, engine.inputPos, length);
+        early.taps.place(ring, engine.inputPos, length, alike);
         early.source[ring] = toneRings[kRingSource[ring]];
     }
     for (int32_t ring = 0; ring < kRings; ++ring)
@@ -81,7 +92,7 @@ void Arena::prepare(ReverbEngine& engine)
         const JitteredTap pitch = {kQuarterToneLadder[ring % kPerChannel], 1.0};
         const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
-        loops[ring].feedbackTap = placeTap(writePos, length);
+        loops[ring].feedbackTap = placeTap(writePos, length, alike);
     }
 
     // Feedback taps and diffusers are read before the chunk's writes, the
@@ -94,14 +105,15 @@ void Arena::prepare(ReverbEngine& engine)
         chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(early.taps.distance(ring, engine.inputPos),
                                                                 kLongRingSize));
     }
+    prepared.layout.placed(engine, (writePos - loops[0].feedbackTap) & kShortRingMask,
+                           early.taps.distance(0, engine.inputPos), alike);
 }
 
 void Arena::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Arena::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -152,39 +164,40 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t writePos = engine.ringPos;
-        const int32_t inputPos = engine.inputPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
-        writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t writePos = engine.ringPos;
+            const int32_t inputPos = engine.inputPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
+            writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
 
-        s.loops.run(loops, dampCoef, s.input.noise, c);
-        for (int32_t ring = 0; ring < kRings; ++ring)
-        {
-            readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
-            float* const written = s.written[ring];
-            for (int32_t i = 0; i < c; ++i)
-                written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
-            writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
-        }
-        for (int32_t& tap : early.taps.at)
-            tap = (tap + c) & kLongRingMask;
+            s.loops.run(loops, dampCoef, s.input.noise, c);
+            for (int32_t ring = 0; ring < kRings; ++ring)
+            {
+                readRing(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early[ring]);
+                float* const written = s.written[ring];
+                for (int32_t i = 0; i < c; ++i)
+                    written[i] = loopGain * s.loops.damped[ring][i] + s.early[ring][i];
+                writeRing(loops[ring].ring, writePos, kShortRingMask, c, written);
+            }
+            for (int32_t& tap : early.taps.at)
+                tap = (tap + c) & kLongRingMask;
 
-        float* const wet[2] = {wetL + start, wetR + start};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
-            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
-            for (int32_t i = 0; i < c; ++i)
-                wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);
-        }
-    }
+            float* const wet[2] = {wetL + start, wetR + start};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+                diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+                for (int32_t i = 0; i < c; ++i)
+                    wet[channel][i] = scaleInDouble(s.sum[i], kOutputScale);
+            }
+        });
 }
 
 void Arena::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (DampedLoopRing& loop : loops)
         loop.damping = DampingLowpass();
 }

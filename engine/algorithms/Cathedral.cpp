@@ -85,14 +85,24 @@ void Cathedral::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, outputTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = ladderLoopGain(engine, engine.decay, static_cast<double>(sizeFactor) * 64.0);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Cathedral::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.41) * 0.125);
     const double size = sizeFactor;
-    loopGain = ladderLoopGain(engine, engine.decay, size * 64.0);
-    apGain = diffusionGain(engine.diffusion, 0.9, 0.72);
-    dampCoef = dampingCoefficient(engine.highDamp);
 
+    bool alike = true;
     const int32_t writePos = engine.ringPos;
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLengths, writePos, alike);
 
     // One draw per output tap (left bank, then right), then one per left
     // feedback tap; the right feedback taps take none.
@@ -102,17 +112,17 @@ void Cathedral::prepare(ReverbEngine& engine)
     {
         const double length = jitteredLength(jitter, kOutputJitter, kOutputTable[ring % kPerChannel]) *
                               kReferenceRate * static_cast<double>(kOutputReach) * size * 0.125;
-        outputTaps.place(ring, writePos, length);
+        outputTaps.place(ring, writePos, length, alike);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
     {
         // Every left feedback pitch factor takes the full jitter width.
         const JitteredTap pitch = {kQuarterToneLadder[k], 1.0};
         const double length = jitteredLength(jitter, kFeedbackJitter, pitch) * kReferenceRate * size * 0.125;
-        loops[k].feedbackTap = placeTap(writePos, length);
+        loops[k].feedbackTap = placeTap(writePos, length, alike);
     }
     for (int32_t k = 0; k < kPerChannel; ++k)
-        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125);
+        loops[kPerChannel + k].feedbackTap = placeTap(writePos, size * kRightPitchHz[k] * 0.125, alike);
     for (int32_t ring = 0; ring < kRings; ++ring)
         loops[ring].ring = engine.pool.shortRing(kFirstLoopRing + ring);
 
@@ -126,14 +136,14 @@ void Cathedral::prepare(ReverbEngine& engine)
         chunkLimit =
             std::min(chunkLimit, chunkLimitAfterWrites(outputTaps.distance(ring, writePos), kShortRingSize));
     }
+    prepared.layout.placed(engine, outputTaps.distance(0, writePos), 0, alike);
 }
 
 void Cathedral::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Cathedral::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -185,51 +195,52 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
 {
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t writePos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        s.loops.run(loops, dampCoef, s.input.noise, c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t writePos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            s.loops.run(loops, dampCoef, s.input.noise, c);
 
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const double tL = s.input.tone[0][i];
-            const double tR = s.input.tone[1][i];
-            s.mixtures[kLeft][i] = 0.75 * tL;
-            s.mixtures[kRight][i] = 0.75 * tR;
-            s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
-            s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
-        }
-        for (int32_t ring = 0; ring < kRings; ++ring)
-        {
-            const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
-            float* const loopRing = loops[ring].ring;
-            prefetchAhead(loopRing, writePos, kShortRingMask);
-            prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
-            float* const written = s.written[ring];
             for (int32_t i = 0; i < c; ++i)
-                written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
-            writeRing(loopRing, writePos, kShortRingMask, c, written);
-        }
-        for (int32_t ring = 0; ring < kRings; ++ring)
-            readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
-        for (int32_t& tap : outputTaps.at)
-            tap = (tap + c) & kShortRingMask;
+            {
+                const double tL = s.input.tone[0][i];
+                const double tR = s.input.tone[1][i];
+                s.mixtures[kLeft][i] = 0.75 * tL;
+                s.mixtures[kRight][i] = 0.75 * tR;
+                s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
+                s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
+            }
+            for (int32_t ring = 0; ring < kRings; ++ring)
+            {
+                const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
+                float* const loopRing = loops[ring].ring;
+                prefetchAhead(loopRing, writePos, kShortRingMask);
+                prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
+                float* const written = s.written[ring];
+                for (int32_t i = 0; i < c; ++i)
+                    written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
+                writeRing(loopRing, writePos, kShortRingMask, c, written);
+            }
+            for (int32_t ring = 0; ring < kRings; ++ring)
+                readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
+            for (int32_t& tap : outputTaps.at)
+                tap = (tap + c) & kShortRingMask;
 
-        float* const wet[2] = {wetL + start, wetR + start};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
-            for (int32_t i = 0; i < c; ++i)
-                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-            diffusers[channel].processChunk(s.sum, apGain, writePos, c);
-            std::copy_n(s.sum, c, wet[channel]);
-        }
-    }
+            float* const wet[2] = {wetL + start, wetR + start};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
+                diffusers[channel].processChunk(s.sum, apGain, writePos, c);
+                std::copy_n(s.sum, c, wet[channel]);
+            }
+        });
 }
 
 void Cathedral::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (DampedLoopRing& loop : loops)
         loop.damping = DampingLowpass();
 }

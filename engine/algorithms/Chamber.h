@@ -24,6 +24,8 @@ struct Chamber
     CombAllpassNetwork network;
 
     void prepare(ReverbEngine& engine);
+    // What the prepare last computed from.
+    PreparedFrom prepared;
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
 };

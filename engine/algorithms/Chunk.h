@@ -21,6 +21,21 @@
 
 constexpr int32_t kMaxChunk = 32;
 
+// A full chunk's length as a compile-time constant: passes over a full
+// chunk (most of them) then compile to straight vector code without a
+// remainder loop. `withChunkLength` hands a pass either that constant or
+// the run-time length of a shorter chunk.
+using FullChunk = std::integral_constant<int32_t, kMaxChunk>;
+
+template <typename Pass>
+inline void withChunkLength(int32_t c, Pass&& pass)
+{
+    if (c == kMaxChunk)
+        pass(FullChunk{});
+    else
+        pass(c);
+}
+
 using Lanes = float __attribute__((vector_size(16)));
 constexpr int32_t kLaneWidth = 4;
 
@@ -236,60 +251,89 @@ inline void runRingChain(float* const (&rings)[N], const int32_t (&from)[N], int
             x[i] = stage(s, reads[s][i], x[i], i, writes[s][i]);
 }
 
-// The damping low-pass y = (x - y) d + noise + y of 4 G units side by side
-// over a chunk, G lanes of four: in[u][i] to out[u][i] (out may be in), y[q]
-// holding the states of units 4q..4q+3 and d[q] their coefficients. Whole
-// blocks of four samples enter and leave the lanes by transposes, the rest
-// one sample at a time. The G recursions run interleaved, so that each
-// hides the others' latency.
-template <int32_t G>
-inline void dampLanes(Lanes (&y)[G], const Lanes (&d)[G], const float* noise, int32_t c,
-                      const float* const (&in)[kLaneWidth * G], float* const (&out)[kLaneWidth * G])
+// The damping low-pass y = (x - y) d + noise + y of N units over a chunk:
+// in(u)[i] to out(u)[i] (out may be in), y[g] holding the states of units
+// 4g..4g+3 and d[g] their coefficients. Each recursion waits on its previous
+// sample, so the groups of a batch step together sample by sample and their
+// waits overlap. Whole blocks of four samples enter and leave the lanes by
+// transposes, the rest one sample at a time.
+template <int32_t N, typename In, typename Out>
+inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneWidth], const float* noise,
+                         int32_t c, In&& in, Out&& out)
 {
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    static_assert(N % kLaneWidth == 0);
+    constexpr int32_t kGroups = N / kLaneWidth;
+    constexpr int32_t kBatch = kGroups < 6 ? kGroups : 6;
+    static_assert(kGroups % kBatch == 0);
+    for (int32_t first = 0; first < kGroups; first += kBatch)
     {
-        Lanes block[G][kLaneWidth];
-        for (int32_t q = 0; q < G; ++q)
+        Lanes* const state = y + first;
+        const Lanes* const coef = d + first;
+        const auto rowIn = [&](int32_t g, int32_t u) -> const float* { return in((first + g) * kLaneWidth + u); };
+        const auto rowOut = [&](int32_t g, int32_t u) -> float* { return out((first + g) * kLaneWidth + u); };
+        int32_t i = 0;
+        for (; i + kLaneWidth <= c; i += kLaneWidth)
         {
-            for (int32_t u = 0; u < kLaneWidth; ++u)
-                block[q][u] = loadLanes(in[q * kLaneWidth + u] + i);
-            transposeLanes(block[q]);
-        }
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-        {
-            const Lanes n = splat(noise[i + j]);
-            for (int32_t q = 0; q < G; ++q)
+            Lanes block[kBatch][kLaneWidth];
+            for (int32_t g = 0; g < kBatch; ++g)
             {
-                y[q] = (block[q][j] - y[q]) * d[q] + n + y[q];
-                block[q][j] = y[q];
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    block[g][u] = loadLanes(rowIn(g, u) + i);
+                transposeLanes(block[g]);
+            }
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+            {
+                const Lanes n = splat(noise[i + j]);
+                for (int32_t g = 0; g < kBatch; ++g)
+                {
+                    state[g] = (block[g][j] - state[g]) * coef[g] + n + state[g];
+                    block[g][j] = state[g];
+                }
+            }
+            for (int32_t g = 0; g < kBatch; ++g)
+            {
+                transposeLanes(block[g]);
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    storeLanes(rowOut(g, u) + i, block[g][u]);
             }
         }
-        for (int32_t q = 0; q < G; ++q)
+        for (; i < c; ++i)
         {
-            transposeLanes(block[q]);
-            for (int32_t u = 0; u < kLaneWidth; ++u)
-                storeLanes(out[q * kLaneWidth + u] + i, block[q][u]);
-        }
-    }
-    for (; i < c; ++i)
-    {
-        const Lanes n = splat(noise[i]);
-        for (int32_t q = 0; q < G; ++q)
-        {
-            const float* const* x = in + q * kLaneWidth;
-            y[q] = (Lanes{x[0][i], x[1][i], x[2][i], x[3][i]} - y[q]) * d[q] + n + y[q];
-            for (int32_t u = 0; u < kLaneWidth; ++u)
-                out[q * kLaneWidth + u][i] = y[q][u];
+            const Lanes n = splat(noise[i]);
+            for (int32_t g = 0; g < kBatch; ++g)
+            {
+                const Lanes x{rowIn(g, 0)[i], rowIn(g, 1)[i], rowIn(g, 2)[i], rowIn(g, 3)[i]};
+                state[g] = (x - state[g]) * coef[g] + n + state[g];
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    rowOut(g, u)[i] = state[g][u];
+            }
         }
     }
 }
 
-// Four units with one coefficient.
-inline void dampFour(Lanes& y, float dampCoef, const float* noise, int32_t c, const float* const (&in)[4],
-                     float* const (&out)[4])
+// The same with one coefficient for every unit and the rows in arrays.
+template <int32_t N>
+inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* noise, int32_t c,
+                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk])
 {
-    Lanes states[1] = {y};
-    dampLanes<1>(states, {splat(dampCoef)}, noise, c, in, out);
-    y = states[0];
+    Lanes d[N / kLaneWidth];
+    for (Lanes& g : d)
+        g = splat(dampCoef);
+    dampUnitRows<N>(
+        y, d, noise, c, [in](int32_t u) { return in[u]; }, [out](int32_t u) { return out[u]; });
+}
+
+// Unit states into the lanes of dampUnits and back; state(u) is unit u's.
+template <int32_t N, typename State>
+inline void loadStates(Lanes (&y)[N / kLaneWidth], State&& state)
+{
+    for (int32_t u = 0; u < N; ++u)
+        y[u / kLaneWidth][u % kLaneWidth] = state(u);
+}
+
+template <int32_t N, typename State>
+inline void storeStates(const Lanes (&y)[N / kLaneWidth], State&& state)
+{
+    for (int32_t u = 0; u < N; ++u)
+        state(u) = y[u / kLaneWidth][u % kLaneWidth];
 }

@@ -65,18 +65,29 @@ void Club::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(engine.pow(4.0, 0.485) * 0.5);
-    const double size = sizeFactor;
-    network.apGain = diffusionGain(engine.diffusion, 0.9, 0.7);
-    const double* levels = CombAllpassNetwork::kEarlyLevels;
-    for (int32_t k = 0; k < kPerChannel; ++k)
-        network.earlyGain[k] = static_cast<float>(2.5 * std::sqrt(levels[k]));
-    loopGain = static_cast<float>(
-        engine.pow(engine.pow(7.9, std::sqrt(static_cast<double>(engine.decay))) * 0.125, size * 0.5));
-    network.loopFeedback = loopGain;
-    network.dampCoef = dampingCoefficient(engine.highDamp);
-    timeUnit = static_cast<float>(size * 44100.0 * 0.001);
-    network.placeTaps(engine, kLayout, timeUnit);
+    if (!prepared.layout.current(engine, network.ringTapDistance(engine.ringPos),
+                                 network.early.taps.distance(0, engine.inputPos)))
+    {
+        sizeFactor = static_cast<float>(engine.pow(4.0, 0.485) * 0.5);
+        const double* levels = CombAllpassNetwork::kEarlyLevels;
+        for (int32_t k = 0; k < kPerChannel; ++k)
+            network.earlyGain[k] = static_cast<float>(2.5 * std::sqrt(levels[k]));
+        timeUnit = static_cast<float>(static_cast<double>(sizeFactor) * 44100.0 * 0.001);
+        const bool alike = network.placeTaps(engine, kLayout, timeUnit);
+        prepared.layout.placed(engine, network.ringTapDistance(engine.ringPos),
+                               network.early.taps.distance(0, engine.inputPos), alike);
+    }
+    if (prepared.diffusion.moved(engine.diffusion))
+        network.apGain = diffusionGain(engine.diffusion, 0.9, 0.7);
+    if (prepared.decay.moved(engine.decay))
+    {
+        const double size = sizeFactor;
+        loopGain = static_cast<float>(
+            engine.pow(engine.pow(7.9, std::sqrt(static_cast<double>(engine.decay))) * 0.125, size * 0.5));
+        network.loopFeedback = loopGain;
+    }
+    if (prepared.highDamp.moved(engine.highDamp))
+        network.dampCoef = dampingCoefficient(engine.highDamp);
 }
 
 void Club::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -86,5 +97,6 @@ void Club::kernel(ReverbEngine& engine, const float* inL, const float* inR, floa
 
 void Club::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     network.clearStates();
 }

@@ -75,23 +75,34 @@ void Hall::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
-    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.0625);
-    loopGain = ladderLoopGain(engine, engine.decay, 1 / (sizeFactor * 0.25));
-    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
-    dampCoef = dampingCoefficient(engine.highDamp);
+    if (!prepared.layout.current(engine, feedbackTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = ladderLoopGain(engine, engine.decay, 1 / (sizeFactor * 0.25));
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
 
+void Hall::placeTaps(ReverbEngine& engine)
+{
+    sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.0625);
+
+    bool alike = true;
     const int32_t pos = engine.ringPos;
     const double s = sizeFactor;
     for (int32_t r = 0; r < kRings; ++r)
     {
         loops[r] = engine.pool.shortRing(r);
         echoes[r] = engine.pool.shortRing(kFirstEchoRing + r);
-        feedbackTaps.place(r, pos, kReferenceRate / (s * kRows[r].feedbackHz));
-        secondTaps.place(r, pos, kReferenceRate / (s * kRows[r].secondHz));
-        leftTaps.place(r, pos, kReferenceRate / (s * kRows[r].leftOutHz));
-        rightTaps.place(r, pos, kReferenceRate / (s * kRows[r].rightOutHz));
+        feedbackTaps.place(r, pos, kReferenceRate / (s * kRows[r].feedbackHz), alike);
+        secondTaps.place(r, pos, kReferenceRate / (s * kRows[r].secondHz), alike);
+        leftTaps.place(r, pos, kReferenceRate / (s * kRows[r].leftOutHz), alike);
+        rightTaps.place(r, pos, kReferenceRate / (s * kRows[r].rightOutHz), alike);
     }
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLength, pos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, kDiffuserLength, pos, alike);
+    prepared.layout.placed(engine, feedbackTaps.distance(0, pos), 0, alike);
 
     // The damped taps and the diffusers are read before the chunk's writes,
     // the output taps after them.
@@ -107,10 +118,9 @@ void Hall::prepare(ReverbEngine& engine)
 
 void Hall::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Hall::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -162,51 +172,51 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
 {
     Scratch& s = scratch;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        runDampings(s.input.noise, c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            runDampings(s.input.noise, c);
 
-        for (int32_t r = 0; r < kRings; ++r)
-        {
-            const float* loopInput = s.input.tone[kRows[r].loopInput];
-            const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
-            for (int32_t i = 0; i < c; ++i)
+            for (int32_t r = 0; r < kRings; ++r)
             {
-                s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
-                s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
-            }
-            writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
-            writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
-        }
-
-        // The output taps, read after the writes; each sum starts from its
-        // first ring's tap.
-        float* const wet[2] = {wetL + start, wetR + start};
-        ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
-        float* const* const outputRings[2] = {loops, echoes};
-        for (int32_t channel = 0; channel < 2; ++channel)
-        {
-            const int32_t* at = outputTaps[channel]->at;
-            float* const* rings = outputRings[channel];
-            readRing(rings[0], at[0], kShortRingMask, c, s.sum);
-            for (int32_t r = 1; r < kRings; ++r)
-            {
-                readRing(rings[r], at[r], kShortRingMask, c, s.tap);
+                const float* loopInput = s.input.tone[kRows[r].loopInput];
+                const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
                 for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] = s.sum[i] + s.tap[i];
+                {
+                    s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
+                    s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
+                }
+                writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
+                writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
             }
-            for (int32_t i = 0; i < c; ++i)
-                s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-            diffusers[channel].processChunk(s.sum, apGain, pos, c);
-            std::copy_n(s.sum, c, wet[channel]);
-        }
 
-        for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
-            for (int32_t& tap : taps->at)
-                tap = (tap + c) & kShortRingMask;
-    }
+            // The output taps, read after the writes; each sum starts from its
+            // first ring's tap.
+            float* const wet[2] = {wetL + start, wetR + start};
+            ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
+            float* const* const outputRings[2] = {loops, echoes};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                const int32_t* at = outputTaps[channel]->at;
+                float* const* rings = outputRings[channel];
+                readRing(rings[0], at[0], kShortRingMask, c, s.sum);
+                for (int32_t r = 1; r < kRings; ++r)
+                {
+                    readRing(rings[r], at[r], kShortRingMask, c, s.tap);
+                    for (int32_t i = 0; i < c; ++i)
+                        s.sum[i] = s.sum[i] + s.tap[i];
+                }
+                for (int32_t i = 0; i < c; ++i)
+                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
+                diffusers[channel].processChunk(s.sum, apGain, pos, c);
+                std::copy_n(s.sum, c, wet[channel]);
+            }
+
+            for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
+                for (int32_t& tap : taps->at)
+                    tap = (tap + c) & kShortRingMask;
+        });
 }
 
 void Hall::runDampings(const float* noise, int32_t c)
@@ -219,19 +229,19 @@ void Hall::runDampings(const float* noise, int32_t c)
     }
     // The common damping lowpass, four rings to a lane, in place.
     const auto damp = [&](float* states, float (*rows)[kMaxChunk]) {
-        Lanes y = loadLanes(states);
-        dampFour(y, dampCoef, noise, c, {rows[0], rows[1], rows[2], rows[3]}, {rows[0], rows[1], rows[2], rows[3]});
-        storeLanes(states, y);
+        Lanes y[kRings / kLaneWidth];
+        const auto state = [&](int32_t r) -> float& { return states[r]; };
+        loadStates<kRings>(y, state);
+        dampUnits<kRings>(y, dampCoef, noise, c, rows, rows);
+        storeStates<kRings>(y, state);
     };
-    for (int32_t first = 0; first < kRings; first += kLaneWidth)
-    {
-        damp(&feedbackDamped[first], &s.feedback[first]);
-        damp(&secondDamped[first], &s.second[first]);
-    }
+    damp(feedbackDamped, s.feedback);
+    damp(secondDamped, s.second);
 }
 
 void Hall::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (int32_t r = 0; r < kRings; ++r)
     {
         feedbackDamped[r] = 0.0f;

@@ -11,14 +11,14 @@ float ladderLoopGain(ReverbEngine& engine, float decay, double exponent)
 }
 
 void attachLatticeDiffusers(LatticeDiffuser (&diffusers)[2], RingPool& pool, int32_t firstRing,
-                            const double (&lengths)[2][LatticeDiffuser::kStages], int32_t writePos)
+                            const double (&lengths)[2][LatticeDiffuser::kStages], int32_t writePos, bool& alike)
 {
     for (int32_t channel = 0; channel < 2; ++channel)
     {
         for (int32_t stage = 0; stage < LatticeDiffuser::kStages; ++stage)
         {
             diffusers[channel].ring[stage] = pool.shortRing(firstRing + channel * LatticeDiffuser::kStages + stage);
-            diffusers[channel].taps.place(stage, writePos, lengths[channel][stage]);
+            diffusers[channel].taps.place(stage, writePos, lengths[channel][stage], alike);
         }
     }
 }

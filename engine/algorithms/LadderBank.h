@@ -49,4 +49,4 @@ float ladderLoopGain(ReverbEngine& engine, float decay, double exponent);
 // Gives the left and right diffusers the pool's short rings firstRing.. (four
 // each, left first) and places their taps lengths[channel][stage] behind writePos.
 void attachLatticeDiffusers(LatticeDiffuser (&diffusers)[2], RingPool& pool, int32_t firstRing,
-                            const double (&lengths)[2][LatticeDiffuser::kStages], int32_t writePos);
+                            const double (&lengths)[2][LatticeDiffuser::kStages], int32_t writePos, bool& alike);

@@ -164,11 +164,21 @@ void Plate::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, combTaps.distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = static_cast<float>(
+            engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+}
+
+void Plate::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.515) * 0.5 * 0.8 * 1.02);
-    apGain = diffusionGain(engine.diffusion, kDiffusionDepth, kDiffusionLimit);
-    dampCoef = dampingCoefficient(engine.highDamp);
-    loopGain = static_cast<float>(
-        engine.pow(engine.pow(1.65, std::sqrt(static_cast<double>(engine.decay))) / 1.7, sizeFactor * 0.5));
+    bool alike = true;
     plateUnit = static_cast<float>(sizeFactor * 44100.0 * 0.001 * 2);
 
     RingPool& pool = engine.pool;
@@ -179,27 +189,27 @@ void Plate::prepare(ReverbEngine& engine)
     {
         combs[u] = pool.shortRing(u);
         loopAllpasses[u] = pool.shortRing(kFirstLoopAllpassRing + u);
-        combTaps.place(u, pos, combBase * unitFactor(u));
+        combTaps.place(u, pos, combBase * unitFactor(u), alike);
     }
 
     TapJitter jitter;
     jitter.seed();
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit);
+            earlyTaps[ch].place(t, pos, jitteredLength(jitter, kJitterDepth, kEarlyTapTable[ch][t]) * kUnitFraction * unit, alike);
 
     for (int32_t u = 0; u < kCombUnits; ++u)
-        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction);
+        loopAllpassTaps.place(u, pos, unit * (kLoopAllpassSpread * unitFactor(u)) * kUnitFraction, alike);
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kDiffuserTaps; ++t)
-            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction);
+            diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction, alike);
         for (int32_t s = 0; s < kDiffuserStages; ++s)
             diffusers[ch][s] = pool.shortRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
         {
             earlyRings[ch][e] = pool.shortRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
-            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits);
+            earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits, alike);
         }
     }
 
@@ -220,14 +230,14 @@ void Plate::prepare(ReverbEngine& engine)
         for (int32_t t = 0; t < kEarlyTaps; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
     }
+    prepared.layout.placed(engine, combTaps.distance(0, pos), 0, alike);
 }
 
 void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -337,75 +347,75 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     const float loop = loopGain;
 
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
 
-        // Phase dispersion, both channels in the lanes of each Biquad pair.
-        BiquadPair low;
-        BiquadPair high;
-        low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-        high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const double noise = s.input.noise[i];
-            const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
-            const BiquadPair::Lanes dispersed = high.process(low.process(toned) + noise) + noise;
-            s.dispersed[kLeft][i] = static_cast<float>(dispersed[0]);
-            s.dispersed[kRight][i] = static_cast<float>(dispersed[1]);
-        }
-        low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-        high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-        for (int32_t ch = 0; ch < 2; ++ch)
-            writeRing(tone[ch], pos, kShortRingMask, c, s.dispersed[ch]);
-
-        for (int32_t ch = 0; ch < 2; ++ch)
-        {
-            runEarly(ch, tone, c, pos);
-            // The input diffuser's lattice allpasses, one stage at a time.
-            float* v = s.diffused[ch];
-            std::copy_n(s.dispersed[ch], c, v);
-            for (int32_t t = 0; t < kDiffuserStages; ++t)
+            // Phase dispersion, both channels in the lanes of each Biquad pair.
+            BiquadPair low;
+            BiquadPair high;
+            low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+            high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+            for (int32_t i = 0; i < c; ++i)
             {
-                readRing(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.read);
-                for (int32_t i = 0; i < c; ++i)
+                const double noise = s.input.noise[i];
+                const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
+                const BiquadPair::Lanes dispersed = high.process(low.process(toned) + noise) + noise;
+                s.dispersed[kLeft][i] = static_cast<float>(dispersed[0]);
+                s.dispersed[kRight][i] = static_cast<float>(dispersed[1]);
+            }
+            low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+            high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+            for (int32_t ch = 0; ch < 2; ++ch)
+                writeRing(tone[ch], pos, kShortRingMask, c, s.dispersed[ch]);
+
+            for (int32_t ch = 0; ch < 2; ++ch)
+            {
+                runEarly(ch, tone, c, pos);
+                // The input diffuser's lattice allpasses, one stage at a time.
+                float* v = s.diffused[ch];
+                std::copy_n(s.dispersed[ch], c, v);
+                for (int32_t t = 0; t < kDiffuserStages; ++t)
                 {
-                    const float out = s.read[i] - kDiffuserGain * v[i];
-                    s.written[i] = v[i] + kDiffuserGain * out;
-                    v[i] = out;
+                    readRing(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.read);
+                    for (int32_t i = 0; i < c; ++i)
+                    {
+                        const float out = s.read[i] - kDiffuserGain * v[i];
+                        s.written[i] = v[i] + kDiffuserGain * out;
+                        v[i] = out;
+                    }
+                    writeRing(diffusers[ch][t], pos, kShortRingMask, c, s.written);
                 }
-                writeRing(diffusers[ch][t], pos, kShortRingMask, c, s.written);
             }
-        }
 
-        runUnits(c, pos, loop);
+            runUnits(c, pos, loop);
 
-        // The output groups, left and right group k in the lanes of one pair.
-        BiquadPair groups[kGroups];
-        for (int32_t k = 0; k < kGroups; ++k)
-            groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
-            BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
-                                     kEarlyMix * static_cast<double>(s.early[kRight][i])};
+            // The output groups, left and right group k in the lanes of one pair.
+            BiquadPair groups[kGroups];
             for (int32_t k = 0; k < kGroups; ++k)
+                groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+            for (int32_t i = 0; i < c; ++i)
             {
-                const int32_t* left = kGroupUnitList[kLeft][k];
-                const int32_t* right = kGroupUnitList[kRight][k];
-                const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
-                                                 out(right[0]) + out(right[1]) + out(right[2])};
-                sum = groups[k].process(group) + sum;
+                const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
+                BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
+                                         kEarlyMix * static_cast<double>(s.early[kRight][i])};
+                for (int32_t k = 0; k < kGroups; ++k)
+                {
+                    const int32_t* left = kGroupUnitList[kLeft][k];
+                    const int32_t* right = kGroupUnitList[kRight][k];
+                    const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
+                                                     out(right[0]) + out(right[1]) + out(right[2])};
+                    sum = groups[k].process(group) + sum;
+                }
+                wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
+                wetR[start + i] = static_cast<float>(sum[1] * kWetScale);
             }
-            wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
-            wetR[start + i] = static_cast<float>(sum[1] * kWetScale);
-        }
-        for (int32_t k = 0; k < kGroups; ++k)
-            groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+            for (int32_t k = 0; k < kGroups; ++k)
+                groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
 
-        advanceTaps(c);
-    }
+            advanceTaps(c);
+        });
 }
 
 void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t pos)
@@ -464,17 +474,11 @@ void Plate::runUnits(int32_t c, int32_t pos, float loop)
         writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
     }
 
-    for (int32_t first = 0; first < kCombUnits; first += kLaneWidth)
-    {
-        Lanes y;
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            y[j] = damping[first + j].y;
-        dampFour(y, dampCoef, s.input.noise, c,
-                 {s.unitOut[first], s.unitOut[first + 1], s.unitOut[first + 2], s.unitOut[first + 3]},
-                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            damping[first + j].y = y[j];
-    }
+    Lanes y[kCombUnits / kLaneWidth];
+    const auto state = [&](int32_t u) -> float& { return damping[u].y; };
+    loadStates<kCombUnits>(y, state);
+    dampUnits<kCombUnits>(y, dampCoef, s.input.noise, c, s.unitOut, s.damped);
+    storeStates<kCombUnits>(y, state);
 
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
@@ -504,6 +508,7 @@ void Plate::advanceTaps(int32_t c)
 
 void Plate::clear(ReverbEngine& engine, StateClear when)
 {
+    prepared.forget();
     for (DampingLowpass& d : damping)
         d = DampingLowpass();
     switch (when)

@@ -60,6 +60,10 @@ struct Plate
     DampingLowpass damping[kCombUnits];
 
     void prepare(ReverbEngine& engine);
+    // The prepare's part that follows the internal rate: the fixed sizes and every tap.
+    void placeTaps(ReverbEngine& engine);
+    // What the prepare last computed from.
+    PreparedFrom prepared;
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
 

@@ -39,8 +39,9 @@ int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
     return limit;
 }
 
-void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
+bool CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit)
 {
+    bool alike = true;
     RingPool& pool = engine.pool;
     const int32_t ringPos = engine.ringPos;
     const double u = timeUnit;
@@ -49,7 +50,7 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
     {
         const CombAllpassLayout::Comb& comb = layout.combs[k];
         units[k].comb = pool.shortRing(kFirstCombRing + k);
-        units[k].combTap = placeTap(ringPos, u * comb.base * comb.factor * layout.combStretch);
+        units[k].combTap = placeTap(ringPos, u * comb.base * comb.factor * layout.combStretch, alike);
     }
 
     const float* const tone[2] = {pool.toneL(), pool.toneR()};
@@ -62,14 +63,14 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
                                  k < CombAllpassLayout::kNearTaps ? layout.earlyWeight[k] : 1.0};
         early.source[tap] = tone[layout.earlySource[tap]];
         const double length = jitteredLength(jitter, layout.earlyJitterWidth, row) * layout.earlyScale * u;
-        early.taps.place(tap, engine.inputPos, length);
+        early.taps.place(tap, engine.inputPos, length, alike);
     }
 
     const double allpassUnit = static_cast<float>(u * 3.9);
     for (int32_t k = 0; k < kUnits; ++k)
     {
         units[k].allpassRing = pool.shortRing(kFirstAllpassRing + k);
-        units[k].allpassTap = placeTap(ringPos, allpassUnit * layout.combs[k].allpass);
+        units[k].allpassTap = placeTap(ringPos, allpassUnit * layout.combs[k].allpass, alike);
     }
 
     const double v = static_cast<float>(engine.internalRate * 1.2 / 1000.0);
@@ -78,7 +79,7 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
         {
             diffusers[channel].ring[stage] =
                 pool.shortRing(kFirstDiffuserRing + channel * EarlyJoinDiffuser::kStages + stage);
-            diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage]);
+            diffusers[channel].taps.place(stage, ringPos, v * layout.diffuserLengths[channel][stage], alike);
         }
 
     // Every ring a chunk writes must lie a chunk ahead of its taps; the
@@ -97,15 +98,20 @@ void CombAllpassNetwork::placeTaps(ReverbEngine& engine, const CombAllpassLayout
     for (const EarlyJoinDiffuser& diffuser : diffusers)
         for (int32_t stage = 0; stage < EarlyJoinDiffuser::kStages; ++stage)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuser.taps.distance(stage, ringPos)));
+    return alike;
+}
+
+int32_t CombAllpassNetwork::ringTapDistance(int32_t ringPos) const
+{
+    return (ringPos - units[0].allpassTap) & kShortRingMask;
 }
 
 void CombAllpassNetwork::run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
                              const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        runScalar(engine, layout, inL, inR, wetL, wetR, m);
-    else
-        runChunked(engine, layout, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { runScalar(engine, layout, inL, inR, wetL, wetR, m); },
+        [&] { runChunked(engine, layout, inL, inR, wetL, wetR, m); });
 }
 
 void CombAllpassNetwork::runScalar(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL,
@@ -169,9 +175,11 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
         writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
         writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
 
-        runUnits(layout, c, ringPos, offsetPos);
-        runOutput(0, layout, c, ringPos, wetL + start);
-        runOutput(1, layout, c, ringPos, wetR + start);
+        withChunkLength(c, [&](auto length) {
+            runUnits(layout, length, ringPos, offsetPos);
+            runOutput(0, layout, length, ringPos, wetL + start);
+            runOutput(1, layout, length, ringPos, wetR + start);
+        });
 
         for (CombAllpassUnit& unit : units)
         {
@@ -186,8 +194,10 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
     }
 }
 
-void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos)
+template <typename Length>
+void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length, int32_t ringPos, int32_t offsetPos)
 {
+    const int32_t c = length;
     Scratch& s = scratch;
     // The inverting allpass of every unit over the chunk.
     for (int32_t k = 0; k < kUnits; ++k)
@@ -207,17 +217,11 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, in
     }
 
     // The dampings, four units to a lane.
-    for (int32_t first = 0; first < kUnits; first += kLaneWidth)
-    {
-        Lanes y;
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            y[j] = units[first + j].damping.y;
-        dampFour(y, dampCoef, s.input.noise, c,
-                 {s.combOut[first], s.combOut[first + 1], s.combOut[first + 2], s.combOut[first + 3]},
-                 {s.damped[first], s.damped[first + 1], s.damped[first + 2], s.damped[first + 3]});
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-            units[first + j].damping.y = y[j];
-    }
+    Lanes y[kUnits / kLaneWidth];
+    const auto state = [&](int32_t k) -> float& { return units[k].damping.y; };
+    loadStates<kUnits>(y, state);
+    dampUnits<kUnits>(y, dampCoef, s.input.noise, c, s.combOut, s.damped);
+    storeStates<kUnits>(y, state);
 
     for (int32_t k = 0; k < kUnits; ++k)
     {
@@ -229,15 +233,22 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, int32_t c, in
     }
 }
 
-void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos,
+template <typename Length>
+void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& layout, Length length, int32_t ringPos,
                                    float* wet)
 {
+    const int32_t c = length;
     Scratch& s = scratch;
     const uint8_t* summed = layout.summed[channel];
     std::copy_n(s.damped[summed[0]], c, s.signal);
     for (int32_t j = 1; j < kPerChannel; ++j)
+    {
+        // The row in a local: read through the byte table inside the loop,
+        // every store would seem to change it and the sum stay scalar.
+        const float* const row = s.damped[summed[j]];
         for (int32_t i = 0; i < c; ++i)
-            s.signal[i] += s.damped[summed[j]][i];
+            s.signal[i] += row[i];
+    }
 
     // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
     const int32_t first = channel * kPerChannel;

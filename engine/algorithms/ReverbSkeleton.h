@@ -76,6 +76,13 @@ struct TapSet
         else
             at[i] = placeLongTap(writePos, length);
     }
+    // The same, clearing `alike` unless the tap keeps its distance at every
+    // write position (placesAlike).
+    void place(int32_t i, int32_t writePos, double length, bool& alike)
+    {
+        alike = alike && placesAlike(length, Mask + 1);
+        place(i, writePos, length);
+    }
     int32_t distance(int32_t i, int32_t writePos) const { return (writePos - at[i]) & Mask; }
     void advance()
     {
@@ -148,16 +155,11 @@ struct DampedLoopChunk
             readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
             loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
         }
-        for (int32_t first = 0; first < N; first += kLaneWidth)
-        {
-            Lanes y;
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                y[j] = loops[first + j].damping.y;
-            dampFour(y, dampCoef, noise, c, {read[first], read[first + 1], read[first + 2], read[first + 3]},
-                     {damped[first], damped[first + 1], damped[first + 2], damped[first + 3]});
-            for (int32_t j = 0; j < kLaneWidth; ++j)
-                loops[first + j].damping.y = y[j];
-        }
+        Lanes y[N / kLaneWidth];
+        const auto state = [&](int32_t k) -> float& { return loops[k].damping.y; };
+        loadStates<N>(y, state);
+        dampUnits<N>(y, dampCoef, noise, c, read, damped);
+        storeStates<N>(y, state);
     }
 };
 
@@ -307,8 +309,12 @@ struct CombAllpassNetwork
     EarlyJoinDiffuser diffusers[2];
 
     // Takes the rings from the pool and places every tap relative to the
-    // engine's current positions; the prepare's part after its gains.
-    void placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // engine's current positions; the prepare's part after its gains. True
+    // when every tap keeps its distance at every position (placesAlike).
+    bool placeTaps(ReverbEngine& engine, const CombAllpassLayout& layout, float timeUnit);
+    // The distance behind ringPos of the tap a prepare's LayoutStamp watches
+    // (the early taps' first watches inputPos).
+    int32_t ringTapDistance(int32_t ringPos) const;
     // The kernel on the engine's kernel path.
     void run(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR, float* wetL,
              float* wetR, int32_t m);
@@ -319,8 +325,11 @@ private:
                    float* wetL, float* wetR, int32_t m);
     void runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
                     float* wetL, float* wetR, int32_t m);
-    void runUnits(const CombAllpassLayout& layout, int32_t c, int32_t ringPos, int32_t offsetPos);
-    void runOutput(int32_t channel, const CombAllpassLayout& layout, int32_t c, int32_t ringPos, float* wet);
+    // Length: int32_t, or FullChunk for a chunk of kMaxChunk samples.
+    template <typename Length>
+    void runUnits(const CombAllpassLayout& layout, Length c, int32_t ringPos, int32_t offsetPos);
+    template <typename Length>
+    void runOutput(int32_t channel, const CombAllpassLayout& layout, Length c, int32_t ringPos, float* wet);
 
     // Longest chunk the placed taps allow (placeTaps).
     int32_t chunkLimit = 1;

@@ -64,14 +64,24 @@ void Room::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, combTaps[kA].distance(0, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.decay.moved(engine.decay))
+        combGain = static_cast<float>(
+            engine.pow(engine.pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Room::placeTaps(ReverbEngine& engine)
+{
     sizeFactor = static_cast<float>(engine.pow(4.0, 0.445) * 0.5);
     // c * 44100 * 0.001 formed in double, like every other time unit.
     msUnit = static_cast<float>(static_cast<double>(sizeFactor) * kReferenceRate * 0.001);
-    combGain = static_cast<float>(
-        engine.pow(engine.pow(1.0195, std::sqrt(static_cast<double>(engine.decay))) / 1.0205, sizeFactor * 32));
-    apGain = scaleInDouble(engine.diffusion, kDiffusionScale);
-    dampCoef = dampingCoefficient(engine.highDamp);
 
+    bool alike = true;
     const int32_t pos = engine.ringPos;
     const float u = msUnit;
     const double lengthsA[2] = {u * kCombMsEven, static_cast<double>(u * kCombMsOdd) * kCombOddStretch};
@@ -82,18 +92,18 @@ void Room::prepare(ReverbEngine& engine)
         const double step = kQuarterToneLadder[kFirstStep + c];
         combs[kA][c] = engine.pool.shortRing(c);
         combs[kB][c] = engine.pool.shortRing(kCombs + c);
-        combTaps[kA].place(c, pos, lengthsA[c & 1] * step);
-        combTaps[kB].place(c, pos, lengthsB[c & 1] * step);
+        combTaps[kA].place(c, pos, lengthsA[c & 1] * step, alike);
+        combTaps[kB].place(c, pos, lengthsB[c & 1] * step, alike);
     }
     double diffuserLengths[2][LatticeDiffuser::kStages];
     for (int32_t ch = 0; ch < 2; ++ch)
     {
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms);
+            earlyTaps[ch].place(t, pos, static_cast<double>(u) * kEarly[ch][t].spread * kEarly[ch][t].ms, alike);
         for (int32_t s = 0; s < LatticeDiffuser::kStages; ++s)
             diffuserLengths[ch][s] = static_cast<double>(u) * kDiffuserMs[ch][s] * kDiffuserSpread;
     }
-    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos);
+    attachLatticeDiffusers(diffusers, engine.pool, kFirstDiffuserRing, diffuserLengths, pos, alike);
 
     // Comb and diffuser taps are read before the chunk's writes, the early
     // taps after the combs'.
@@ -104,14 +114,14 @@ void Room::prepare(ReverbEngine& engine)
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t t = 0; t < kEarlyTaps; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
+    prepared.layout.placed(engine, combTaps[kA].distance(0, pos), 0, alike);
 }
 
 void Room::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Room::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
@@ -164,86 +174,86 @@ void Room::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
     // The positions and taps advance at the start of each sample: a chunk's
     // first sample writes one past ringPos and reads one past every tap.
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = (engine.ringPos + 1) & kShortRingMask;
-        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::Before);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = (engine.ringPos + 1) & kShortRingMask;
+            engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::Before);
 
-        for (int32_t b = 0; b < kBanks; ++b)
-        {
-            // Each comb's taps straight from its ring unless they wrap
-            // inside the chunk; the damped values into the scratch.
-            const float* read[kCombs];
-            float* damped[kCombs];
-            for (int32_t k = 0; k < kCombs; ++k)
+            for (int32_t b = 0; b < kBanks; ++b)
             {
-                const int32_t from = (combTaps[b].at[k] + 1) & kShortRingMask;
-                damped[k] = s.comb[b * kCombs + k];
-                read[k] = combs[b][k] + from;
-                if (from + c > kShortRingSize)
+                // Each comb's taps straight from its ring unless they wrap
+                // inside the chunk; the damped values into the scratch.
+                const float* read[kCombs];
+                float* damped[kCombs];
+                for (int32_t k = 0; k < kCombs; ++k)
                 {
-                    readRing(combs[b][k], from, kShortRingMask, c, damped[k]);
-                    read[k] = damped[k];
+                    const int32_t from = (combTaps[b].at[k] + 1) & kShortRingMask;
+                    damped[k] = s.comb[b * kCombs + k];
+                    read[k] = combs[b][k] + from;
+                    if (from + c > kShortRingSize)
+                    {
+                        readRing(combs[b][k], from, kShortRingMask, c, damped[k]);
+                        read[k] = damped[k];
+                    }
+                }
+                // The dampings, four combs to a lane.
+                Lanes y[kCombs / kLaneWidth];
+                Lanes coef[kCombs / kLaneWidth];
+                const auto state = [&](int32_t k) -> float& { return damping[b][k].y; };
+                loadStates<kCombs>(y, state);
+                for (Lanes& d : coef)
+                    d = splat(dampCoef);
+                dampUnitRows<kCombs>(
+                    y, coef, noise, c, [&](int32_t k) { return read[k]; }, [&](int32_t k) { return damped[k]; });
+                storeStates<kCombs>(y, state);
+
+                for (int32_t k = 0; k < kCombs; ++k)
+                {
+                    const float* const fed = damped[k];
+                    const float* const tone = s.input.tone[kBankAInput[k] ^ b];
+                    const auto feed = [&](float* to) {
+                        for (int32_t i = 0; i < c; ++i)
+                            to[i] = gain * fed[i] + tone[i];
+                    };
+                    if (pos + c <= kShortRingSize)
+                        feed(combs[b][k] + pos);
+                    else
+                    {
+                        feed(damped[k]);
+                        writeRing(combs[b][k], pos, kShortRingMask, c, damped[k]);
+                    }
                 }
             }
-            // The dampings, four combs to a lane.
-            constexpr int32_t kLanes = kCombs / kLaneWidth;
-            Lanes y[kLanes];
-            Lanes coef[kLanes];
-            for (int32_t k = 0; k < kCombs; ++k)
-                y[k / kLaneWidth][k % kLaneWidth] = damping[b][k].y;
-            for (Lanes& d : coef)
-                d = splat(dampCoef);
-            dampLanes<kLanes>(y, coef, noise, c, read, damped);
-            for (int32_t k = 0; k < kCombs; ++k)
-                damping[b][k].y = y[k / kLaneWidth][k % kLaneWidth];
 
-            for (int32_t k = 0; k < kCombs; ++k)
+            float* const wet[2] = {wetL + start, wetR + start};
+            for (int32_t ch = 0; ch < 2; ++ch)
             {
-                const float* const fed = damped[k];
-                const float* const tone = s.input.tone[kBankAInput[k] ^ b];
-                const auto feed = [&](float* to) {
-                    for (int32_t i = 0; i < c; ++i)
-                        to[i] = gain * fed[i] + tone[i];
-                };
-                if (pos + c <= kShortRingSize)
-                    feed(combs[b][k] + pos);
-                else
+                const float* sources[kEarlyTaps];
+                int32_t from[kEarlyTaps];
+                for (int32_t t = 0; t < kEarlyTaps; ++t)
                 {
-                    feed(damped[k]);
-                    writeRing(combs[b][k], pos, kShortRingMask, c, damped[k]);
+                    sources[t] = combs[kEarly[ch][t].bank][t];
+                    from[t] = (earlyTaps[ch].at[t] + 1) & kShortRingMask;
                 }
+                sumTaps(sources, from, kShortRingMask, c, s.sum);
+                float* const out = wet[ch];
+                for (int32_t i = 0; i < c; ++i)
+                    out[i] = scaleInDouble(s.sum[i], kEarlyScale);
+                diffusers[ch].processChunk(out, apGain, pos, c, 1);
             }
-        }
 
-        float* const wet[2] = {wetL + start, wetR + start};
-        for (int32_t ch = 0; ch < 2; ++ch)
-        {
-            const float* sources[kEarlyTaps];
-            int32_t from[kEarlyTaps];
-            for (int32_t t = 0; t < kEarlyTaps; ++t)
-            {
-                sources[t] = combs[kEarly[ch][t].bank][t];
-                from[t] = (earlyTaps[ch].at[t] + 1) & kShortRingMask;
-            }
-            sumTaps(sources, from, kShortRingMask, c, s.sum);
-            float* const out = wet[ch];
-            for (int32_t i = 0; i < c; ++i)
-                out[i] = scaleInDouble(s.sum[i], kEarlyScale);
-            diffusers[ch].processChunk(out, apGain, pos, c, 1);
-        }
-
-        for (ShortTaps<kCombs>& taps : combTaps)
-            for (int32_t& tap : taps.at)
-                tap = (tap + c) & kShortRingMask;
-        for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
-            for (int32_t& tap : taps.at)
-                tap = (tap + c) & kShortRingMask;
-    }
+            for (ShortTaps<kCombs>& taps : combTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kShortRingMask;
+            for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kShortRingMask;
+        });
 }
 
 void Room::clear(ReverbEngine&, StateClear)
 {
+    prepared.forget();
     for (auto& bank : damping)
         for (DampingLowpass& d : bank)
             d = DampingLowpass();

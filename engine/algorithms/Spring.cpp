@@ -77,16 +77,27 @@ void Spring::prepare(ReverbEngine& engine)
     if (!engine.beginPrepare())
         return;
 
+    if (!prepared.layout.current(engine, loops[0].taps.distance(kMain, engine.ringPos), 0))
+        placeTaps(engine);
+    if (prepared.diffusion.moved(engine.diffusion))
+        apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
+    if (prepared.decay.moved(engine.decay))
+        loopGain = static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
+    if (prepared.highDamp.moved(engine.highDamp))
+        dampCoef = dampingCoefficient(engine.highDamp);
+}
+
+void Spring::placeTaps(ReverbEngine& engine)
+{
     const double size = engine.pow(4.0, 0.5) * 0.5;
     timeUnit = static_cast<float>(size * 44100.0 * 0.001);
-    apGain = static_cast<float>(static_cast<double>(engine.diffusion) * 0.78);
-    loopGain = static_cast<float>(engine.pow(1.5, std::sqrt(static_cast<double>(engine.decay))) / 1.5 * 0.9999);
-    dampCoef = dampingCoefficient(engine.highDamp);
+    // The followers' coefficients follow the internal rate too.
     for (EnvelopeFollower* follower : {&levelFollowerL, &levelFollowerR})
     {
         follower->attack = static_cast<float>(engine.pole(kAttackHz));
         follower->release = static_cast<float>(engine.pole(kReleaseHz));
     }
+    bool alike = true;
     allpassUnit = static_cast<float>(static_cast<double>(timeUnit) * 2.31);
 
     const double u = timeUnit;
@@ -98,11 +109,11 @@ void Spring::prepare(ReverbEngine& engine)
         const LoopRow& row = kLoopTable[l];
         for (int32_t role = 0; role < kRoles; ++role)
             loop.ring[role] = engine.pool.shortRing(l * kRoles + role);
-        loop.taps.place(kMain, ringPos, u * row.ring);
-        loop.taps.place(kInputAllpass, ringPos, v * row.inputAllpass);
-        loop.taps.place(kTransferAllpass, ringPos, v * row.transferAllpass);
-        loop.taps.place(kInner, ringPos, u * row.ring);
-        loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass);
+        loop.taps.place(kMain, ringPos, u * row.ring, alike);
+        loop.taps.place(kInputAllpass, ringPos, v * row.inputAllpass, alike);
+        loop.taps.place(kTransferAllpass, ringPos, v * row.transferAllpass, alike);
+        loop.taps.place(kInner, ringPos, u * row.ring, alike);
+        loop.taps.place(kReturnAllpass, ringPos, v * row.returnAllpass, alike);
     }
 
     // Every ring is written at ringPos after its tap is read.
@@ -110,14 +121,14 @@ void Spring::prepare(ReverbEngine& engine)
     for (const Loop& loop : loops)
         for (int32_t role = 0; role < kRoles; ++role)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(loop.taps.distance(role, ringPos)));
+    prepared.layout.placed(engine, loops[0].taps.distance(kMain, ringPos), 0, alike);
 }
 
 void Spring::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
-    if (engine.kernelPath == KernelPath::Scalar)
-        kernelScalar(engine, inL, inR, wetL, wetR, m);
-    else
-        kernelChunked(engine, inL, inR, wetL, wetR, m);
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Spring::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -183,68 +194,68 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
     Scratch& s = scratch;
     const float g = apGain;
     for (int32_t start = 0; start < m; start += chunkLimit)
-    {
-        const int32_t c = std::min(chunkLimit, m - start);
-        const int32_t pos = engine.ringPos;
-        engine.runInputChunk(inL + start, inR + start, c, s.input);
-        for (int32_t l = 0; l < kLoops; ++l)
-        {
-            readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
-            readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
-        }
-        runFeedbackGains(c);
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            for (int32_t l = 0; l < kLoops; ++l)
+            {
+                readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
+                readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
+            }
+            runFeedbackGains(c);
 
-        for (int32_t l = 0; l < kLoops; ++l)
-        {
-            Loop& loop = loops[l];
-            const int32_t channel = l / kLoopsPerChannel;
-            float* const o = s.out[l];
-            // A local copy keeps the recursion in a register.
-            DampingLowpass damping = loop.damping;
-            for (int32_t i = 0; i < c; ++i)
-                o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
-            loop.damping = damping;
+            for (int32_t l = 0; l < kLoops; ++l)
+            {
+                Loop& loop = loops[l];
+                const int32_t channel = l / kLoopsPerChannel;
+                float* const o = s.out[l];
+                // A local copy keeps the recursion in a register.
+                DampingLowpass damping = loop.damping;
+                for (int32_t i = 0; i < c; ++i)
+                    o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
+                loop.damping = damping;
 
-            // Input allpass (inverting), then the transfer allpass into the inner ring.
-            readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
+                // Input allpass (inverting), then the transfer allpass into the inner ring.
+                readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = g * s.delayed[i] - o[i];
+                    s.written[i] = v;
+                    o[i] = s.delayed[i] - g * v;
+                }
+                writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
+                readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = o[i] + g * s.delayed[i];
+                    s.written[i] = v;
+                    s.signal[i] = s.delayed[i] - g * v;
+                }
+                writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
+                writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+
+                // The return allpass on the inner ring's tap feeds the main ring.
+                readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    const float v = s.inner[l][i] + g * s.delayed[i];
+                    s.written[i] = v;
+                    const float r = s.delayed[i] - g * v;
+                    s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
+                }
+                writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
+                writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                for (int32_t& tap : loop.taps.at)
+                    tap = (tap + c) & kShortRingMask;
+            }
+
             for (int32_t i = 0; i < c; ++i)
             {
-                const float v = g * s.delayed[i] - o[i];
-                s.written[i] = v;
-                o[i] = s.delayed[i] - g * v;
+                wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
+                wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
             }
-            writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
-            readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const float v = o[i] + g * s.delayed[i];
-                s.written[i] = v;
-                s.signal[i] = s.delayed[i] - g * v;
-            }
-            writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
-            writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
-
-            // The return allpass on the inner ring's tap feeds the main ring.
-            readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const float v = s.inner[l][i] + g * s.delayed[i];
-                s.written[i] = v;
-                const float r = s.delayed[i] - g * v;
-                s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
-            }
-            writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
-            writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
-            for (int32_t& tap : loop.taps.at)
-                tap = (tap + c) & kShortRingMask;
-        }
-
-        for (int32_t i = 0; i < c; ++i)
-        {
-            wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
-            wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
-        }
-    }
+        });
 }
 
 void Spring::runFeedbackGains(int32_t c)
@@ -270,6 +281,7 @@ void Spring::runFeedbackGains(int32_t c)
 
 void Spring::clear(ReverbEngine&, StateClear when)
 {
+    prepared.forget();
     for (Loop& loop : loops)
         loop.damping = DampingLowpass();
     if (when == StateClear::Resume)

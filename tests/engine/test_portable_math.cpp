@@ -110,6 +110,30 @@ TEST(PortableMath, PowIsExactWhereTheResultIsRepresentable)
     EXPECT_EQ(portable::pow(2.0, -1074.0), std::pow(2.0, -1074.0));
 }
 
+// pow answers from tables when it is sure of the rounding and from its series
+// otherwise: both roads must give the same bits, over the engine's arguments,
+// exact results and ties (27-bit squares), and the whole range.
+TEST(PortableMath, PowTheSameBitsByEitherRoad)
+{
+    Spread spread;
+    for (int i = 0; i < kSamples; ++i)
+    {
+        const double odd27 = std::floor(spread.next(0x1p26, 0x1p27)) * 2.0 + 1.0;
+        const double cases[][2] = {
+            {0.005, spread.next(0.0, 2.0)},
+            {spread.next(1.0, 8.0), spread.next(0.0, 1.0)},
+            {spread.next(0.9, 1.1), spread.next(0.0, 400.0)},
+            {spread.next(0.0, 1.0), static_cast<double>(i % 16 + 1)},
+            {odd27 * 0x1p-27, 2.0},
+            {std::floor(spread.next(1.0, 1000.0)), std::floor(spread.next(-20.0, 20.0))},
+            {std::exp(spread.next(-700.0, 700.0)), spread.next(-1.0, 1.0)},
+            {std::exp(spread.next(-20.0, 20.0)), spread.next(-30.0, 30.0)},
+        };
+        for (const auto& c : cases)
+            ASSERT_EQ(portable::pow(c[0], c[1]), portable::powBySeries(c[0], c[1])) << c[0] << " ^ " << c[1];
+    }
+}
+
 TEST(PortableMath, Log10WithinAnUlpAndExactAtPowersOfTen)
 {
     Spread spread;
