@@ -14,23 +14,6 @@ float diffusionGain(float diffusion, double a, double b)
     return static_cast<float>(static_cast<double>(diffusion) * a * b);
 }
 
-void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c, int32_t lead)
-{
-    int32_t from[kStages];
-    for (int32_t stage = 0; stage < kStages; ++stage)
-        from[stage] = (taps.at[stage] + lead) & kShortRingMask;
-    // Gains +g, -g, +g, -g.
-    const auto stage = [g](int32_t s, auto delayed, auto v, int32_t, auto& written) {
-        const float gain = (s & 1) ? -g : g;
-        const auto out = delayed - gain * v;
-        written = v + gain * out;
-        return out;
-    };
-    runRingChain(ring, from, writePos, kShortRingMask, c, x, stage);
-    for (int32_t& tap : taps.at)
-        tap = (tap + c) & kShortRingMask;
-}
-
 int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
 {
     int32_t limit = kMaxChunk;
