@@ -208,12 +208,21 @@ public:
     float preDelayInput(float n, float x) const { return powerOn ? (n + x) + n : n + 0.0f; }
     float toneLeft(float x) { return toneStageL.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
     float toneRight(float x) { return toneStageR.process(x, lpCoef, highGain, hpCoef, lowGain, noise.value); }
+    // When a kernel advances the positions: after each sample's work (with
+    // ringPos on 14 bits, or on 16 for the Ambience), or before it (Room).
+    enum class PositionStep
+    {
+        After,
+        AfterWide,
+        Before,
+    };
     // The chunked kernels' input path for c samples: noise, pre-delay and
     // tone stages as above, the positions advanced c times. First the noise
     // and the pre-delay line for the chunk, then both tone stages side by
     // side; the states live in locals meanwhile, since a store into a ring
     // might alias them and reloading them would hold every recursion up.
-    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk)
+    void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk,
+                       PositionStep step = PositionStep::After)
     {
         NoiseSource localNoise = noise;
         float* const ringL = pool.preDelayL();
@@ -223,18 +232,26 @@ public:
         ToneStagePair::Pair delayed[kMaxChunk];
         for (int32_t i = 0; i < c; ++i)
         {
+            if (step == PositionStep::Before)
+            {
+                ++in;
+                ++out;
+            }
             const float n = localNoise.next();
             chunk.noise[i] = n;
             ringL[in] = preDelayInput(n, inL[i]);
             ringR[in] = preDelayInput(n, inR[i]);
             delayed[i] = ToneStagePair::Pair{ringL[out], ringR[out]};
-            ++in;
-            ++out;
+            if (step != PositionStep::Before)
+            {
+                ++in;
+                ++out;
+            }
         }
         noise = localNoise;
         inputPos = in;
         preDelayPos = out;
-        ringPos = (ringPos + c) & kShortRingMask;
+        ringPos = (ringPos + c) & (step == PositionStep::AfterWide ? kLongRingMask : kShortRingMask);
 
         ToneStagePair tone;
         tone.load(toneStageL, toneStageR);

@@ -3,6 +3,7 @@
 
 #include "ReverbEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -71,9 +72,11 @@ constexpr double kSizeSpread = 5.0; // the smoothing exponent is the size factor
 
 // Pool layout: X and Y on the first two long blocks, the 36 allpass rings on
 // the first short rings, three per group.
-float* allpassRing(ReverbEngine& engine, int32_t group, int32_t stage)
+void takeAllpassRings(ReverbEngine& engine, float* (&rings)[Ambience::kGroups][Ambience::kStages])
 {
-    return engine.pool.shortRing(group * Ambience::kStages + stage);
+    for (int32_t group = 0; group < Ambience::kGroups; ++group)
+        for (int32_t stage = 0; stage < Ambience::kStages; ++stage)
+            rings[group][stage] = engine.pool.shortRing(group * Ambience::kStages + stage);
 }
 
 float mix(const MixTerm (&terms)[Ambience::kWeights], const float* weights, const float* groupOut)
@@ -127,16 +130,33 @@ void Ambience::placeTaps(ReverbEngine& engine)
         for (int32_t s = 0; s < kStages; ++s)
             allpassTaps[g].place(s, engine.ringPos, ((bases[s] * kChains[g].factor) * 0.1) * allpassScale, alike);
     }
+    // The group taps read the tone rings after the chunk's writes, the
+    // allpass taps their rings before.
+    chunkLimit = kMaxChunk;
+    for (int32_t g = 0; g < kGroups; ++g)
+    {
+        for (int32_t t = 0; t < kGroupTaps; ++t)
+            chunkLimit = std::min(chunkLimit,
+                                  chunkLimitAfterWrites(groupTaps[g].distance(t, engine.ringPos), kLongRingSize));
+        for (int32_t s = 0; s < kStages; ++s)
+            chunkLimit = std::min(chunkLimit, chunkLimitFor(allpassTaps[g].distance(s, engine.ringPos)));
+    }
     prepared.layout.placed(engine, groupTaps[0].distance(0, engine.ringPos), 0, alike);
 }
 
 void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
 {
+    runOnKernelPath(
+        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
+        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
+}
+
+void Ambience::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                            int32_t m)
+{
     float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
     float* rings[kGroups][kStages];
-    for (int32_t g = 0; g < kGroups; ++g)
-        for (int32_t s = 0; s < kStages; ++s)
-            rings[g][s] = allpassRing(engine, g, s);
+    takeAllpassRings(engine, rings);
     const float g = apGain;
 
     for (int32_t i = 0; i < m; ++i)
@@ -179,6 +199,82 @@ void Ambience::kernel(ReverbEngine& engine, const float* inL, const float* inR, 
         for (ShortTaps<kStages>& taps : allpassTaps)
             taps.advance();
     }
+}
+
+void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                             int32_t m)
+{
+    float* const tone[2] = {engine.pool.longBlock(0), engine.pool.longBlock(1)};
+    float* rings[kGroups][kStages];
+    takeAllpassRings(engine, rings);
+    Scratch& s = scratch;
+    const float g = apGain;
+    const float* const noise = s.input.noise;
+    for (int32_t start = 0; start < m; start += chunkLimit)
+        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
+            const int32_t c = length;
+            const int32_t pos = engine.ringPos;
+            const int32_t shortPos = pos & kShortRingMask;
+            engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
+            writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
+            writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
+
+            for (int32_t k = 0; k < kGroups; ++k)
+            {
+                const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
+                                                          tone[kTapTable[k][2].side]};
+                sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
+            }
+
+            // The smoothers, four groups to a lane.
+            Lanes y[kGroups / kLaneWidth];
+            Lanes coef[kGroups / kLaneWidth];
+            const auto state = [&](int32_t k) -> float& { return smoothed[k]; };
+            loadStates<kGroups>(y, state);
+            loadStates<kGroups>(coef, [&](int32_t k) { return smoothing[k % kWeights]; });
+            const auto row = [&](int32_t k) { return s.group[k]; };
+            dampUnitRows<kGroups>(y, coef, noise, c, row, row);
+            storeStates<kGroups>(y, state);
+
+            // Each group's allpass chain: out = delayed - g v + noise, the ring
+            // taking v + g out.
+            for (int32_t k = 0; k < kGroups; ++k)
+                runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
+                             [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
+                                 const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
+                                 written = v + g * out;
+                                 return out;
+                             });
+
+            float* const wet[2] = {wetL + start, wetR + start};
+            const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
+            for (int32_t channel = 0; channel < 2; ++channel)
+            {
+                const MixTerm* const terms = mixes[channel];
+                float w[kWeights];
+                const float* rows[kWeights];
+                for (int32_t t = 0; t < kWeights; ++t)
+                {
+                    w[t] = weights[terms[t].weight];
+                    rows[t] = s.group[terms[t].group];
+                }
+                float* const out = wet[channel];
+                for (int32_t i = 0; i < c; ++i)
+                {
+                    float sum = w[0] * rows[0][i];
+                    for (int32_t t = 1; t < kWeights; ++t)
+                        sum = sum + w[t] * rows[t][i];
+                    out[i] = scaleInDouble(sum, kWetScale);
+                }
+            }
+
+            for (LongTaps<kGroupTaps>& taps : groupTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kLongRingMask;
+            for (ShortTaps<kStages>& taps : allpassTaps)
+                for (int32_t& tap : taps.at)
+                    tap = (tap + c) & kShortRingMask;
+        });
 }
 
 void Ambience::clear(ReverbEngine&, StateClear)

@@ -38,4 +38,19 @@ struct Ambience
     void placeTaps(ReverbEngine& engine);
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays: per group, its tap sum, then the
+    // smoothed value, then the allpass chain's output.
+    struct Scratch
+    {
+        InputChunk input;
+        alignas(16) float group[kGroups][kMaxChunk];
+    } scratch;
 };

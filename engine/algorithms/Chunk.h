@@ -119,6 +119,58 @@ inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const 
         ring[(from + i) & mask] = in[i];
 }
 
+// sum[i] = sum[i] + ring[from + i] for c samples, across the wrap: one more
+// tap of a per-sample sum.
+inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* sum)
+{
+    if (from + c <= mask + 1)
+    {
+        for (int32_t i = 0; i < c; ++i)
+            sum[i] = sum[i] + ring[from + i];
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        sum[i] = sum[i] + ring[(from + i) & mask];
+}
+
+// sum[i] = rings[0][from[0] + i] + rings[1][from[1] + i] + ..., left to
+// right in single precision, for c samples: a sum of N taps per sample, in
+// one pass unless a tap wraps inside the chunk.
+template <int32_t N>
+inline void sumTaps(const float* const (&rings)[N], const int32_t (&from)[N], int32_t mask, int32_t c, float* sum)
+{
+    bool wraps = false;
+    for (const int32_t at : from)
+        wraps = wraps || at + c > mask + 1;
+    if (wraps)
+    {
+        readRing(rings[0], from[0], mask, c, sum);
+        for (int32_t t = 1; t < N; ++t)
+            addRing(rings[t], from[t], mask, c, sum);
+        return;
+    }
+    // Lanes spelled out: with many taps the compiler would not check them
+    // all for overlap with the sum and would stay scalar.
+    const float* taps[N];
+    for (int32_t t = 0; t < N; ++t)
+        taps[t] = rings[t] + from[t];
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = loadLanes(taps[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = x + loadLanes(taps[t] + i);
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
+    {
+        float x = taps[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = x + taps[t][i];
+        sum[i] = x;
+    }
+}
+
 // sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
 // right in single precision: a bank's output sum, per sample.
 inline void sumRows(const float (*rows)[kMaxChunk], int32_t count, int32_t c, float* sum)
@@ -178,26 +230,88 @@ struct InputChunk
     float tone[2][kMaxChunk];
 };
 
+// Four samples or one, as T is Lanes or float.
+template <typename T>
+inline T loadAs(const float* from)
+{
+    if constexpr (std::is_same_v<T, Lanes>)
+        return loadLanes(from);
+    else
+        return *from;
+}
+
+// A chain of N allpass-like stages over a chunk of c samples, in place on
+// x: stage s reads its ring at from[s] + i before writing it at writePos + i.
+// stage(s, delayed, x, i, written) returns the stage's output for sample i
+// and sets the value its ring takes; it is called with Lanes of four samples
+// or with single samples, doing the same operations on each. Unless a ring
+// wraps inside the chunk the stages run together on four samples at a time,
+// straight on the rings.
+template <int32_t N, typename Stage>
+inline void runRingChain(float* const (&rings)[N], const int32_t (&from)[N], int32_t writePos, int32_t mask,
+                         int32_t c, float* x, Stage stage)
+{
+    bool wraps = writePos + c > mask + 1;
+    for (const int32_t at : from)
+        wraps = wraps || at + c > mask + 1;
+    if (wraps)
+    {
+        float delayed[kMaxChunk];
+        float written[kMaxChunk];
+        for (int32_t s = 0; s < N; ++s)
+        {
+            readRing(rings[s], from[s], mask, c, delayed);
+            for (int32_t i = 0; i < c; ++i)
+                x[i] = stage(s, delayed[i], x[i], i, written[i]);
+            writeRing(rings[s], writePos, mask, c, written);
+        }
+        return;
+    }
+
+    const float* reads[N];
+    float* writes[N];
+    for (int32_t s = 0; s < N; ++s)
+    {
+        reads[s] = rings[s] + from[s];
+        writes[s] = rings[s] + writePos;
+    }
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes v = loadLanes(x + i);
+        for (int32_t s = 0; s < N; ++s)
+        {
+            Lanes written;
+            v = stage(s, loadLanes(reads[s] + i), v, i, written);
+            storeLanes(writes[s] + i, written);
+        }
+        storeLanes(x + i, v);
+    }
+    for (; i < c; ++i)
+        for (int32_t s = 0; s < N; ++s)
+            x[i] = stage(s, reads[s][i], x[i], i, writes[s][i]);
+}
+
 // The damping low-pass y = (x - y) d + noise + y of N units over a chunk:
-// in[u][i] to out[u][i] (out may be in), y[g] holding the states of units
-// 4g..4g+3. Each recursion waits on its previous sample, so the groups of a
-// batch step together sample by sample and their waits overlap. Whole
-// blocks of four samples enter and leave the lanes by transposes, the rest
-// one sample at a time.
-template <int32_t N>
-inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* noise, int32_t c,
-                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk])
+// in(u)[i] to out(u)[i] (out may be in), y[g] holding the states of units
+// 4g..4g+3 and d[g] their coefficients. Each recursion waits on its previous
+// sample, so the groups of a batch step together sample by sample and their
+// waits overlap. Whole blocks of four samples enter and leave the lanes by
+// transposes, the rest one sample at a time.
+template <int32_t N, typename In, typename Out>
+inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneWidth], const float* noise,
+                         int32_t c, In&& in, Out&& out)
 {
     static_assert(N % kLaneWidth == 0);
     constexpr int32_t kGroups = N / kLaneWidth;
     constexpr int32_t kBatch = kGroups < 6 ? kGroups : 6;
     static_assert(kGroups % kBatch == 0);
-    const Lanes d = splat(dampCoef);
     for (int32_t first = 0; first < kGroups; first += kBatch)
     {
         Lanes* const state = y + first;
-        const float(*const rowsIn)[kMaxChunk] = in + first * kLaneWidth;
-        float(*const rowsOut)[kMaxChunk] = out + first * kLaneWidth;
+        const Lanes* const coef = d + first;
+        const auto rowIn = [&](int32_t g, int32_t u) -> const float* { return in((first + g) * kLaneWidth + u); };
+        const auto rowOut = [&](int32_t g, int32_t u) -> float* { return out((first + g) * kLaneWidth + u); };
         int32_t i = 0;
         for (; i + kLaneWidth <= c; i += kLaneWidth)
         {
@@ -205,7 +319,7 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
             for (int32_t g = 0; g < kBatch; ++g)
             {
                 for (int32_t u = 0; u < kLaneWidth; ++u)
-                    block[g][u] = loadLanes(rowsIn[g * kLaneWidth + u] + i);
+                    block[g][u] = loadLanes(rowIn(g, u) + i);
                 transposeLanes(block[g]);
             }
             for (int32_t j = 0; j < kLaneWidth; ++j)
@@ -213,7 +327,7 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
                 const Lanes n = splat(noise[i + j]);
                 for (int32_t g = 0; g < kBatch; ++g)
                 {
-                    state[g] = (block[g][j] - state[g]) * d + n + state[g];
+                    state[g] = (block[g][j] - state[g]) * coef[g] + n + state[g];
                     block[g][j] = state[g];
                 }
             }
@@ -221,7 +335,7 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
             {
                 transposeLanes(block[g]);
                 for (int32_t u = 0; u < kLaneWidth; ++u)
-                    storeLanes(rowsOut[g * kLaneWidth + u] + i, block[g][u]);
+                    storeLanes(rowOut(g, u) + i, block[g][u]);
             }
         }
         for (; i < c; ++i)
@@ -229,14 +343,25 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
             const Lanes n = splat(noise[i]);
             for (int32_t g = 0; g < kBatch; ++g)
             {
-                const float(*const rows)[kMaxChunk] = rowsIn + g * kLaneWidth;
-                const Lanes x{rows[0][i], rows[1][i], rows[2][i], rows[3][i]};
-                state[g] = (x - state[g]) * d + n + state[g];
+                const Lanes x{rowIn(g, 0)[i], rowIn(g, 1)[i], rowIn(g, 2)[i], rowIn(g, 3)[i]};
+                state[g] = (x - state[g]) * coef[g] + n + state[g];
                 for (int32_t u = 0; u < kLaneWidth; ++u)
-                    rowsOut[g * kLaneWidth + u][i] = state[g][u];
+                    rowOut(g, u)[i] = state[g][u];
             }
         }
     }
+}
+
+// The same with one coefficient for every unit and the rows in arrays.
+template <int32_t N>
+inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* noise, int32_t c,
+                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk])
+{
+    Lanes d[N / kLaneWidth];
+    for (Lanes& g : d)
+        g = splat(dampCoef);
+    dampUnitRows<N>(
+        y, d, noise, c, [in](int32_t u) { return in[u]; }, [out](int32_t u) { return out[u]; });
 }
 
 // Unit states into the lanes of dampUnits and back; state(u) is unit u's.

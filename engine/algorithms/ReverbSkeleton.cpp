@@ -14,25 +14,6 @@ float diffusionGain(float diffusion, double a, double b)
     return static_cast<float>(static_cast<double>(diffusion) * a * b);
 }
 
-void LatticeDiffuser::processChunk(float* x, float g, int32_t writePos, int32_t c)
-{
-    float delayed[kMaxChunk];
-    float written[kMaxChunk];
-    for (int32_t stage = 0; stage < kStages; ++stage)
-    {
-        const float gain = (stage & 1) ? -g : g;
-        readRing(ring[stage], taps.at[stage], kShortRingMask, c, delayed);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const float out = delayed[i] - gain * x[i];
-            written[i] = x[i] + gain * out;
-            x[i] = out;
-        }
-        writeRing(ring[stage], writePos, kShortRingMask, c, written);
-        taps.at[stage] = (taps.at[stage] + c) & kShortRingMask;
-    }
-}
-
 int32_t LatticeDiffuser::chunkLimit(int32_t writePos) const
 {
     int32_t limit = kMaxChunk;

@@ -227,8 +227,25 @@ struct LatticeDiffuser
     void advance() { taps.advance(); }
 
     // The chunked form: x holds c samples in and leaves with the output;
-    // the taps advance by c.
-    void processChunk(float* x, float g, int32_t writePos, int32_t c);
+    // the taps advance by c. The first sample reads `lead` samples past the
+    // taps (1 where the positions advance at the start of a sample). Inline,
+    // so that the wide builds of the kernels that call it take it along.
+    void processChunk(float* x, float g, int32_t writePos, int32_t c, int32_t lead = 0)
+    {
+        int32_t from[kStages];
+        for (int32_t stage = 0; stage < kStages; ++stage)
+            from[stage] = (taps.at[stage] + lead) & kShortRingMask;
+        // Gains +g, -g, +g, -g.
+        const auto stage = [g](int32_t s, auto delayed, auto v, int32_t, auto& written) {
+            const float gain = (s & 1) ? -g : g;
+            const auto out = delayed - gain * v;
+            written = v + gain * out;
+            return out;
+        };
+        runRingChain(ring, from, writePos, kShortRingMask, c, x, stage);
+        for (int32_t& tap : taps.at)
+            tap = (tap + c) & kShortRingMask;
+    }
     // Longest chunk these taps allow behind writePos.
     int32_t chunkLimit(int32_t writePos) const;
 };

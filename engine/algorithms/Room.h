@@ -39,4 +39,20 @@ struct Room
     PreparedFrom prepared;
     void kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void clear(ReverbEngine& engine, StateClear when);
+
+private:
+    void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
+    void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
+                       int32_t m);
+
+    // Longest chunk the placed taps allow (prepare).
+    int32_t chunkLimit = 1;
+    // The chunked kernel's working arrays: per comb (bank A, then B) its
+    // tap, then the damped value, then the ring's new sample.
+    struct Scratch
+    {
+        InputChunk input;
+        alignas(16) float comb[kBanks * kCombs][kMaxChunk];
+        float sum[kMaxChunk];
+    } scratch;
 };
