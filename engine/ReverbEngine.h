@@ -217,19 +217,28 @@ public:
         Before,
     };
     // The chunked kernels' input path for c samples: noise, pre-delay and
-    // tone stages as above, the positions advanced c times. First the noise
-    // and the pre-delay line for the chunk, then both tone stages side by
-    // side; the states live in locals meanwhile, since a store into a ring
-    // might alias them and reloading them would hold every recursion up.
+    // tone stages as above, the positions advanced c times.
     void runInputChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk,
                        PositionStep step = PositionStep::After)
+    {
+        runPreDelayChunk(inL, inR, c, chunk, step);
+        ToneChunk tone = beginTone();
+        for (int32_t i = 0; i < c; ++i)
+            tone.step(chunk, i);
+        endTone(tone);
+    }
+    // Its first part: each sample's noise and pre-delayed pair (chunk.noise,
+    // chunk.delayed), the positions advanced. The states live in locals
+    // meanwhile, since a store into a ring might alias them and reloading
+    // them would hold every recursion up.
+    void runPreDelayChunk(const float* inL, const float* inR, int32_t c, InputChunk& chunk,
+                          PositionStep step = PositionStep::After)
     {
         NoiseSource localNoise = noise;
         float* const ringL = pool.preDelayL();
         float* const ringR = pool.preDelayR();
         uint16_t in = inputPos;
         uint16_t out = preDelayPos;
-        ToneStagePair::Pair delayed[kMaxChunk];
         for (int32_t i = 0; i < c; ++i)
         {
             if (step == PositionStep::Before)
@@ -241,7 +250,7 @@ public:
             chunk.noise[i] = n;
             ringL[in] = preDelayInput(n, inL[i]);
             ringR[in] = preDelayInput(n, inR[i]);
-            delayed[i] = ToneStagePair::Pair{ringL[out], ringR[out]};
+            chunk.delayed[i] = ToneStagePair::Pair{ringL[out], ringR[out]};
             if (step != PositionStep::Before)
             {
                 ++in;
@@ -252,22 +261,16 @@ public:
         inputPos = in;
         preDelayPos = out;
         ringPos = (ringPos + c) & (step == PositionStep::AfterWide ? kLongRingMask : kShortRingMask);
-
-        ToneStagePair tone;
-        tone.load(toneStageL, toneStageR);
-        const float lp = lpCoef;
-        const float high = highGain;
-        const float hp = hpCoef;
-        const double hpPlusOne = static_cast<double>(hp) + 1.0;
-        const float low = lowGain;
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const ToneStagePair::Pair shaped = tone.process(delayed[i], lp, high, hp, hpPlusOne, low, chunk.noise[i]);
-            chunk.tone[0][i] = shaped[0];
-            chunk.tone[1][i] = shaped[1];
-        }
-        tone.store(toneStageL, toneStageR);
     }
+    // Its second part, both tone stages side by side: steps for the chunk
+    // between beginTone and endTone, which hands the states back.
+    ToneChunk beginTone() const
+    {
+        ToneChunk tone{{}, lpCoef, highGain, hpCoef, static_cast<double>(hpCoef) + 1.0, lowGain};
+        tone.pair.load(toneStageL, toneStageR);
+        return tone;
+    }
+    void endTone(const ToneChunk& tone) { tone.pair.store(toneStageL, toneStageR); }
     void advancePositions()
     {
         ringPos = (ringPos + 1) & kShortRingMask;

@@ -227,7 +227,30 @@ struct ToneStagePair
 struct InputChunk
 {
     float noise[kMaxChunk];
+    ToneStagePair::Pair delayed[kMaxChunk]; // the pre-delayed pair, left in lane 0
     float tone[2][kMaxChunk];
+};
+
+// Both tone stages over a chunk, a sample at a time: a kernel may step them
+// inside a per-sample loop of its own (a damping's), so that the two
+// recursions overlap instead of running one after the other.
+struct ToneChunk
+{
+    ToneStagePair pair;
+    float lpCoef;
+    float highGain;
+    float hpCoef;
+    double hpCoefPlusOne;
+    float lowGain;
+
+    // chunk.tone[.][i] from chunk.delayed[i] and chunk.noise[i].
+    void step(InputChunk& chunk, int32_t i)
+    {
+        const ToneStagePair::Pair shaped =
+            pair.process(chunk.delayed[i], lpCoef, highGain, hpCoef, hpCoefPlusOne, lowGain, chunk.noise[i]);
+        chunk.tone[0][i] = shaped[0];
+        chunk.tone[1][i] = shaped[1];
+    }
 };
 
 // Four samples or one, as T is Lanes or float.
@@ -292,15 +315,23 @@ inline void runRingChain(float* const (&rings)[N], const int32_t (&from)[N], int
             x[i] = stage(s, reads[s][i], x[i], i, writes[s][i]);
 }
 
+// What a damping pass runs beside its recursion when given nothing else:
+// alongside(i) is called once per sample, in order, before that sample's
+// steps (ToneChunk::step, say).
+struct NothingAlongside
+{
+    void operator()(int32_t) const {}
+};
+
 // The damping low-pass y = (x - y) d + noise + y of N units over a chunk:
 // in(u)[i] to out(u)[i] (out may be in), y[g] holding the states of units
 // 4g..4g+3 and d[g] their coefficients. Each recursion waits on its previous
 // sample, so the groups of a batch step together sample by sample and their
 // waits overlap. Whole blocks of four samples enter and leave the lanes by
 // transposes, the rest one sample at a time.
-template <int32_t N, typename In, typename Out>
+template <int32_t N, typename In, typename Out, typename Alongside = NothingAlongside>
 inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneWidth], const float* noise,
-                         int32_t c, In&& in, Out&& out)
+                         int32_t c, In&& in, Out&& out, Alongside&& alongside = {})
 {
     static_assert(N % kLaneWidth == 0);
     constexpr int32_t kGroups = N / kLaneWidth;
@@ -324,6 +355,8 @@ inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneW
             }
             for (int32_t j = 0; j < kLaneWidth; ++j)
             {
+                if (first == 0)
+                    alongside(i + j);
                 const Lanes n = splat(noise[i + j]);
                 for (int32_t g = 0; g < kBatch; ++g)
                 {
@@ -340,6 +373,8 @@ inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneW
         }
         for (; i < c; ++i)
         {
+            if (first == 0)
+                alongside(i);
             const Lanes n = splat(noise[i]);
             for (int32_t g = 0; g < kBatch; ++g)
             {
@@ -353,15 +388,15 @@ inline void dampUnitRows(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneW
 }
 
 // The same with one coefficient for every unit and the rows in arrays.
-template <int32_t N>
+template <int32_t N, typename Alongside = NothingAlongside>
 inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* noise, int32_t c,
-                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk])
+                      const float (*in)[kMaxChunk], float (*out)[kMaxChunk], Alongside&& alongside = {})
 {
     Lanes d[N / kLaneWidth];
     for (Lanes& g : d)
         g = splat(dampCoef);
     dampUnitRows<N>(
-        y, d, noise, c, [in](int32_t u) { return in[u]; }, [out](int32_t u) { return out[u]; });
+        y, d, noise, c, [in](int32_t u) { return in[u]; }, [out](int32_t u) { return out[u]; }, alongside);
 }
 
 // Unit states into the lanes of dampUnits and back; state(u) is unit u's.

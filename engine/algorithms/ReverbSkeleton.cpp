@@ -154,12 +154,15 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
         const int32_t ringPos = engine.ringPos;
         const int32_t inputPos = engine.inputPos;
         const int32_t offsetPos = early.taps.at[layout.offsetTap] & kShortRingMask;
-        engine.runInputChunk(inL + start, inR + start, c, scratch.input);
-        writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
-        writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
-
+        engine.runPreDelayChunk(inL + start, inR + start, c, scratch.input);
+        // The units' dampings read only earlier samples, so the tone stages
+        // step beside them; the early taps read the tone rings afterwards.
+        ToneChunk toneStages = engine.beginTone();
         withChunkLength(c, [&](auto length) {
-            runUnits(layout, length, ringPos, offsetPos);
+            runUnits(layout, length, ringPos, offsetPos, toneStages);
+            engine.endTone(toneStages);
+            writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
+            writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
             runOutput(0, layout, length, ringPos, wetL + start);
             runOutput(1, layout, length, ringPos, wetR + start);
         });
@@ -178,7 +181,8 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
 }
 
 template <typename Length>
-void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length, int32_t ringPos, int32_t offsetPos)
+void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length, int32_t ringPos, int32_t offsetPos,
+                                  ToneChunk& toneStages)
 {
     const int32_t c = length;
     Scratch& s = scratch;
@@ -203,7 +207,8 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
     Lanes y[kUnits / kLaneWidth];
     const auto state = [&](int32_t k) -> float& { return units[k].damping.y; };
     loadStates<kUnits>(y, state);
-    dampUnits<kUnits>(y, dampCoef, s.input.noise, c, s.combOut, s.damped);
+    dampUnits<kUnits>(y, dampCoef, s.input.noise, c, s.combOut, s.damped,
+                      [&](int32_t i) { toneStages.step(s.input, i); });
     storeStates<kUnits>(y, state);
 
     for (int32_t k = 0; k < kUnits; ++k)
