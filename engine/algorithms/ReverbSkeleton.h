@@ -137,28 +137,36 @@ struct DampedLoopRing
     void advance() { feedbackTap = advanceTap(feedbackTap); }
 };
 
-// A bank of N damped loop rings for the chunked kernels: reads each ring's
-// feedback tap for a chunk and runs the dampings four rings to a lane,
-// giving damped[ring][i] for sample i. The taps advance by the chunk.
+// A bank of N damped loop rings for the chunked kernels: runs the dampings
+// of each ring's feedback tap for a chunk four rings to a lane, reading the
+// rings in place, giving damped[ring][i] for sample i. alongside(i) runs
+// beside them, before sample i's steps (NothingAlongside). The taps advance
+// by the chunk.
 template <int32_t N>
 struct DampedLoopChunk
 {
     static_assert(N % kLaneWidth == 0);
-    alignas(16) float read[N][kMaxChunk];
     alignas(16) float damped[N][kMaxChunk];
 
-    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
+    template <typename Alongside = NothingAlongside>
+    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c, Alongside&& alongside = {})
     {
+        // A tap whose chunk wraps is copied into its row first.
+        const float* in[N];
         for (int32_t k = 0; k < N; ++k)
         {
             prefetchAhead(loops[k].ring, loops[k].feedbackTap, kShortRingMask);
-            readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
+            in[k] = ringSpan(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, damped[k]);
             loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
         }
         Lanes y[N / kLaneWidth];
+        Lanes d[N / kLaneWidth];
+        for (Lanes& g : d)
+            g = splat(dampCoef);
         const auto state = [&](int32_t k) -> float& { return loops[k].damping.y; };
         loadStates<N>(y, state);
-        dampUnits<N>(y, dampCoef, noise, c, read, damped);
+        dampUnitRows<N>(
+            y, d, noise, c, [&](int32_t k) { return in[k]; }, [&](int32_t k) { return damped[k]; }, alongside);
         storeStates<N>(y, state);
     }
 };
