@@ -225,7 +225,6 @@ void Hall::runDampings(const float* noise, int32_t c, ToneChunk& toneStages)
         const float* in[kRings];
         for (int32_t r = 0; r < kRings; ++r)
         {
-            prefetchAhead(loops[r], taps.at[r], kShortRingMask);
             in[r] = ringSpan(loops[r], taps.at[r], kShortRingMask, c, rows[r]);
         }
         Lanes y[kRings / kLaneWidth];
