@@ -231,11 +231,12 @@ void Hall::runDampings(const float* noise, int32_t c, ToneChunk& toneStages)
         Lanes d[kRings / kLaneWidth];
         for (Lanes& g : d)
             g = splat(dampCoef);
-        const auto state = [&](int32_t r) -> float& { return states[r]; };
-        loadStates<kRings>(y, state);
+        for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
+            y[g] = loadLanes(states + g * kLaneWidth);
         dampUnitRows<kRings>(
             y, d, noise, c, [&](int32_t r) { return in[r]; }, [&](int32_t r) { return rows[r]; }, alongside);
-        storeStates<kRings>(y, state);
+        for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
+            storeLanes(states + g * kLaneWidth, y[g]);
     };
     damp(feedbackDamped, feedbackTaps, s.feedback, [&](int32_t i) { toneStages.step(s.input, i); });
     damp(secondDamped, secondTaps, s.second, NothingAlongside{});
