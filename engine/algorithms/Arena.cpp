@@ -163,6 +163,7 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
@@ -173,7 +174,7 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
             // tone stages step beside them; the early taps read the tone
             // rings afterwards.
             ToneChunk toneStages = engine.beginTone();
-            s.loops.run(loops, dampCoef, s.input.noise, c, [&](int32_t i) { toneStages.step(s.input, i); });
+            s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
             engine.endTone(toneStages);
             writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
             writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);

@@ -194,6 +194,7 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
                               int32_t m)
 {
     Scratch& s = scratch;
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
@@ -202,7 +203,7 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
             // The dampings read only the rings' earlier samples, so the tone
             // stages step beside them; the writes take the tone afterwards.
             ToneChunk toneStages = engine.beginTone();
-            s.loops.run(loops, dampCoef, s.input.noise, c, [&](int32_t i) { toneStages.step(s.input, i); });
+            s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
             engine.endTone(toneStages);
 
             for (int32_t i = 0; i < c; ++i)

@@ -171,6 +171,7 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
                          int32_t m)
 {
     Scratch& s = scratch;
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
@@ -179,7 +180,7 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
             // The dampings read only earlier samples, so the tone stages step
             // beside them; the rings' writes take the tone afterwards.
             ToneChunk toneStages = engine.beginTone();
-            runDampings(s.input.noise, c, toneStages);
+            runDampings(s.input.noise, c, pairs, toneStages);
             engine.endTone(toneStages);
 
             for (int32_t r = 0; r < kRings; ++r)
@@ -216,7 +217,7 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
         });
 }
 
-void Hall::runDampings(const float* noise, int32_t c, ToneChunk& toneStages)
+void Hall::runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& toneStages)
 {
     Scratch& s = scratch;
     // The common damping lowpass, four rings to a lane, from the taps where
@@ -233,8 +234,9 @@ void Hall::runDampings(const float* noise, int32_t c, ToneChunk& toneStages)
             g = splat(dampCoef);
         for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
             y[g] = loadLanes(states + g * kLaneWidth);
-        dampUnitRows<kRings>(
-            y, d, noise, c, [&](int32_t r) { return in[r]; }, [&](int32_t r) { return rows[r]; }, alongside);
+        dampUnitsFor<kRings>(
+            pairs, y, d, noise, c, [&](int32_t r) { return in[r]; }, [&](int32_t r) { return rows[r]; },
+            alongside);
         for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
             storeLanes(states + g * kLaneWidth, y[g]);
     };

@@ -46,8 +46,8 @@ private:
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
     // Reads both damped taps of every loop ring for the chunk, stepping the
-    // tone stages beside them.
-    void runDampings(const float* noise, int32_t c, ToneChunk& toneStages);
+    // tone stages beside them; pairs as dampUnitsFor takes it.
+    void runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& toneStages);
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;

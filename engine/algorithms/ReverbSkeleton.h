@@ -140,8 +140,8 @@ struct DampedLoopRing
 // A bank of N damped loop rings for the chunked kernels: runs the dampings
 // of each ring's feedback tap for a chunk four rings to a lane, reading the
 // rings in place, giving damped[ring][i] for sample i. alongside(i) runs
-// beside them, before sample i's steps (NothingAlongside). The taps advance
-// by the chunk.
+// beside them, before sample i's steps (NothingAlongside); pairs is
+// dampUnitsFor's. The taps advance by the chunk.
 template <int32_t N>
 struct DampedLoopChunk
 {
@@ -149,7 +149,8 @@ struct DampedLoopChunk
     alignas(16) float damped[N][kMaxChunk];
 
     template <typename Alongside = NothingAlongside>
-    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c, Alongside&& alongside = {})
+    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c, bool pairs,
+             Alongside&& alongside = {})
     {
         // A tap whose chunk wraps is copied into its row first.
         const float* in[N];
@@ -165,8 +166,9 @@ struct DampedLoopChunk
             g = splat(dampCoef);
         const auto state = [&](int32_t k) -> float& { return loops[k].damping.y; };
         loadStates<N>(y, state);
-        dampUnitRows<N>(
-            y, d, noise, c, [&](int32_t k) { return in[k]; }, [&](int32_t k) { return damped[k]; }, alongside);
+        dampUnitsFor<N>(
+            pairs, y, d, noise, c, [&](int32_t k) { return in[k]; }, [&](int32_t k) { return damped[k]; },
+            alongside);
         storeStates<N>(y, state);
     }
 };
