@@ -198,8 +198,7 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
                     });
                 }
                 diffusers[channel].processChunk(sum, apGain, writePos, c);
-                for (int32_t i = 0; i < c; ++i)
-                    sum[i] = scaleInDouble(sum[i], kOutputScale);
+                scaleChunkInDouble(sum, c, kOutputScale);
             }
             for (int32_t& tap : early.taps.at)
                 tap = (tap + c) & kLongRingMask;

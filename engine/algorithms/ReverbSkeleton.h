@@ -35,6 +35,23 @@ inline float scaleInDouble(float x, double scale)
     return static_cast<float>(static_cast<double>(x) * scale);
 }
 
+// The same over c samples in place, four at a time: the loads then match
+// the four-lane stores of a pass before, where a wider load would wait for
+// both stores to reach the cache.
+inline void scaleChunkInDouble(float* x, int32_t c, double scale)
+{
+    using WideLanes = double __attribute__((vector_size(32)));
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        WideLanes wide = __builtin_convertvector(loadLanes(x + i), WideLanes);
+        wide *= scale;
+        storeLanes(x + i, __builtin_convertvector(wide, Lanes));
+    }
+    for (; i < c; ++i)
+        x[i] = scaleInDouble(x[i], scale);
+}
+
 // ---------------------------------------------------------------------------
 // Jittered lengths. A draw r of TapJitter becomes the spread (2r / 32767 - 1)
 // in -1..1; a length is spread * width * weight + base, in double, before the
