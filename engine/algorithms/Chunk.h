@@ -119,6 +119,29 @@ inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const 
         ring[(from + i) & mask] = in[i];
 }
 
+// The c samples of a ring from `from` in place, where they do not wrap;
+// otherwise copied into `spare`. Saves a pass through scratch memory.
+inline const float* ringSpan(const float* ring, int32_t from, int32_t mask, int32_t c, float* spare)
+{
+    if (from + c <= mask + 1)
+        return ring + from;
+    readRing(ring, from, mask, c, spare);
+    return spare;
+}
+
+// Where c new samples of a ring from `from` go: the ring itself where they
+// do not wrap, otherwise `spare`, which commitSpan then copies in.
+inline float* ringTarget(float* ring, int32_t from, int32_t mask, int32_t c, float* spare)
+{
+    return from + c <= mask + 1 ? ring + from : spare;
+}
+
+inline void commitSpan(float* ring, int32_t from, int32_t mask, int32_t c, const float* target)
+{
+    if (target != ring + from)
+        writeRing(ring, from, mask, c, target);
+}
+
 // sum[i] = sum[i] + ring[from + i] for c samples, across the wrap: one more
 // tap of a per-sample sum.
 inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* sum)
