@@ -426,8 +426,11 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
 template <int32_t N, typename State>
 inline void loadStates(Lanes (&y)[N / kLaneWidth], State&& state)
 {
-    for (int32_t u = 0; u < N; ++u)
-        y[u / kLaneWidth][u % kLaneWidth] = state(u);
+    for (int32_t g = 0; g < N / kLaneWidth; ++g)
+    {
+        const int32_t u = g * kLaneWidth;
+        y[g] = Lanes{state(u), state(u + 1), state(u + 2), state(u + 3)};
+    }
 }
 
 template <int32_t N, typename State>

@@ -197,24 +197,19 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
             const int32_t pos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
             for (int32_t l = 0; l < kLoops; ++l)
             {
                 readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
                 readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
             }
-            runFeedbackGains(c);
+            runRecursions(engine, c);
 
             for (int32_t l = 0; l < kLoops; ++l)
             {
                 Loop& loop = loops[l];
                 const int32_t channel = l / kLoopsPerChannel;
                 float* const o = s.out[l];
-                // A local copy keeps the recursion in a register.
-                DampingLowpass damping = loop.damping;
-                for (int32_t i = 0; i < c; ++i)
-                    o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
-                loop.damping = damping;
 
                 // Input allpass (inverting), then the transfer allpass into the inner ring.
                 readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
@@ -258,23 +253,44 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
         });
 }
 
-void Spring::runFeedbackGains(int32_t c)
+void Spring::runRecursions(ReverbEngine& engine, int32_t c)
 {
     Scratch& s = scratch;
-    EnvelopeFollower* const followers[2] = {&levelFollowerL, &levelFollowerR};
     for (int32_t channel = 0; channel < 2; ++channel)
     {
         const float (*main)[kMaxChunk] = &s.main[channel * kLoopsPerChannel];
-        float* const feedback = s.feedback[channel];
-        // Levels first: the followers' recursion then runs alone.
+        float* const level = s.feedback[channel];
         for (int32_t i = 0; i < c; ++i)
-            feedback[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
-        EnvelopeFollower follower = *followers[channel];
-        for (int32_t i = 0; i < c; ++i)
-            feedback[i] = follower.process(feedback[i]);
-        *followers[channel] = follower;
-        feedbackGains(feedback, c, loopGain);
+            level[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
     }
+
+    // Each recursion waits on its previous sample: the six dampings (in two
+    // lanes of four, the last two lanes idle), the two level followers and
+    // the tone stages step together, so that their waits overlap.
+    constexpr int32_t kLanes = 8;
+    const auto damping = [&](int32_t u) -> float& { return u < kLoops ? loops[u].damping.y : s.idleState[u - kLoops]; };
+    Lanes y[kLanes / kLaneWidth];
+    const Lanes d[kLanes / kLaneWidth] = {splat(dampCoef), splat(dampCoef)};
+    loadStates<kLanes>(y, damping);
+    ToneChunk tone = engine.beginTone();
+    EnvelopeFollower followerL = levelFollowerL;
+    EnvelopeFollower followerR = levelFollowerR;
+    dampUnitRows<kLanes>(
+        y, d, s.input.noise, c,
+        [&](int32_t u) -> const float* { return u < kLoops ? s.main[u] : s.idleIn; },
+        [&](int32_t u) -> float* { return u < kLoops ? s.out[u] : s.idleOut[u - kLoops]; },
+        [&](int32_t i) {
+            tone.step(s.input, i);
+            s.feedback[0][i] = followerL.process(s.feedback[0][i]);
+            s.feedback[1][i] = followerR.process(s.feedback[1][i]);
+        });
+    storeStates<kLanes>(y, damping);
+    engine.endTone(tone);
+    levelFollowerL = followerL;
+    levelFollowerR = followerR;
+
+    for (float* const feedback : s.feedback)
+        feedbackGains(feedback, c, loopGain);
     levelGainL = s.feedback[0][c - 1];
     levelGainR = s.feedback[1][c - 1];
 }
