@@ -211,36 +211,35 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
                 const int32_t channel = l / kLoopsPerChannel;
                 float* const o = s.out[l];
 
-                // Input allpass (inverting), then the transfer allpass into the inner ring.
-                readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = g * s.delayed[i] - o[i];
-                    s.written[i] = v;
-                    o[i] = s.delayed[i] - g * v;
-                }
-                writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
-                readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = o[i] + g * s.delayed[i];
-                    s.written[i] = v;
-                    s.signal[i] = s.delayed[i] - g * v;
-                }
-                writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
-                writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+                // Input allpass (inverting), then the transfer allpass into the inner ring;
+                // `written` may be `delayed` itself, so each sample is read before
+                // its place is written.
+                const auto ringAllpass = [&](int32_t ring, const float* in, float* out, bool inverting) {
+                    const float* const delayed =
+                        ringSpan(loop.ring[ring], loop.taps.at[ring], kShortRingMask, c, s.delayed);
+                    float* const written = ringTarget(loop.ring[ring], pos, kShortRingMask, c, s.written);
+                    for (int32_t i = 0; i < c; ++i)
+                    {
+                        const float d = delayed[i];
+                        const float v = inverting ? g * d - in[i] : in[i] + g * d;
+                        written[i] = v;
+                        out[i] = d - g * v;
+                    }
+                    commitSpan(loop.ring[ring], pos, kShortRingMask, c, written);
+                };
+                ringAllpass(kInputAllpass, o, o, true);
+                float* const inner = ringTarget(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+                ringAllpass(kTransferAllpass, o, inner, false);
+                commitSpan(loop.ring[kInner], pos, kShortRingMask, c, inner);
 
                 // The return allpass on the inner ring's tap feeds the main ring.
-                readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
+                ringAllpass(kReturnAllpass, s.inner[l], s.signal, false);
+                float* const fed = ringTarget(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                const float* const feedback = s.feedback[channel];
+                const float* const tone = s.input.tone[channel];
                 for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = s.inner[l][i] + g * s.delayed[i];
-                    s.written[i] = v;
-                    const float r = s.delayed[i] - g * v;
-                    s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
-                }
-                writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
-                writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                    fed[i] = s.signal[i] * feedback[i] + tone[i];
+                commitSpan(loop.ring[kMain], pos, kShortRingMask, c, fed);
                 for (int32_t& tap : loop.taps.at)
                     tap = (tap + c) & kShortRingMask;
             }
