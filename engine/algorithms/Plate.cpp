@@ -213,8 +213,7 @@ void Plate::placeTaps(ReverbEngine& engine)
         }
     }
 
-    // Every ring a chunk writes must lie a chunk ahead of its taps; the early
-    // taps read the tone ring after its writes, as in the scalar kernel.
+    // Every ring a chunk writes must lie a chunk ahead of its taps.
     chunkLimit = kMaxChunk;
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
@@ -227,8 +226,10 @@ void Plate::placeTaps(ReverbEngine& engine)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(earlyAllpassTaps[ch].distance(e, pos)));
         for (int32_t t = 0; t < kDiffuserStages; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuserTaps[ch].distance(t, pos)));
+        // The shortest early tap lies over 300 samples back: the chunk
+        // reads the tone ring before it writes it.
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
+            chunkLimit = std::min(chunkLimit, std::min(earlyTaps[ch].distance(t, pos), kMaxChunk));
     }
     prepared.layout.placed(engine, combTaps.distance(0, pos), 0, alike);
 }
@@ -338,87 +339,194 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
     }
 }
 
+namespace
+{
+// The loop allpass of comb unit 0 is 24 samples at every rate, so nearly
+// every chunk has that length; as a constant it lets each pass compile to
+// straight vector code without a remainder loop.
+constexpr int32_t kUsualChunk = 24;
+static_assert(kUsualChunk % kLaneWidth == 0);
+
+template <typename Pass>
+void withPlateChunkLength(int32_t c, Pass&& pass)
+{
+    if (c == kUsualChunk)
+        pass(std::integral_constant<int32_t, kUsualChunk>{});
+    else
+        pass(c);
+}
+
+// A chunk's run of c samples on a ring, used in place unless it crosses the
+// ring's end, and then through a copy in `spill`. A tap lies at least a
+// chunk behind the write position, so a chunk's read and write runs on one
+// ring never overlap.
+const float* runToRead(const float* ring, int32_t from, int32_t c, float* spill)
+{
+    if (from + c <= kShortRingSize)
+        return ring + from;
+    readRing(ring, from, kShortRingMask, c, spill);
+    return spill;
+}
+
+struct RunToWrite
+{
+    float* ring;
+    int32_t from;
+    float* at; // where the pass writes
+
+    RunToWrite(float* ring_, int32_t from_, int32_t c, float* spill)
+        : ring(ring_), from(from_), at(from_ + c <= kShortRingSize ? ring_ + from_ : spill)
+    {
+    }
+    // Copies a spilled run into the ring.
+    void flush(int32_t c) const
+    {
+        if (at != ring + from)
+            writeRing(ring, from, kShortRingMask, c, at);
+    }
+};
+
+// The passes over a chunk, each the scalar kernel's steps for one element,
+// sample after sample.
+
+// A comb unit's loop allpass: v = g * delayed + -x into its ring, the unit's
+// output delayed - g * v.
+template <typename Length>
+void loopAllpassRun(const float* __restrict x, const float* __restrict delayed, float g, float* __restrict v,
+                    float* __restrict out, Length c)
+{
+    for (int32_t i = 0; i < c; ++i)
+    {
+        v[i] = g * delayed[i] + -x[i];
+        out[i] = delayed[i] - g * v[i];
+    }
+}
+
+// One term of an early allpass's input: in = weight * tap (first term) or
+// in + weight * tap.
+template <typename Length>
+void earlyTermRun(const float* __restrict tap, double weight, bool first, double* __restrict in, Length c)
+{
+    if (first)
+        for (int32_t i = 0; i < c; ++i)
+            in[i] = weight * static_cast<double>(tap[i]);
+    else
+        for (int32_t i = 0; i < c; ++i)
+            in[i] = in[i] + weight * static_cast<double>(tap[i]);
+}
+
+template <typename Length>
+void earlyAllpassRun(const double* __restrict in, const float* __restrict delayed, double gain,
+                     float* __restrict v, float* __restrict out, Length c)
+{
+    for (int32_t i = 0; i < c; ++i)
+    {
+        const double d = delayed[i];
+        v[i] = static_cast<float>(static_cast<double>(static_cast<float>(in[i])) + gain * d);
+        out[i] = static_cast<float>(d - gain * static_cast<double>(v[i]));
+    }
+}
+
+// A lattice allpass stage of the input diffuser; `in` may be `out`.
+template <typename Length>
+void latticeRun(const float* in, const float* __restrict delayed, float* __restrict written, float* out, Length c)
+{
+    for (int32_t i = 0; i < c; ++i)
+    {
+        const float x = in[i];
+        const float y = delayed[i] - kDiffuserGain * x;
+        written[i] = x + kDiffuserGain * y;
+        out[i] = y;
+    }
+}
+
+// A comb unit's new samples: the damped loop times the loop gain plus its input.
+template <typename Length>
+void feedRun(const float* __restrict damped, float loop, const float* __restrict input, float* __restrict fed,
+             Length c)
+{
+    for (int32_t i = 0; i < c; ++i)
+        fed[i] = damped[i] * loop + input[i];
+}
+
+constexpr int32_t kDampLanes = Plate::kCombUnits / kLaneWidth;
+} // namespace
+
 void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                           int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
-    Biquad* const biquads = allpassBiquads;
     Scratch& s = scratch;
-    const float loop = loopGain;
 
     for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
+        withPlateChunkLength(std::min(chunkLimit, m - start), [&](auto c) {
             const int32_t pos = engine.ringPos;
             engine.runInputChunk(inL + start, inR + start, c, s.input);
-
-            // Phase dispersion, both channels in the lanes of each Biquad pair.
-            BiquadPair low;
-            BiquadPair high;
-            low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-            high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const double noise = s.input.noise[i];
-                const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
-                const BiquadPair::Lanes dispersed = high.process(low.process(toned) + noise) + noise;
-                s.dispersed[kLeft][i] = static_cast<float>(dispersed[0]);
-                s.dispersed[kRight][i] = static_cast<float>(dispersed[1]);
-            }
-            low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-            high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+            // Everything the chunk reads from rings precedes its writes
+            // (chunkLimit), so the comb units and the early allpasses go
+            // first and the recursions that remain run side by side.
+            runUnits(c, pos);
             for (int32_t ch = 0; ch < 2; ++ch)
-                writeRing(tone[ch], pos, kShortRingMask, c, s.dispersed[ch]);
-
-            for (int32_t ch = 0; ch < 2; ++ch)
-            {
                 runEarly(ch, tone, c, pos);
+
+            const RunToWrite toneRun[2] = {RunToWrite(tone[kLeft], pos, c, s.spill[0]),
+                                           RunToWrite(tone[kRight], pos, c, s.spill[1])};
+            float* const dispersed[2] = {toneRun[kLeft].at, toneRun[kRight].at};
+            runRecursions(c, dispersed, wetL + start, wetR + start);
+
+            for (int32_t ch = 0; ch < 2; ++ch)
+            {
                 // The input diffuser's lattice allpasses, one stage at a time.
-                float* v = s.diffused[ch];
-                std::copy_n(s.dispersed[ch], c, v);
+                const float* in = dispersed[ch];
                 for (int32_t t = 0; t < kDiffuserStages; ++t)
                 {
-                    readRing(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.read);
-                    for (int32_t i = 0; i < c; ++i)
-                    {
-                        const float out = s.read[i] - kDiffuserGain * v[i];
-                        s.written[i] = v[i] + kDiffuserGain * out;
-                        v[i] = out;
-                    }
-                    writeRing(diffusers[ch][t], pos, kShortRingMask, c, s.written);
+                    const float* delayed = runToRead(diffusers[ch][t], diffuserTaps[ch].at[t], c, s.spill[2]);
+                    const RunToWrite written(diffusers[ch][t], pos, c, s.spill[3]);
+                    latticeRun(in, delayed, written.at, s.diffused[ch], c);
+                    written.flush(c);
+                    in = s.diffused[ch];
                 }
+                toneRun[ch].flush(c);
             }
 
-            runUnits(c, pos, loop);
-
-            // The output groups, left and right group k in the lanes of one pair.
-            BiquadPair groups[kGroups];
-            for (int32_t k = 0; k < kGroups; ++k)
-                groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-            for (int32_t i = 0; i < c; ++i)
+            for (int32_t u = 0; u < kCombUnits; ++u)
             {
-                const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
-                BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
-                                         kEarlyMix * static_cast<double>(s.early[kRight][i])};
-                for (int32_t k = 0; k < kGroups; ++k)
-                {
-                    const int32_t* left = kGroupUnitList[kLeft][k];
-                    const int32_t* right = kGroupUnitList[kRight][k];
-                    const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
-                                                     out(right[0]) + out(right[1]) + out(right[2])};
-                    sum = groups[k].process(group) + sum;
-                }
-                wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
-                wetR[start + i] = static_cast<float>(sum[1] * kWetScale);
+                const RunToWrite fed(combs[u], pos, c, s.spill[0]);
+                feedRun(s.damped[u], loopGain, s.diffused[kUnitInput[u]], fed.at, c);
+                fed.flush(c);
             }
-            for (int32_t k = 0; k < kGroups; ++k)
-                groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-
             advanceTaps(c);
         });
 }
 
-void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t pos)
+template <typename Length>
+void Plate::runUnits(Length c, int32_t pos)
+{
+    Scratch& s = scratch;
+    // Even units close through g * delayed - x, odd ones through
+    // -x + (-g) * delayed: one form with the gain's sign by unit.
+    for (int32_t u = 0; u < kCombUnits; ++u)
+    {
+        const float g = (u & 1) ? -apGain : apGain;
+        const float* x = runToRead(combs[u], combTaps.at[u], c, s.spill[0]);
+        const float* delayed = runToRead(loopAllpasses[u], loopAllpassTaps.at[u], c, s.spill[1]);
+        const RunToWrite v(loopAllpasses[u], pos, c, s.spill[2]);
+        loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
+        v.flush(c);
+    }
+    // The output groups' inputs, in their summation order.
+    for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t k = 0; k < kGroups; ++k)
+        {
+            const int32_t* units = kGroupUnitList[ch][k];
+            float* const group = s.groupIn[ch][k];
+            for (int32_t i = 0; i < c; ++i)
+                group[i] = s.unitOut[units[0]][i] + s.unitOut[units[1]][i] + s.unitOut[units[2]][i];
+        }
+}
+
+template <typename Length>
+void Plate::runEarly(int32_t ch, const float* const tone[2], Length c, int32_t pos)
 {
     Scratch& s = scratch;
     const float* own = tone[ch];
@@ -430,64 +538,106 @@ void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t 
         for (int32_t t = 0; t < unit.terms; ++t)
         {
             const EarlyTerm& term = unit.term[t];
-            readRing(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], kShortRingMask, c, s.read);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const double product = term.weight * static_cast<double>(s.read[i]);
-                in[i] = t == 0 ? product : in[i] + product;
-            }
+            const float* tap = runToRead(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], c, s.spill[0]);
+            earlyTermRun(tap, term.weight, t == 0, in, c);
         }
         const double gain = unit.gainScale * static_cast<double>(apGain);
-        readRing(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], kShortRingMask, c, s.read);
-        float* out = s.earlyOut[e];
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const double delayed = s.read[i];
-            const auto v = static_cast<float>(static_cast<double>(static_cast<float>(in[i])) + gain * delayed);
-            s.written[i] = v;
-            out[i] = static_cast<float>(delayed - gain * static_cast<double>(v));
-        }
-        writeRing(earlyRings[ch][e], pos, kShortRingMask, c, s.written);
+        const float* delayed = runToRead(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], c, s.spill[0]);
+        const RunToWrite v(earlyRings[ch][e], pos, c, s.spill[1]);
+        earlyAllpassRun(in, delayed, gain, v.at, s.earlyOut[e], c);
+        v.flush(c);
     }
     for (int32_t i = 0; i < c; ++i)
         s.early[ch][i] = s.earlyOut[1][i] + s.earlyOut[0][i] + s.earlyOut[2][i] + s.earlyOut[3][i];
 }
 
-void Plate::runUnits(int32_t c, int32_t pos, float loop)
+// The chunk's recursions step together, one sample at a time, so that their
+// waits overlap: the input's dispersion pair, the comb units' dampings and
+// the output groups' Biquads. None feeds another within a chunk (the
+// dampings and the groups take the units' ring reads). Whole blocks of four
+// samples of the units enter and leave the damping lanes by transposes.
+template <typename Length>
+void Plate::runRecursions(Length c, float* const dispersed[2], float* wetL, float* wetR)
 {
     Scratch& s = scratch;
-    // Even units close through g * delayed - x, odd ones through
-    // -x + (-g) * delayed: one form with the gain's sign by unit.
-    for (int32_t u = 0; u < kCombUnits; ++u)
-    {
-        const float g = (u & 1) ? -apGain : apGain;
-        float* const x = s.unitOut[u];
-        float* const delayed = s.delayed[u];
-        readRing(combs[u], combTaps.at[u], kShortRingMask, c, x);
-        readRing(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, delayed);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const float v = g * delayed[i] + -x[i];
-            s.ringIn[u][i] = v;
-            x[i] = delayed[i] - g * v;
-        }
-        writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
-    }
-
-    Lanes y[kCombUnits / kLaneWidth];
+    Biquad* const biquads = allpassBiquads;
+    BiquadPair low;
+    BiquadPair high;
+    BiquadPair groups[kGroups];
+    low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+    high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+    for (int32_t k = 0; k < kGroups; ++k)
+        groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+    Lanes y[kDampLanes];
     const auto state = [&](int32_t u) -> float& { return damping[u].y; };
     loadStates<kCombUnits>(y, state);
-    dampUnits<kCombUnits>(y, dampCoef, s.input.noise, c, s.unitOut, s.damped);
-    storeStates<kCombUnits>(y, state);
+    const Lanes d = splat(dampCoef);
 
-    for (int32_t u = 0; u < kCombUnits; ++u)
+    const auto step = [&](int32_t i, Lanes(&units)[kDampLanes]) {
+        const double noise = s.input.noise[i];
+        const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
+        const BiquadPair::Lanes out = high.process(low.process(toned) + noise) + noise;
+        dispersed[kLeft][i] = static_cast<float>(out[0]);
+        dispersed[kRight][i] = static_cast<float>(out[1]);
+
+        const Lanes n = splat(s.input.noise[i]);
+        for (int32_t g = 0; g < kDampLanes; ++g)
+        {
+            y[g] = (units[g] - y[g]) * d + n + y[g];
+            units[g] = y[g];
+        }
+
+        BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
+                                 kEarlyMix * static_cast<double>(s.early[kRight][i])};
+        for (int32_t k = 0; k < kGroups; ++k)
+            sum = groups[k].process(BiquadPair::Lanes{s.groupIn[kLeft][k][i], s.groupIn[kRight][k][i]}) + sum;
+        wetL[i] = static_cast<float>(sum[0] * kWetScale);
+        wetR[i] = static_cast<float>(sum[1] * kWetScale);
+    };
+
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
     {
-        const float* diffused = s.diffused[kUnitInput[u]];
-        float* const fed = s.ringIn[u];
-        for (int32_t i = 0; i < c; ++i)
-            fed[i] = s.damped[u][i] * loop + diffused[i];
-        writeRing(combs[u], pos, kShortRingMask, c, fed);
+        Lanes block[kDampLanes][kLaneWidth];
+        for (int32_t g = 0; g < kDampLanes; ++g)
+        {
+            for (int32_t u = 0; u < kLaneWidth; ++u)
+                block[g][u] = loadLanes(s.unitOut[g * kLaneWidth + u] + i);
+            transposeLanes(block[g]);
+        }
+        for (int32_t j = 0; j < kLaneWidth; ++j)
+        {
+            Lanes units[kDampLanes];
+            for (int32_t g = 0; g < kDampLanes; ++g)
+                units[g] = block[g][j];
+            step(i + j, units);
+            for (int32_t g = 0; g < kDampLanes; ++g)
+                block[g][j] = units[g];
+        }
+        for (int32_t g = 0; g < kDampLanes; ++g)
+        {
+            transposeLanes(block[g]);
+            for (int32_t u = 0; u < kLaneWidth; ++u)
+                storeLanes(s.damped[g * kLaneWidth + u] + i, block[g][u]);
+        }
     }
+    // The usual chunk is whole blocks; a shorter one ends sample by sample.
+    if constexpr (std::is_integral_v<Length>)
+        for (; i < c; ++i)
+        {
+            Lanes units[kDampLanes];
+            for (int32_t u = 0; u < kCombUnits; ++u)
+                units[u / kLaneWidth][u % kLaneWidth] = s.unitOut[u][i];
+            step(i, units);
+            for (int32_t u = 0; u < kCombUnits; ++u)
+                s.damped[u][i] = units[u / kLaneWidth][u % kLaneWidth];
+        }
+
+    storeStates<kCombUnits>(y, state);
+    low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
+    high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
+    for (int32_t k = 0; k < kGroups; ++k)
+        groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
 }
 
 void Plate::advanceTaps(int32_t c)
