@@ -72,7 +72,7 @@ private:
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
     template <typename Length>
-    void runUnits(Length c, int32_t pos);
+    void runInputAndUnits(ReverbEngine& engine, const float* inL, const float* inR, Length c, int32_t pos);
     template <typename Length>
     void runEarly(int32_t channel, const float* const tone[2], Length c, int32_t pos);
     template <typename Length>

@@ -141,11 +141,10 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     for (int32_t start = 0; start < m; start += chunkLimit)
         withPlateChunkLength(std::min(chunkLimit, m - start), [&](auto c) {
             const int32_t pos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
             // Everything the chunk reads from rings precedes its writes
             // (chunkLimit), so the comb units and the early allpasses go
             // first and the recursions that remain run side by side.
-            runUnits(c, pos);
+            runInputAndUnits(engine, inL + start, inR + start, c, pos);
             for (int32_t ch = 0; ch < 2; ++ch)
                 runEarly(ch, tone, c, pos);
 
@@ -179,20 +178,37 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
         });
 }
 
+// The input path waits on its tone stages' recursions sample after sample;
+// the comb units' loop allpasses are work that waits on nothing. Taking the
+// input a few samples at a time between the units lets the processor
+// overlap the two.
 template <typename Length>
-void Plate::runUnits(Length c, int32_t pos)
+void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float* inR, Length c, int32_t pos)
 {
+    constexpr int32_t kStep = 4;
     Scratch& s = scratch;
-    // Even units close through g * delayed - x, odd ones through
-    // -x + (-g) * delayed: one form with the gain's sign by unit.
-    for (int32_t u = 0; u < kCombUnits; ++u)
+    for (int32_t first = 0; first < std::max<int32_t>(c, kCombUnits); first += kStep)
     {
-        const float g = (u & 1) ? -apGain : apGain;
-        const float* x = runToRead(combs[u], combTaps.at[u], c, s.spill[0]);
-        const float* delayed = runToRead(loopAllpasses[u], loopAllpassTaps.at[u], c, s.spill[1]);
-        const RunToWrite v(loopAllpasses[u], pos, c, s.spill[2]);
-        loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
-        v.flush(c);
+        if (first < c)
+        {
+            const int32_t n = std::min<int32_t>(kStep, c - first);
+            InputChunk part;
+            engine.runInputChunk(inL + first, inR + first, n, part);
+            std::copy_n(part.noise, n, s.input.noise + first);
+            for (int32_t ch = 0; ch < 2; ++ch)
+                std::copy_n(part.tone[ch], n, s.input.tone[ch] + first);
+        }
+        for (int32_t u = first; u < std::min(first + kStep, kCombUnits); ++u)
+        {
+            // Even units close through g * delayed - x, odd ones through
+            // -x + (-g) * delayed: one form with the gain's sign by unit.
+            const float g = (u & 1) ? -apGain : apGain;
+            const float* x = runToRead(combs[u], combTaps.at[u], c, s.spill[0]);
+            const float* delayed = runToRead(loopAllpasses[u], loopAllpassTaps.at[u], c, s.spill[1]);
+            const RunToWrite v(loopAllpasses[u], pos, c, s.spill[2]);
+            loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
+            v.flush(c);
+        }
     }
     // The output groups' inputs, in their summation order.
     for (int32_t ch = 0; ch < 2; ++ch)
