@@ -66,6 +66,14 @@ struct RunToWrite
     }
 };
 
+// The write positions of a ring were last touched a whole ring earlier and
+// have left the caches: asks for the lines a few chunks on, for writing.
+void prefetchForWrite(float* ring, int32_t pos)
+{
+    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk) & kShortRingMask), 1);
+    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk + 16) & kShortRingMask), 1);
+}
+
 // The passes over a chunk, each the scalar kernel's steps for one element,
 // sample after sample.
 
@@ -208,6 +216,8 @@ void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float
             const RunToWrite v(loopAllpasses[u], pos, c, s.spill[2]);
             loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
             v.flush(c);
+            prefetchForWrite(loopAllpasses[u], pos);
+            prefetchForWrite(combs[u], pos);
         }
     }
     // The output groups' inputs, in their summation order.
