@@ -37,9 +37,9 @@ void withPlateChunkLength(int32_t c, Pass&& pass)
 }
 
 // A chunk's run of c samples on a ring, used in place unless it crosses the
-// ring's end, and then through a copy in `spill`. A tap lies at least a
-// chunk behind the write position, so a chunk's read and write runs on one
-// ring never overlap.
+// ring's end, and then through a copy in `spill`. Every tap of the Plate
+// lies at least a chunk behind the write position (chunkLimit; none sits on
+// it), so a chunk's read and write runs on one ring never overlap.
 const float* runToRead(const float* ring, int32_t from, int32_t c, float* spill)
 {
     if (from + c <= kShortRingSize)
