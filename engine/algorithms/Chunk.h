@@ -156,6 +156,53 @@ inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, fl
         sum[i] = sum[i] + ring[(from + i) & mask];
 }
 
+// sum[i] = rows[0][i] + rows[1][i] + ... + rows[N - 1][i], left to right in
+// single precision, in one pass. Lanes spelled out: with many rows the
+// compiler would not check them all for overlap with the sum and would
+// stay scalar.
+template <int32_t N>
+inline void sumRowsAt(const float* const (&rows)[N], int32_t c, float* sum)
+{
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = loadLanes(rows[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = x + loadLanes(rows[t] + i);
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
+    {
+        float x = rows[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = x + rows[t][i];
+        sum[i] = x;
+    }
+}
+
+// sum[i] = g[0] rows[0][i] - g[1] rows[1][i] + g[2] rows[2][i] ..., left to
+// right in single precision, in one pass: a signed sum of early taps.
+template <int32_t N>
+inline void alternatingSumAt(const float* const (&rows)[N], const float* gains, int32_t c, float* sum)
+{
+    const auto add = [&](auto x, int32_t t, auto term) { return (t & 1) ? x - term : x + term; };
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = splat(gains[0]) * loadLanes(rows[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = add(x, t, splat(gains[t]) * loadLanes(rows[t] + i));
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
+    {
+        float x = gains[0] * rows[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = add(x, t, gains[t] * rows[t][i]);
+        sum[i] = x;
+    }
+}
+
 // sum[i] = rings[0][from[0] + i] + rings[1][from[1] + i] + ..., left to
 // right in single precision, for c samples: a sum of N taps per sample, in
 // one pass unless a tap wraps inside the chunk.
@@ -172,27 +219,12 @@ inline void sumTaps(const float* const (&rings)[N], const int32_t (&from)[N], in
             addRing(rings[t], from[t], mask, c, sum);
         return;
     }
-    // Lanes spelled out: with many taps the compiler would not check them
-    // all for overlap with the sum and would stay scalar.
     const float* taps[N];
     for (int32_t t = 0; t < N; ++t)
         taps[t] = rings[t] + from[t];
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
-    {
-        Lanes x = loadLanes(taps[0] + i);
-        for (int32_t t = 1; t < N; ++t)
-            x = x + loadLanes(taps[t] + i);
-        storeLanes(sum + i, x);
-    }
-    for (; i < c; ++i)
-    {
-        float x = taps[0][i];
-        for (int32_t t = 1; t < N; ++t)
-            x = x + taps[t][i];
-        sum[i] = x;
-    }
+    sumRowsAt(taps, c, sum);
 }
+
 
 // sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
 // right in single precision: a bank's output sum, per sample.

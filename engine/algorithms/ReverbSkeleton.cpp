@@ -233,15 +233,10 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
     const int32_t c = length;
     Scratch& s = scratch;
     const uint8_t* summed = layout.summed[channel];
-    std::copy_n(s.damped[summed[0]], c, s.signal);
-    for (int32_t j = 1; j < kPerChannel; ++j)
-    {
-        // The row in a local: read through the byte table inside the loop,
-        // every store would seem to change it and the sum stay scalar.
-        const float* const row = s.damped[summed[j]];
-        for (int32_t i = 0; i < c; ++i)
-            s.signal[i] += row[i];
-    }
+    const float* rows[kPerChannel];
+    for (int32_t j = 0; j < kPerChannel; ++j)
+        rows[j] = s.damped[summed[j]];
+    sumRowsAt(rows, c, s.signal);
 
     // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
     const int32_t first = channel * kPerChannel;
@@ -249,19 +244,7 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
     for (int32_t k = 0; k < kPerChannel; ++k)
         taps[k] = ringSpan(early.source[first + k], early.taps.at[first + k], kLongRingMask, c, s.early[k]);
     float* const earlySum = s.stageIn;
-    for (int32_t i = 0; i < c; ++i)
-        earlySum[i] = earlyGain[0] * taps[0][i];
-    for (int32_t k = 1; k < kPerChannel; ++k)
-    {
-        const float gain = earlyGain[k];
-        const float* const tap = taps[k];
-        if (k & 1)
-            for (int32_t i = 0; i < c; ++i)
-                earlySum[i] = earlySum[i] - gain * tap[i];
-        else
-            for (int32_t i = 0; i < c; ++i)
-                earlySum[i] = earlySum[i] + gain * tap[i];
-    }
+    alternatingSumAt(taps, earlyGain, c, earlySum);
 
     // The diffuser's allpasses with gains -g, +g, -g; the early sum joins
     // before the last.
