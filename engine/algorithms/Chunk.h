@@ -119,6 +119,29 @@ inline void writeRing(float* ring, int32_t from, int32_t mask, int32_t c, const 
         ring[(from + i) & mask] = in[i];
 }
 
+// The c samples of a ring from `from` in place, where they do not wrap;
+// otherwise copied into `spare`. Saves a pass through scratch memory.
+inline const float* ringSpan(const float* ring, int32_t from, int32_t mask, int32_t c, float* spare)
+{
+    if (from + c <= mask + 1)
+        return ring + from;
+    readRing(ring, from, mask, c, spare);
+    return spare;
+}
+
+// Where c new samples of a ring from `from` go: the ring itself where they
+// do not wrap, otherwise `spare`, which commitSpan then copies in.
+inline float* ringTarget(float* ring, int32_t from, int32_t mask, int32_t c, float* spare)
+{
+    return from + c <= mask + 1 ? ring + from : spare;
+}
+
+inline void commitSpan(float* ring, int32_t from, int32_t mask, int32_t c, const float* target)
+{
+    if (target != ring + from)
+        writeRing(ring, from, mask, c, target);
+}
+
 // sum[i] = sum[i] + ring[from + i] for c samples, across the wrap: one more
 // tap of a per-sample sum.
 inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, float* sum)
@@ -131,6 +154,53 @@ inline void addRing(const float* ring, int32_t from, int32_t mask, int32_t c, fl
     }
     for (int32_t i = 0; i < c; ++i)
         sum[i] = sum[i] + ring[(from + i) & mask];
+}
+
+// sum[i] = rows[0][i] + rows[1][i] + ... + rows[N - 1][i], left to right in
+// single precision, in one pass. Lanes spelled out: with many rows the
+// compiler would not check them all for overlap with the sum and would
+// stay scalar.
+template <int32_t N>
+inline void sumRowsAt(const float* const (&rows)[N], int32_t c, float* sum)
+{
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = loadLanes(rows[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = x + loadLanes(rows[t] + i);
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
+    {
+        float x = rows[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = x + rows[t][i];
+        sum[i] = x;
+    }
+}
+
+// sum[i] = g[0] rows[0][i] - g[1] rows[1][i] + g[2] rows[2][i] ..., left to
+// right in single precision, in one pass: a signed sum of early taps.
+template <int32_t N>
+inline void alternatingSumAt(const float* const (&rows)[N], const float* gains, int32_t c, float* sum)
+{
+    const auto add = [&](auto x, int32_t t, auto term) { return (t & 1) ? x - term : x + term; };
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        Lanes x = splat(gains[0]) * loadLanes(rows[0] + i);
+        for (int32_t t = 1; t < N; ++t)
+            x = add(x, t, splat(gains[t]) * loadLanes(rows[t] + i));
+        storeLanes(sum + i, x);
+    }
+    for (; i < c; ++i)
+    {
+        float x = gains[0] * rows[0][i];
+        for (int32_t t = 1; t < N; ++t)
+            x = add(x, t, gains[t] * rows[t][i]);
+        sum[i] = x;
+    }
 }
 
 // sum[i] = rings[0][from[0] + i] + rings[1][from[1] + i] + ..., left to
@@ -149,27 +219,12 @@ inline void sumTaps(const float* const (&rings)[N], const int32_t (&from)[N], in
             addRing(rings[t], from[t], mask, c, sum);
         return;
     }
-    // Lanes spelled out: with many taps the compiler would not check them
-    // all for overlap with the sum and would stay scalar.
     const float* taps[N];
     for (int32_t t = 0; t < N; ++t)
         taps[t] = rings[t] + from[t];
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
-    {
-        Lanes x = loadLanes(taps[0] + i);
-        for (int32_t t = 1; t < N; ++t)
-            x = x + loadLanes(taps[t] + i);
-        storeLanes(sum + i, x);
-    }
-    for (; i < c; ++i)
-    {
-        float x = taps[0][i];
-        for (int32_t t = 1; t < N; ++t)
-            x = x + taps[t][i];
-        sum[i] = x;
-    }
+    sumRowsAt(taps, c, sum);
 }
+
 
 // sum[i] = rows[0][i] + rows[1][i] + ... + rows[count - 1][i], left to
 // right in single precision: a bank's output sum, per sample.
@@ -403,8 +458,11 @@ inline void dampUnits(Lanes (&y)[N / kLaneWidth], float dampCoef, const float* n
 template <int32_t N, typename State>
 inline void loadStates(Lanes (&y)[N / kLaneWidth], State&& state)
 {
-    for (int32_t u = 0; u < N; ++u)
-        y[u / kLaneWidth][u % kLaneWidth] = state(u);
+    for (int32_t g = 0; g < N / kLaneWidth; ++g)
+    {
+        const int32_t u = g * kLaneWidth;
+        y[g] = Lanes{state(u), state(u + 1), state(u + 2), state(u + 3)};
+    }
 }
 
 template <int32_t N, typename State>

@@ -2,16 +2,16 @@
 #include "PortableMath.h"
 
 #include "LadderBank.h"
+#include "PlateNetwork.h"
 #include "ReverbEngine.h"
 
 #include <algorithm>
 #include <cmath>
 
+using namespace plate_network;
+
 namespace
 {
-constexpr int32_t kLeft = 0;
-constexpr int32_t kRight = 1;
-
 // Lengths are multiples of the unit P = sizeFactor * 44100 * 0.001 * 2
 // samples, most of them of P times the single-precision 0.2.
 constexpr float kUnitFraction = 0.2f;
@@ -66,18 +66,6 @@ double unitFactor(int32_t unit)
     return unit < 12 ? kQuarterToneLadder[unit] : kDetunedQuarterTones[unit - 12];
 }
 
-// Input channel of each comb unit: 0..11 alternate left, right from the
-// left; 12..23 from the right. Even units close their loop through the
-// inverting allpass, odd ones through the allpass with -g on -y.
-constexpr int32_t kUnitInput[Plate::kCombUnits] = {kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight,
-                                                   kLeft,  kRight, kLeft,  kRight, kRight, kLeft,  kRight, kLeft,
-                                                   kRight, kLeft,  kRight, kLeft,  kRight, kLeft,  kRight, kLeft};
-
-// The three comb units of each output group, in summation order.
-constexpr int32_t kGroupUnitList[2][Plate::kGroups][Plate::kGroupUnits] = {
-    {{1, 0, 14}, {15, 4, 5}, {19, 18, 8}, {22, 9, 23}},
-    {{13, 12, 2}, {16, 3, 17}, {7, 6, 20}, {21, 10, 11}},
-};
 
 // Early taps on the tone ring: base b (length b * P * 0.2 samples) and the
 // weight of the (negligible) jitter term.
@@ -89,45 +77,12 @@ constexpr JitteredTap kEarlyTapTable[2][Plate::kEarlyTaps] = {
 };
 constexpr double kJitterDepth = 3.351e-10;
 
-// Inputs of the early allpasses: terms summed in this order, each read at one
-// of the channel's own early taps, on its own tone ring or on the other
-// channel's (E1's tap 5 and all of E4's cross over).
-struct EarlyTerm
-{
-    bool otherSide;
-    int32_t tap;
-    double weight;
-};
-
-struct EarlyAllpass
-{
-    double lengthUnits; // times P
-    double gainScale;   // times apGain; the sign selects the allpass form
-    int32_t terms;
-    EarlyTerm term[4];
-};
-
-constexpr EarlyAllpass kEarlyAllpassTable[2][Plate::kEarlyAllpasses] = {
-    {
-        {0.39300000585615635, -0.7, 2, {{true, 5, 0.5}, {false, 0, 0.5}}},
-        {0.4350000064820051, 0.79, 1, {{false, 1, 0.4}}},
-        {0.6630000098794698, -0.84, 3, {{false, 3, 0.32}, {false, 2, 0.35}, {false, 4, 0.2}}},
-        {0.7710000114887952, 0.92, 4, {{true, 6, 0.31}, {true, 7, 0.29}, {true, 8, 0.28}, {true, 9, 0.27}}},
-    },
-    {
-        {0.3900000058114529, -0.7, 2, {{true, 5, 0.5}, {false, 0, 0.5}}},
-        {0.4380000065267086, 0.79, 1, {{false, 1, 0.4}}},
-        {0.6690000099688768, -0.84, 3, {{false, 2, 0.35}, {false, 3, 0.32}, {false, 4, 0.2}}},
-        {0.7650000113993882, 0.92, 4, {{true, 6, 0.31}, {true, 7, 0.29}, {true, 8, 0.28}, {true, 9, 0.27}}},
-    },
-};
 
 // Input diffusers: lengths in P * 0.2, lattice gain.
 constexpr double kDiffuserUnits[2][Plate::kDiffuserTaps] = {
     {3.364663430419156, 4.983749592425366, 8.120729031312399, 12.117847993765231},
     {3.314066987856462, 5.009047813706713, 8.146027252593747, 12.092549772483885},
 };
-constexpr float kDiffuserGain = 0.5f;
 
 // apGain = diffusion * kDiffusionDepth * kDiffusionLimit, in that order.
 constexpr double kDiffusionDepth = 0.6;
@@ -137,8 +92,6 @@ constexpr double kDiffusionLimit = 0.7;
 constexpr int32_t kFirstLoopAllpassRing = Plate::kCombUnits;
 constexpr int32_t kFirstEarlyAllpassRing = 2 * Plate::kCombUnits;
 constexpr int32_t kFirstDiffuserRing = kFirstEarlyAllpassRing + 2 * Plate::kEarlyAllpasses;
-constexpr double kEarlyMix = 3.0;
-constexpr double kWetScale = 0.07268;
 
 // The early allpass in double precision: the ring keeps v, the output is
 // formed with v as stored. A negative gain gives the form with the signs of
@@ -213,8 +166,7 @@ void Plate::placeTaps(ReverbEngine& engine)
         }
     }
 
-    // Every ring a chunk writes must lie a chunk ahead of its taps; the early
-    // taps read the tone ring after its writes, as in the scalar kernel.
+    // Every ring a chunk writes must lie a chunk ahead of its taps.
     chunkLimit = kMaxChunk;
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
@@ -227,17 +179,12 @@ void Plate::placeTaps(ReverbEngine& engine)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(earlyAllpassTaps[ch].distance(e, pos)));
         for (int32_t t = 0; t < kDiffuserStages; ++t)
             chunkLimit = std::min(chunkLimit, chunkLimitFor(diffuserTaps[ch].distance(t, pos)));
+        // The shortest early tap lies over 300 samples back: the chunk
+        // reads the tone ring before it writes it.
         for (int32_t t = 0; t < kEarlyTaps; ++t)
-            chunkLimit = std::min(chunkLimit, chunkLimitAfterWrites(earlyTaps[ch].distance(t, pos), kShortRingSize));
+            chunkLimit = std::min(chunkLimit, std::min(earlyTaps[ch].distance(t, pos), kMaxChunk));
     }
     prepared.layout.placed(engine, combTaps.distance(0, pos), 0, alike);
-}
-
-void Plate::kernel(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m)
-{
-    runOnKernelPath(
-        engine.kernelPath, [&] { kernelScalar(engine, inL, inR, wetL, wetR, m); },
-        [&] { kernelChunked(engine, inL, inR, wetL, wetR, m); });
 }
 
 void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
@@ -335,174 +282,6 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
             earlyTaps[ch].advance();
             diffuserTaps[ch].advance();
         }
-    }
-}
-
-void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
-                          int32_t m)
-{
-    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
-    Biquad* const biquads = allpassBiquads;
-    Scratch& s = scratch;
-    const float loop = loopGain;
-
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t pos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
-
-            // Phase dispersion, both channels in the lanes of each Biquad pair.
-            BiquadPair low;
-            BiquadPair high;
-            low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-            high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const double noise = s.input.noise[i];
-                const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
-                const BiquadPair::Lanes dispersed = high.process(low.process(toned) + noise) + noise;
-                s.dispersed[kLeft][i] = static_cast<float>(dispersed[0]);
-                s.dispersed[kRight][i] = static_cast<float>(dispersed[1]);
-            }
-            low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
-            high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-            for (int32_t ch = 0; ch < 2; ++ch)
-                writeRing(tone[ch], pos, kShortRingMask, c, s.dispersed[ch]);
-
-            for (int32_t ch = 0; ch < 2; ++ch)
-            {
-                runEarly(ch, tone, c, pos);
-                // The input diffuser's lattice allpasses, one stage at a time.
-                float* v = s.diffused[ch];
-                std::copy_n(s.dispersed[ch], c, v);
-                for (int32_t t = 0; t < kDiffuserStages; ++t)
-                {
-                    readRing(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.read);
-                    for (int32_t i = 0; i < c; ++i)
-                    {
-                        const float out = s.read[i] - kDiffuserGain * v[i];
-                        s.written[i] = v[i] + kDiffuserGain * out;
-                        v[i] = out;
-                    }
-                    writeRing(diffusers[ch][t], pos, kShortRingMask, c, s.written);
-                }
-            }
-
-            runUnits(c, pos, loop);
-
-            // The output groups, left and right group k in the lanes of one pair.
-            BiquadPair groups[kGroups];
-            for (int32_t k = 0; k < kGroups; ++k)
-                groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const auto out = [&](int32_t unit) { return s.unitOut[unit][i]; };
-                BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
-                                         kEarlyMix * static_cast<double>(s.early[kRight][i])};
-                for (int32_t k = 0; k < kGroups; ++k)
-                {
-                    const int32_t* left = kGroupUnitList[kLeft][k];
-                    const int32_t* right = kGroupUnitList[kRight][k];
-                    const BiquadPair::Lanes group = {out(left[0]) + out(left[1]) + out(left[2]),
-                                                     out(right[0]) + out(right[1]) + out(right[2])};
-                    sum = groups[k].process(group) + sum;
-                }
-                wetL[start + i] = static_cast<float>(sum[0] * kWetScale);
-                wetR[start + i] = static_cast<float>(sum[1] * kWetScale);
-            }
-            for (int32_t k = 0; k < kGroups; ++k)
-                groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-
-            advanceTaps(c);
-        });
-}
-
-void Plate::runEarly(int32_t ch, const float* const tone[2], int32_t c, int32_t pos)
-{
-    Scratch& s = scratch;
-    const float* own = tone[ch];
-    const float* other = tone[ch ^ 1];
-    for (int32_t e = 0; e < kEarlyAllpasses; ++e)
-    {
-        const EarlyAllpass& unit = kEarlyAllpassTable[ch][e];
-        double in[kMaxChunk];
-        for (int32_t t = 0; t < unit.terms; ++t)
-        {
-            const EarlyTerm& term = unit.term[t];
-            readRing(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], kShortRingMask, c, s.read);
-            for (int32_t i = 0; i < c; ++i)
-            {
-                const double product = term.weight * static_cast<double>(s.read[i]);
-                in[i] = t == 0 ? product : in[i] + product;
-            }
-        }
-        const double gain = unit.gainScale * static_cast<double>(apGain);
-        readRing(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], kShortRingMask, c, s.read);
-        float* out = s.earlyOut[e];
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const double delayed = s.read[i];
-            const auto v = static_cast<float>(static_cast<double>(static_cast<float>(in[i])) + gain * delayed);
-            s.written[i] = v;
-            out[i] = static_cast<float>(delayed - gain * static_cast<double>(v));
-        }
-        writeRing(earlyRings[ch][e], pos, kShortRingMask, c, s.written);
-    }
-    for (int32_t i = 0; i < c; ++i)
-        s.early[ch][i] = s.earlyOut[1][i] + s.earlyOut[0][i] + s.earlyOut[2][i] + s.earlyOut[3][i];
-}
-
-void Plate::runUnits(int32_t c, int32_t pos, float loop)
-{
-    Scratch& s = scratch;
-    // Even units close through g * delayed - x, odd ones through
-    // -x + (-g) * delayed: one form with the gain's sign by unit.
-    for (int32_t u = 0; u < kCombUnits; ++u)
-    {
-        const float g = (u & 1) ? -apGain : apGain;
-        float* const x = s.unitOut[u];
-        float* const delayed = s.delayed[u];
-        readRing(combs[u], combTaps.at[u], kShortRingMask, c, x);
-        readRing(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, delayed);
-        for (int32_t i = 0; i < c; ++i)
-        {
-            const float v = g * delayed[i] + -x[i];
-            s.ringIn[u][i] = v;
-            x[i] = delayed[i] - g * v;
-        }
-        writeRing(loopAllpasses[u], pos, kShortRingMask, c, s.ringIn[u]);
-    }
-
-    Lanes y[kCombUnits / kLaneWidth];
-    const auto state = [&](int32_t u) -> float& { return damping[u].y; };
-    loadStates<kCombUnits>(y, state);
-    dampUnits<kCombUnits>(y, dampCoef, s.input.noise, c, s.unitOut, s.damped);
-    storeStates<kCombUnits>(y, state);
-
-    for (int32_t u = 0; u < kCombUnits; ++u)
-    {
-        const float* diffused = s.diffused[kUnitInput[u]];
-        float* const fed = s.ringIn[u];
-        for (int32_t i = 0; i < c; ++i)
-            fed[i] = s.damped[u][i] * loop + diffused[i];
-        writeRing(combs[u], pos, kShortRingMask, c, fed);
-    }
-}
-
-void Plate::advanceTaps(int32_t c)
-{
-    const auto advance = [c](auto& taps) {
-        for (int32_t& tap : taps.at)
-            tap = (tap + c) & kShortRingMask;
-    };
-    advance(combTaps);
-    advance(loopAllpassTaps);
-    for (int32_t ch = 0; ch < 2; ++ch)
-    {
-        advance(earlyAllpassTaps[ch]);
-        advance(earlyTaps[ch]);
-        advance(diffuserTaps[ch]);
     }
 }
 

@@ -71,8 +71,12 @@ private:
     void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
-    void runEarly(int32_t channel, const float* const tone[2], int32_t c, int32_t pos);
-    void runUnits(int32_t c, int32_t pos, float loop);
+    template <typename Length>
+    void runInputAndUnits(ReverbEngine& engine, const float* inL, const float* inR, Length c, int32_t pos);
+    template <typename Length>
+    void runEarly(int32_t channel, const float* const tone[2], Length c, int32_t pos);
+    template <typename Length>
+    void runRecursions(Length c, float* const dispersed[2], float* wetL, float* wetR);
     void advanceTaps(int32_t c);
 
     // Longest chunk the placed taps allow (prepare).
@@ -81,16 +85,14 @@ private:
     struct Scratch
     {
         InputChunk input;
-        float dispersed[2][kMaxChunk];
-        float early[2][kMaxChunk];
         float diffused[2][kMaxChunk];
-        float read[kMaxChunk];
-        float written[kMaxChunk];
+        float early[2][kMaxChunk];
         float earlyOut[kEarlyAllpasses][kMaxChunk];
+        float groupIn[2][kGroups][kMaxChunk];
         // Per comb unit, one value per sample.
-        float delayed[kCombUnits][kMaxChunk];
-        float ringIn[kCombUnits][kMaxChunk]; // the allpass rings' new samples, then the combs'
         float unitOut[kCombUnits][kMaxChunk];
         float damped[kCombUnits][kMaxChunk];
+        // Copies of the runs that cross a ring's end.
+        float spill[4][kMaxChunk];
     } scratch;
 };

@@ -190,17 +190,20 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
     for (int32_t k = 0; k < kUnits; ++k)
     {
         const CombAllpassUnit& unit = units[k];
-        float* const x = s.combOut[k];
-        float* const delayed = s.delayed[k];
-        readRing(unit.comb, unit.combTap, kShortRingMask, c, x);
-        readRing(unit.allpassRing, unit.allpassTap, kShortRingMask, c, delayed);
+        const float* const x = ringSpan(unit.comb, unit.combTap, kShortRingMask, c, s.combOut[k]);
+        const float* const delayed = ringSpan(unit.allpassRing, unit.allpassTap, kShortRingMask, c, s.delayed[k]);
+        float* const written = ringTarget(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
+        float* const out = s.combOut[k];
+        // `written` may be `delayed` itself (a tap a whole ring behind):
+        // each sample is read before its place is written.
         for (int32_t i = 0; i < c; ++i)
         {
-            const float v = apGain * delayed[i] - x[i];
-            s.ringIn[k][i] = v;
-            x[i] = delayed[i] - apGain * v;
+            const float d = delayed[i];
+            const float v = apGain * d - x[i];
+            written[i] = v;
+            out[i] = d - apGain * v;
         }
-        writeRing(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
+        commitSpan(unit.allpassRing, ringPos, kShortRingMask, c, written);
     }
 
     // The dampings, four units to a lane.
@@ -214,10 +217,12 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
     for (int32_t k = 0; k < kUnits; ++k)
     {
         const float* input = s.input.tone[layout.unitInput[k]];
-        float* const fed = s.ringIn[k];
+        const int32_t at = layout.writesAtOffset[k] ? offsetPos : ringPos;
+        float* const fed = ringTarget(units[k].comb, at, kShortRingMask, c, s.ringIn[k]);
+        const float* const damped = s.damped[k];
         for (int32_t i = 0; i < c; ++i)
-            fed[i] = input[i] + loopFeedback * s.damped[k][i];
-        writeRing(units[k].comb, layout.writesAtOffset[k] ? offsetPos : ringPos, kShortRingMask, c, fed);
+            fed[i] = input[i] + loopFeedback * damped[i];
+        commitSpan(units[k].comb, at, kShortRingMask, c, fed);
     }
 }
 
@@ -228,33 +233,18 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
     const int32_t c = length;
     Scratch& s = scratch;
     const uint8_t* summed = layout.summed[channel];
-    std::copy_n(s.damped[summed[0]], c, s.signal);
-    for (int32_t j = 1; j < kPerChannel; ++j)
-    {
-        // The row in a local: read through the byte table inside the loop,
-        // every store would seem to change it and the sum stay scalar.
-        const float* const row = s.damped[summed[j]];
-        for (int32_t i = 0; i < c; ++i)
-            s.signal[i] += row[i];
-    }
+    const float* rows[kPerChannel];
+    for (int32_t j = 0; j < kPerChannel; ++j)
+        rows[j] = s.damped[summed[j]];
+    sumRowsAt(rows, c, s.signal);
 
     // + g0 e0 - g1 e1 + g2 e2 ..., left to right, per sample.
     const int32_t first = channel * kPerChannel;
+    const float* taps[kPerChannel];
     for (int32_t k = 0; k < kPerChannel; ++k)
-        readRing(early.source[first + k], early.taps.at[first + k], kLongRingMask, c, s.early[k]);
+        taps[k] = ringSpan(early.source[first + k], early.taps.at[first + k], kLongRingMask, c, s.early[k]);
     float* const earlySum = s.stageIn;
-    for (int32_t i = 0; i < c; ++i)
-        earlySum[i] = earlyGain[0] * s.early[0][i];
-    for (int32_t k = 1; k < kPerChannel; ++k)
-    {
-        const float gain = earlyGain[k];
-        if (k & 1)
-            for (int32_t i = 0; i < c; ++i)
-                earlySum[i] = earlySum[i] - gain * s.early[k][i];
-        else
-            for (int32_t i = 0; i < c; ++i)
-                earlySum[i] = earlySum[i] + gain * s.early[k][i];
-    }
+    alternatingSumAt(taps, earlyGain, c, earlySum);
 
     // The diffuser's allpasses with gains -g, +g, -g; the early sum joins
     // before the last.
@@ -266,14 +256,18 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
         if (stage == EarlyJoinDiffuser::kStages - 1)
             for (int32_t i = 0; i < c; ++i)
                 s.signal[i] = s.signal[i] + earlySum[i];
-        readRing(diffuser.ring[stage], diffuser.taps.at[stage], kShortRingMask, c, s.delayedStage);
-        float* const v = s.early[0]; // free again once the early sum is formed
+        float* const ring = diffuser.ring[stage];
+        const float* const delayed = ringSpan(ring, diffuser.taps.at[stage], kShortRingMask, c, s.delayedStage);
+        // The early copies are free again once their sum is formed.
+        float* const written = ringTarget(ring, ringPos, kShortRingMask, c, s.early[0]);
         for (int32_t i = 0; i < c; ++i)
         {
-            v[i] = s.signal[i] + g * s.delayedStage[i];
-            s.signal[i] = s.delayedStage[i] - g * v[i];
+            const float d = delayed[i]; // read before its place may be written
+            const float v = s.signal[i] + g * d;
+            written[i] = v;
+            s.signal[i] = d - g * v;
         }
-        writeRing(diffuser.ring[stage], ringPos, kShortRingMask, c, v);
+        commitSpan(ring, ringPos, kShortRingMask, c, written);
     }
     for (int32_t i = 0; i < c; ++i)
         wet[i] = scaleInDouble(s.signal[i], layout.outputScale);

@@ -197,55 +197,49 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
             const int32_t pos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
+            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
             for (int32_t l = 0; l < kLoops; ++l)
             {
                 readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
                 readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
             }
-            runFeedbackGains(c);
+            runRecursions(engine, c);
 
             for (int32_t l = 0; l < kLoops; ++l)
             {
                 Loop& loop = loops[l];
                 const int32_t channel = l / kLoopsPerChannel;
                 float* const o = s.out[l];
-                // A local copy keeps the recursion in a register.
-                DampingLowpass damping = loop.damping;
-                for (int32_t i = 0; i < c; ++i)
-                    o[i] = damping.process(s.main[l][i], dampCoef, s.input.noise[i]);
-                loop.damping = damping;
 
-                // Input allpass (inverting), then the transfer allpass into the inner ring.
-                readRing(loop.ring[kInputAllpass], loop.taps.at[kInputAllpass], kShortRingMask, c, s.delayed);
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = g * s.delayed[i] - o[i];
-                    s.written[i] = v;
-                    o[i] = s.delayed[i] - g * v;
-                }
-                writeRing(loop.ring[kInputAllpass], pos, kShortRingMask, c, s.written);
-                readRing(loop.ring[kTransferAllpass], loop.taps.at[kTransferAllpass], kShortRingMask, c, s.delayed);
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = o[i] + g * s.delayed[i];
-                    s.written[i] = v;
-                    s.signal[i] = s.delayed[i] - g * v;
-                }
-                writeRing(loop.ring[kTransferAllpass], pos, kShortRingMask, c, s.written);
-                writeRing(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+                // Input allpass (inverting), then the transfer allpass into the inner ring;
+                // `written` may be `delayed` itself, so each sample is read before
+                // its place is written.
+                const auto ringAllpass = [&](int32_t ring, const float* in, float* out, bool inverting) {
+                    const float* const delayed =
+                        ringSpan(loop.ring[ring], loop.taps.at[ring], kShortRingMask, c, s.delayed);
+                    float* const written = ringTarget(loop.ring[ring], pos, kShortRingMask, c, s.written);
+                    for (int32_t i = 0; i < c; ++i)
+                    {
+                        const float d = delayed[i];
+                        const float v = inverting ? g * d - in[i] : in[i] + g * d;
+                        written[i] = v;
+                        out[i] = d - g * v;
+                    }
+                    commitSpan(loop.ring[ring], pos, kShortRingMask, c, written);
+                };
+                ringAllpass(kInputAllpass, o, o, true);
+                float* const inner = ringTarget(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+                ringAllpass(kTransferAllpass, o, inner, false);
+                commitSpan(loop.ring[kInner], pos, kShortRingMask, c, inner);
 
                 // The return allpass on the inner ring's tap feeds the main ring.
-                readRing(loop.ring[kReturnAllpass], loop.taps.at[kReturnAllpass], kShortRingMask, c, s.delayed);
+                ringAllpass(kReturnAllpass, s.inner[l], s.signal, false);
+                float* const fed = ringTarget(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                const float* const feedback = s.feedback[channel];
+                const float* const tone = s.input.tone[channel];
                 for (int32_t i = 0; i < c; ++i)
-                {
-                    const float v = s.inner[l][i] + g * s.delayed[i];
-                    s.written[i] = v;
-                    const float r = s.delayed[i] - g * v;
-                    s.signal[i] = r * s.feedback[channel][i] + s.input.tone[channel][i];
-                }
-                writeRing(loop.ring[kReturnAllpass], pos, kShortRingMask, c, s.written);
-                writeRing(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+                    fed[i] = s.signal[i] * feedback[i] + tone[i];
+                commitSpan(loop.ring[kMain], pos, kShortRingMask, c, fed);
                 for (int32_t& tap : loop.taps.at)
                     tap = (tap + c) & kShortRingMask;
             }
@@ -258,23 +252,44 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
         });
 }
 
-void Spring::runFeedbackGains(int32_t c)
+void Spring::runRecursions(ReverbEngine& engine, int32_t c)
 {
     Scratch& s = scratch;
-    EnvelopeFollower* const followers[2] = {&levelFollowerL, &levelFollowerR};
     for (int32_t channel = 0; channel < 2; ++channel)
     {
         const float (*main)[kMaxChunk] = &s.main[channel * kLoopsPerChannel];
-        float* const feedback = s.feedback[channel];
-        // Levels first: the followers' recursion then runs alone.
+        float* const level = s.feedback[channel];
         for (int32_t i = 0; i < c; ++i)
-            feedback[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
-        EnvelopeFollower follower = *followers[channel];
-        for (int32_t i = 0; i < c; ++i)
-            feedback[i] = follower.process(feedback[i]);
-        *followers[channel] = follower;
-        feedbackGains(feedback, c, loopGain);
+            level[i] = std::fabs(main[0][i]) + std::fabs(main[1][i]) + std::fabs(main[2][i]);
     }
+
+    // Each recursion waits on its previous sample: the six dampings (in two
+    // lanes of four, the last two lanes idle), the two level followers and
+    // the tone stages step together, so that their waits overlap.
+    constexpr int32_t kLanes = 8;
+    const auto damping = [&](int32_t u) -> float& { return u < kLoops ? loops[u].damping.y : s.idleState[u - kLoops]; };
+    Lanes y[kLanes / kLaneWidth];
+    const Lanes d[kLanes / kLaneWidth] = {splat(dampCoef), splat(dampCoef)};
+    loadStates<kLanes>(y, damping);
+    ToneChunk tone = engine.beginTone();
+    EnvelopeFollower followerL = levelFollowerL;
+    EnvelopeFollower followerR = levelFollowerR;
+    dampUnitRows<kLanes>(
+        y, d, s.input.noise, c,
+        [&](int32_t u) -> const float* { return u < kLoops ? s.main[u] : s.idleIn; },
+        [&](int32_t u) -> float* { return u < kLoops ? s.out[u] : s.idleOut[u - kLoops]; },
+        [&](int32_t i) {
+            tone.step(s.input, i);
+            s.feedback[0][i] = followerL.process(s.feedback[0][i]);
+            s.feedback[1][i] = followerR.process(s.feedback[1][i]);
+        });
+    storeStates<kLanes>(y, damping);
+    engine.endTone(tone);
+    levelFollowerL = followerL;
+    levelFollowerR = followerR;
+
+    for (float* const feedback : s.feedback)
+        feedbackGains(feedback, c, loopGain);
     levelGainL = s.feedback[0][c - 1];
     levelGainR = s.feedback[1][c - 1];
 }

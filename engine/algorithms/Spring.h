@@ -77,7 +77,9 @@ private:
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
     // The level followers and feedback gains of a chunk, from the main taps.
-    void runFeedbackGains(int32_t c);
+    // The chunk's recursions, stepped together: dampings, level followers
+    // (then the feedback gains) and the engine's tone stages.
+    void runRecursions(ReverbEngine& engine, int32_t c);
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;
@@ -92,5 +94,9 @@ private:
         float delayed[kMaxChunk];
         float written[kMaxChunk];
         float signal[kMaxChunk];
+        // The idle damping lanes: a silent input, a discarded output.
+        float idleIn[kMaxChunk] = {};
+        float idleOut[2][kMaxChunk];
+        float idleState[2] = {};
     } scratch;
 };
