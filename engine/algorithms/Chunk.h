@@ -472,16 +472,6 @@ inline void storeStates(const Lanes (&y)[N / kLaneWidth], State&& state)
         state(u) = y[u / kLaneWidth][u % kLaneWidth];
 }
 
-// A ring's c samples from `from` where they lie, or copied into `copy` (of
-// kMaxChunk) when they wrap: a pass reads the ring in place.
-inline const float* ringSpan(const float* ring, int32_t from, int32_t mask, int32_t c, float* copy)
-{
-    if (from + c <= mask + 1)
-        return ring + from;
-    readRing(ring, from, mask, c, copy);
-    return copy;
-}
-
 // ring[from + i] = value(i) for c samples, across the wrap: the pass that
 // forms a ring's new samples writes them straight into it.
 template <typename Value>

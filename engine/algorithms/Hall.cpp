@@ -225,9 +225,7 @@ void Hall::runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& ton
     const auto damp = [&](float* states, const ShortTaps<kRings>& taps, float (*rows)[kMaxChunk], auto&& alongside) {
         const float* in[kRings];
         for (int32_t r = 0; r < kRings; ++r)
-        {
             in[r] = ringSpan(loops[r], taps.at[r], kShortRingMask, c, rows[r]);
-        }
         Lanes y[kRings / kLaneWidth];
         Lanes d[kRings / kLaneWidth];
         for (Lanes& g : d)
