@@ -60,8 +60,6 @@ private:
     {
         InputChunk input;
         DampedLoopChunk<kRings> loops;
-        float early[kRings][kMaxChunk];
-        float written[kRings][kMaxChunk];
-        float sum[kMaxChunk];
+        float early[kMaxChunk]; // an early tap's samples where they wrap
     } scratch;
 };

@@ -194,12 +194,17 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
                               int32_t m)
 {
     Scratch& s = scratch;
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
             const int32_t writePos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
-            s.loops.run(loops, dampCoef, s.input.noise, c);
+            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+            // The dampings read only the rings' earlier samples, so the tone
+            // stages step beside them; the writes take the tone afterwards.
+            ToneChunk toneStages = engine.beginTone();
+            s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
+            engine.endTone(toneStages);
 
             for (int32_t i = 0; i < c; ++i)
             {
@@ -213,28 +218,35 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
             for (int32_t ring = 0; ring < kRings; ++ring)
             {
                 const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
+                const float* const damped = s.loops.damped[ring];
                 float* const loopRing = loops[ring].ring;
                 prefetchAhead(loopRing, writePos, kShortRingMask);
                 prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
-                float* const written = s.written[ring];
-                for (int32_t i = 0; i < c; ++i)
-                    written[i] = static_cast<float>(static_cast<double>(loopGain * s.loops.damped[ring][i]) + mixture[i]);
-                writeRing(loopRing, writePos, kShortRingMask, c, written);
+                writeRingWith(loopRing, writePos, kShortRingMask, c, [&](int32_t i) {
+                    return static_cast<float>(static_cast<double>(loopGain * damped[i]) + mixture[i]);
+                });
             }
-            for (int32_t ring = 0; ring < kRings; ++ring)
-                readRing(loops[ring].ring, outputTaps.at[ring], kShortRingMask, c, s.written[ring]);
-            for (int32_t& tap : outputTaps.at)
-                tap = (tap + c) & kShortRingMask;
 
+            // The output taps, read after the writes; each sum starts from its
+            // first ring's tap.
             float* const wet[2] = {wetL + start, wetR + start};
             for (int32_t channel = 0; channel < 2; ++channel)
             {
-                sumRows(&s.written[channel * kPerChannel], kPerChannel, c, s.sum);
+                const float* rings[kPerChannel];
+                int32_t from[kPerChannel];
+                for (int32_t k = 0; k < kPerChannel; ++k)
+                {
+                    rings[k] = loops[channel * kPerChannel + k].ring;
+                    from[k] = outputTaps.at[channel * kPerChannel + k];
+                }
+                float* const out = wet[channel];
+                sumTaps(rings, from, kShortRingMask, c, out);
                 for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-                diffusers[channel].processChunk(s.sum, apGain, writePos, c);
-                std::copy_n(s.sum, c, wet[channel]);
+                    out[i] = scaleInDouble(out[i], kOutputScale);
+                diffusers[channel].processChunk(out, apGain, writePos, c);
             }
+            for (int32_t& tap : outputTaps.at)
+                tap = (tap + c) & kShortRingMask;
         });
 }
 

@@ -59,8 +59,6 @@ private:
     {
         InputChunk input;
         DampedLoopChunk<kRings> loops;
-        float written[kRings][kMaxChunk];
         double mixtures[4][kMaxChunk]; // the four input mixtures, by Mixture
-        float sum[kMaxChunk];
     } scratch;
 };

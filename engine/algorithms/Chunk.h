@@ -471,3 +471,142 @@ inline void storeStates(const Lanes (&y)[N / kLaneWidth], State&& state)
     for (int32_t u = 0; u < N; ++u)
         state(u) = y[u / kLaneWidth][u % kLaneWidth];
 }
+
+// ring[from + i] = value(i) for c samples, across the wrap: the pass that
+// forms a ring's new samples writes them straight into it.
+template <typename Value>
+inline void writeRingWith(float* ring, int32_t from, int32_t mask, int32_t c, Value&& value)
+{
+    if (from + c <= mask + 1)
+    {
+        float* const to = ring + from;
+        for (int32_t i = 0; i < c; ++i)
+            to[i] = value(i);
+        return;
+    }
+    for (int32_t i = 0; i < c; ++i)
+        ring[(from + i) & mask] = value(i);
+}
+
+// Eight lanes: two groups of four units side by side, the first group in
+// the low half. Passed by reference: the baseline build has no registers of
+// this width to pass them in.
+using LanePair = float __attribute__((vector_size(32)));
+
+inline void joinLanes(LanePair& pair, Lanes low, Lanes high)
+{
+    pair = __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7);
+}
+inline Lanes lowLanes(const LanePair& pair)
+{
+    return __builtin_shufflevector(pair, pair, 0, 1, 2, 3);
+}
+inline Lanes highLanes(const LanePair& pair)
+{
+    return __builtin_shufflevector(pair, pair, 4, 5, 6, 7);
+}
+
+// transposeLanes in each half at once.
+inline void transposeLanePairs(LanePair (&rows)[4])
+{
+    const LanePair t0 = __builtin_shufflevector(rows[0], rows[1], 0, 8, 1, 9, 4, 12, 5, 13);
+    const LanePair t1 = __builtin_shufflevector(rows[2], rows[3], 0, 8, 1, 9, 4, 12, 5, 13);
+    const LanePair t2 = __builtin_shufflevector(rows[0], rows[1], 2, 10, 3, 11, 6, 14, 7, 15);
+    const LanePair t3 = __builtin_shufflevector(rows[2], rows[3], 2, 10, 3, 11, 6, 14, 7, 15);
+    rows[0] = __builtin_shufflevector(t0, t1, 0, 1, 8, 9, 4, 5, 12, 13);
+    rows[1] = __builtin_shufflevector(t0, t1, 2, 3, 10, 11, 6, 7, 14, 15);
+    rows[2] = __builtin_shufflevector(t2, t3, 0, 1, 8, 9, 4, 5, 12, 13);
+    rows[3] = __builtin_shufflevector(t2, t3, 2, 3, 10, 11, 6, 7, 14, 15);
+}
+
+// dampUnitRows with the groups taken two at a time, 2p and 2p + 1 in one
+// vector of eight lanes: each shuffle of the transposes moves eight units'
+// samples and each step of the wide builds eight units' recursions (the
+// baseline build splits them in two). The same operations per unit in the
+// same order; N a multiple of eight.
+template <int32_t N, typename In, typename Out, typename Alongside = NothingAlongside>
+inline void dampUnitPairs(Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneWidth], const float* noise,
+                          int32_t c, In&& in, Out&& out, Alongside&& alongside = {})
+{
+    static_assert(N % (2 * kLaneWidth) == 0);
+    constexpr int32_t kPairs = N / (2 * kLaneWidth);
+    constexpr int32_t kBatch = kPairs < 3 ? kPairs : 3;
+    static_assert(kPairs % kBatch == 0);
+    for (int32_t first = 0; first < kPairs; first += kBatch)
+    {
+        LanePair state[kBatch];
+        LanePair coef[kBatch];
+        for (int32_t p = 0; p < kBatch; ++p)
+        {
+            joinLanes(state[p], y[2 * (first + p)], y[2 * (first + p) + 1]);
+            joinLanes(coef[p], d[2 * (first + p)], d[2 * (first + p) + 1]);
+        }
+        // Unit u of half h of pair p.
+        const auto unit = [&](int32_t p, int32_t h, int32_t u) { return (2 * (first + p) + h) * kLaneWidth + u; };
+        int32_t i = 0;
+        for (; i + kLaneWidth <= c; i += kLaneWidth)
+        {
+            LanePair block[kBatch][kLaneWidth];
+            for (int32_t p = 0; p < kBatch; ++p)
+            {
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                    joinLanes(block[p][u], loadLanes(in(unit(p, 0, u)) + i), loadLanes(in(unit(p, 1, u)) + i));
+                transposeLanePairs(block[p]);
+            }
+            for (int32_t j = 0; j < kLaneWidth; ++j)
+            {
+                if (first == 0)
+                    alongside(i + j);
+                const float n = noise[i + j];
+                for (int32_t p = 0; p < kBatch; ++p)
+                {
+                    state[p] = (block[p][j] - state[p]) * coef[p] + n + state[p];
+                    block[p][j] = state[p];
+                }
+            }
+            for (int32_t p = 0; p < kBatch; ++p)
+            {
+                transposeLanePairs(block[p]);
+                for (int32_t u = 0; u < kLaneWidth; ++u)
+                {
+                    storeLanes(out(unit(p, 0, u)) + i, lowLanes(block[p][u]));
+                    storeLanes(out(unit(p, 1, u)) + i, highLanes(block[p][u]));
+                }
+            }
+        }
+        for (; i < c; ++i)
+        {
+            if (first == 0)
+                alongside(i);
+            const float n = noise[i];
+            for (int32_t p = 0; p < kBatch; ++p)
+            {
+                LanePair x;
+                for (int32_t k = 0; k < 2 * kLaneWidth; ++k)
+                    x[k] = in(unit(p, k / kLaneWidth, k % kLaneWidth))[i];
+                state[p] = (x - state[p]) * coef[p] + n + state[p];
+                for (int32_t k = 0; k < 2 * kLaneWidth; ++k)
+                    out(unit(p, k / kLaneWidth, k % kLaneWidth))[i] = state[p][k];
+            }
+        }
+        for (int32_t p = 0; p < kBatch; ++p)
+        {
+            y[2 * (first + p)] = lowLanes(state[p]);
+            y[2 * (first + p) + 1] = highLanes(state[p]);
+        }
+    }
+}
+
+// The dampings of dampUnitRows in the form that suits the build: by pairs of
+// groups where the kernel runs in a wide build (`pairs`), four lanes at a
+// time in the baseline build, which has no eight-lane shuffles and would
+// move such vectors one float at a time.
+template <int32_t N, typename In, typename Out, typename Alongside = NothingAlongside>
+inline void dampUnitsFor(bool pairs, Lanes (&y)[N / kLaneWidth], const Lanes (&d)[N / kLaneWidth],
+                         const float* noise, int32_t c, In&& in, Out&& out, Alongside&& alongside = {})
+{
+    if (pairs)
+        dampUnitPairs<N>(y, d, noise, c, in, out, alongside);
+    else
+        dampUnitRows<N>(y, d, noise, c, in, out, alongside);
+}

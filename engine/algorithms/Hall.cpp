@@ -171,24 +171,28 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
                          int32_t m)
 {
     Scratch& s = scratch;
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
         withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
             const int32_t c = length;
             const int32_t pos = engine.ringPos;
-            engine.runInputChunk(inL + start, inR + start, c, s.input);
-            runDampings(s.input.noise, c);
+            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+            // The dampings read only earlier samples, so the tone stages step
+            // beside them; the rings' writes take the tone afterwards.
+            ToneChunk toneStages = engine.beginTone();
+            runDampings(s.input.noise, c, pairs, toneStages);
+            engine.endTone(toneStages);
 
             for (int32_t r = 0; r < kRings; ++r)
             {
                 const float* loopInput = s.input.tone[kRows[r].loopInput];
                 const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    s.feedback[r][i] = loopGain * s.feedback[r][i] + loopInput[i];
-                    s.second[r][i] = loopGain * s.second[r][i] + echoInput[i];
-                }
-                writeRing(loops[r], pos, kShortRingMask, c, s.feedback[r]);
-                writeRing(echoes[r], pos, kShortRingMask, c, s.second[r]);
+                const float* feedback = s.feedback[r];
+                const float* second = s.second[r];
+                writeRingWith(loops[r], pos, kShortRingMask, c,
+                              [&](int32_t i) { return loopGain * feedback[i] + loopInput[i]; });
+                writeRingWith(echoes[r], pos, kShortRingMask, c,
+                              [&](int32_t i) { return loopGain * second[i] + echoInput[i]; });
             }
 
             // The output taps, read after the writes; each sum starts from its
@@ -198,19 +202,13 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
             float* const* const outputRings[2] = {loops, echoes};
             for (int32_t channel = 0; channel < 2; ++channel)
             {
-                const int32_t* at = outputTaps[channel]->at;
-                float* const* rings = outputRings[channel];
-                readRing(rings[0], at[0], kShortRingMask, c, s.sum);
-                for (int32_t r = 1; r < kRings; ++r)
-                {
-                    readRing(rings[r], at[r], kShortRingMask, c, s.tap);
-                    for (int32_t i = 0; i < c; ++i)
-                        s.sum[i] = s.sum[i] + s.tap[i];
-                }
+                const float* rings[kRings];
+                std::copy_n(outputRings[channel], kRings, rings);
+                float* const out = wet[channel];
+                sumTaps(rings, outputTaps[channel]->at, kShortRingMask, c, out);
                 for (int32_t i = 0; i < c; ++i)
-                    s.sum[i] = scaleInDouble(s.sum[i], kOutputScale);
-                diffusers[channel].processChunk(s.sum, apGain, pos, c);
-                std::copy_n(s.sum, c, wet[channel]);
+                    out[i] = scaleInDouble(out[i], kOutputScale);
+                diffusers[channel].processChunk(out, apGain, pos, c);
             }
 
             for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
@@ -219,24 +217,29 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
         });
 }
 
-void Hall::runDampings(const float* noise, int32_t c)
+void Hall::runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& toneStages)
 {
     Scratch& s = scratch;
-    for (int32_t r = 0; r < kRings; ++r)
-    {
-        readRing(loops[r], feedbackTaps.at[r], kShortRingMask, c, s.feedback[r]);
-        readRing(loops[r], secondTaps.at[r], kShortRingMask, c, s.second[r]);
-    }
-    // The common damping lowpass, four rings to a lane, in place.
-    const auto damp = [&](float* states, float (*rows)[kMaxChunk]) {
+    // The common damping lowpass, four rings to a lane, from the taps where
+    // they lie into the rows; the tone stages step beside the first.
+    const auto damp = [&](float* states, const ShortTaps<kRings>& taps, float (*rows)[kMaxChunk], auto&& alongside) {
+        const float* in[kRings];
+        for (int32_t r = 0; r < kRings; ++r)
+            in[r] = ringSpan(loops[r], taps.at[r], kShortRingMask, c, rows[r]);
         Lanes y[kRings / kLaneWidth];
-        const auto state = [&](int32_t r) -> float& { return states[r]; };
-        loadStates<kRings>(y, state);
-        dampUnits<kRings>(y, dampCoef, noise, c, rows, rows);
-        storeStates<kRings>(y, state);
+        Lanes d[kRings / kLaneWidth];
+        for (Lanes& g : d)
+            g = splat(dampCoef);
+        for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
+            y[g] = loadLanes(states + g * kLaneWidth);
+        dampUnitsFor<kRings>(
+            pairs, y, d, noise, c, [&](int32_t r) { return in[r]; }, [&](int32_t r) { return rows[r]; },
+            alongside);
+        for (int32_t g = 0; g < kRings / kLaneWidth; ++g)
+            storeLanes(states + g * kLaneWidth, y[g]);
     };
-    damp(feedbackDamped, s.feedback);
-    damp(secondDamped, s.second);
+    damp(feedbackDamped, feedbackTaps, s.feedback, [&](int32_t i) { toneStages.step(s.input, i); });
+    damp(secondDamped, secondTaps, s.second, NothingAlongside{});
 }
 
 void Hall::clear(ReverbEngine&, StateClear)

@@ -45,19 +45,18 @@ private:
     void kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR, int32_t m);
     void kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                        int32_t m);
-    // Reads both damped taps of every loop ring for the chunk.
-    void runDampings(const float* noise, int32_t c);
+    // Reads both damped taps of every loop ring for the chunk, stepping the
+    // tone stages beside them; pairs as dampUnitsFor takes it.
+    void runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& toneStages);
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;
-    // The chunked kernel's working arrays: per ring, the damped taps, then
-    // the rings' new samples.
+    // The chunked kernel's working arrays: per ring, the damped taps (a
+    // tap's samples copied there first where they wrap).
     struct Scratch
     {
         InputChunk input;
         float feedback[kRings][kMaxChunk];
         float second[kRings][kMaxChunk];
-        float tap[kMaxChunk];
-        float sum[kMaxChunk];
     } scratch;
 };

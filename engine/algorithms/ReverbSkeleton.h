@@ -35,6 +35,23 @@ inline float scaleInDouble(float x, double scale)
     return static_cast<float>(static_cast<double>(x) * scale);
 }
 
+// The same over c samples in place, four at a time: the loads then match
+// the four-lane stores of a pass before, where a wider load would wait for
+// both stores to reach the cache.
+inline void scaleChunkInDouble(float* x, int32_t c, double scale)
+{
+    using WideLanes = double __attribute__((vector_size(32)));
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth)
+    {
+        WideLanes wide = __builtin_convertvector(loadLanes(x + i), WideLanes);
+        wide *= scale;
+        storeLanes(x + i, __builtin_convertvector(wide, Lanes));
+    }
+    for (; i < c; ++i)
+        x[i] = scaleInDouble(x[i], scale);
+}
+
 // ---------------------------------------------------------------------------
 // Jittered lengths. A draw r of TapJitter becomes the spread (2r / 32767 - 1)
 // in -1..1; a length is spread * width * weight + base, in double, before the
@@ -137,28 +154,38 @@ struct DampedLoopRing
     void advance() { feedbackTap = advanceTap(feedbackTap); }
 };
 
-// A bank of N damped loop rings for the chunked kernels: reads each ring's
-// feedback tap for a chunk and runs the dampings four rings to a lane,
-// giving damped[ring][i] for sample i. The taps advance by the chunk.
+// A bank of N damped loop rings for the chunked kernels: runs the dampings
+// of each ring's feedback tap for a chunk four rings to a lane, reading the
+// rings in place, giving damped[ring][i] for sample i. alongside(i) runs
+// beside them, before sample i's steps (NothingAlongside); pairs is
+// dampUnitsFor's. The taps advance by the chunk.
 template <int32_t N>
 struct DampedLoopChunk
 {
     static_assert(N % kLaneWidth == 0);
-    alignas(16) float read[N][kMaxChunk];
     alignas(16) float damped[N][kMaxChunk];
 
-    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c)
+    template <typename Alongside = NothingAlongside>
+    void run(DampedLoopRing (&loops)[N], float dampCoef, const float* noise, int32_t c, bool pairs,
+             Alongside&& alongside = {})
     {
+        // A tap whose chunk wraps is copied into its row first.
+        const float* in[N];
         for (int32_t k = 0; k < N; ++k)
         {
             prefetchAhead(loops[k].ring, loops[k].feedbackTap, kShortRingMask);
-            readRing(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, read[k]);
+            in[k] = ringSpan(loops[k].ring, loops[k].feedbackTap, kShortRingMask, c, damped[k]);
             loops[k].feedbackTap = (loops[k].feedbackTap + c) & kShortRingMask;
         }
         Lanes y[N / kLaneWidth];
+        Lanes d[N / kLaneWidth];
+        for (Lanes& g : d)
+            g = splat(dampCoef);
         const auto state = [&](int32_t k) -> float& { return loops[k].damping.y; };
         loadStates<N>(y, state);
-        dampUnits<N>(y, dampCoef, noise, c, read, damped);
+        dampUnitsFor<N>(
+            pairs, y, d, noise, c, [&](int32_t k) { return in[k]; }, [&](int32_t k) { return damped[k]; },
+            alongside);
         storeStates<N>(y, state);
     }
 };
