@@ -148,6 +148,7 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
                                     const float* inR, float* wetL, float* wetR, int32_t m)
 {
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
+    const bool pairs = engine.kernelPath != KernelPath::Chunked;
     for (int32_t start = 0; start < m; start += chunkLimit)
     {
         const int32_t c = std::min(chunkLimit, m - start);
@@ -159,7 +160,7 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
         // step beside them; the early taps read the tone rings afterwards.
         ToneChunk toneStages = engine.beginTone();
         withChunkLength(c, [&](auto length) {
-            runUnits(layout, length, ringPos, offsetPos, toneStages);
+            runUnits(layout, length, ringPos, offsetPos, toneStages, pairs);
             engine.endTone(toneStages);
             writeRing(tone[0], inputPos, kLongRingMask, c, scratch.input.tone[0]);
             writeRing(tone[1], inputPos, kLongRingMask, c, scratch.input.tone[1]);
@@ -182,7 +183,7 @@ void CombAllpassNetwork::runChunked(ReverbEngine& engine, const CombAllpassLayou
 
 template <typename Length>
 void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length, int32_t ringPos, int32_t offsetPos,
-                                  ToneChunk& toneStages)
+                                  ToneChunk& toneStages, bool pairs)
 {
     const int32_t c = length;
     Scratch& s = scratch;
@@ -206,12 +207,17 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
         commitSpan(unit.allpassRing, ringPos, kShortRingMask, c, written);
     }
 
-    // The dampings, four units to a lane.
+    // The dampings, four units to a lane, two lanes to a vector in the wide
+    // builds.
     Lanes y[kUnits / kLaneWidth];
+    Lanes d[kUnits / kLaneWidth];
     const auto state = [&](int32_t k) -> float& { return units[k].damping.y; };
     loadStates<kUnits>(y, state);
-    dampUnits<kUnits>(y, dampCoef, s.input.noise, c, s.combOut, s.damped,
-                      [&](int32_t i) { toneStages.step(s.input, i); });
+    for (Lanes& g : d)
+        g = splat(dampCoef);
+    dampUnitsFor<kUnits>(
+        pairs, y, d, s.input.noise, c, [&](int32_t k) -> const float* { return s.combOut[k]; },
+        [&](int32_t k) { return s.damped[k]; }, [&](int32_t i) { toneStages.step(s.input, i); });
     storeStates<kUnits>(y, state);
 
     for (int32_t k = 0; k < kUnits; ++k)

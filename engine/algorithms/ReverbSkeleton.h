@@ -369,10 +369,11 @@ private:
     void runChunked(ReverbEngine& engine, const CombAllpassLayout& layout, const float* inL, const float* inR,
                     float* wetL, float* wetR, int32_t m);
     // Length: int32_t, or FullChunk for a chunk of kMaxChunk samples.
-    // The tone stages step beside the dampings (the feeds read them).
+    // The tone stages step beside the dampings (the feeds read them);
+    // `pairs` as dampUnitsFor takes it.
     template <typename Length>
     void runUnits(const CombAllpassLayout& layout, Length c, int32_t ringPos, int32_t offsetPos,
-                  ToneChunk& toneStages);
+                  ToneChunk& toneStages, bool pairs);
     template <typename Length>
     void runOutput(int32_t channel, const CombAllpassLayout& layout, Length c, int32_t ringPos, float* wet);
 
