@@ -187,25 +187,20 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
 }
 
 // The input path waits on its tone stages' recursions sample after sample;
-// the comb units' loop allpasses are work that waits on nothing. Taking the
-// input a few samples at a time between the units lets the processor
-// overlap the two.
+// the comb units' loop allpasses are work that waits on nothing. Stepping
+// the tone stages a few samples at a time between the units lets the
+// processor overlap the two.
 template <typename Length>
 void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float* inR, Length c, int32_t pos)
 {
     constexpr int32_t kStep = 4;
     Scratch& s = scratch;
+    engine.runPreDelayChunk(inL, inR, c, s.input);
+    ToneChunk tone = engine.beginTone();
     for (int32_t first = 0; first < std::max<int32_t>(c, kCombUnits); first += kStep)
     {
-        if (first < c)
-        {
-            const int32_t n = std::min<int32_t>(kStep, c - first);
-            InputChunk part;
-            engine.runInputChunk(inL + first, inR + first, n, part);
-            std::copy_n(part.noise, n, s.input.noise + first);
-            for (int32_t ch = 0; ch < 2; ++ch)
-                std::copy_n(part.tone[ch], n, s.input.tone[ch] + first);
-        }
+        for (int32_t i = first; i < std::min<int32_t>(first + kStep, c); ++i)
+            tone.step(s.input, i);
         for (int32_t u = first; u < std::min(first + kStep, kCombUnits); ++u)
         {
             // Even units close through g * delayed - x, odd ones through
@@ -220,6 +215,7 @@ void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float
             prefetchForWrite(combs[u], pos);
         }
     }
+    engine.endTone(tone);
     // The output groups' inputs, in their summation order.
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t k = 0; k < kGroups; ++k)
