@@ -210,71 +210,70 @@ void Ambience::kernelChunked(ReverbEngine& engine, const float* inL, const float
     Scratch& s = scratch;
     const float g = apGain;
     const float* const noise = s.input.noise;
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t pos = engine.ringPos;
-            const int32_t shortPos = pos & kShortRingMask;
-            engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
-            writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
-            writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t pos = engine.ringPos;
+        const int32_t shortPos = pos & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::AfterWide);
+        writeRing(tone[kX], pos, kLongRingMask, c, s.input.tone[0]);
+        writeRing(tone[kY], pos, kLongRingMask, c, s.input.tone[1]);
 
-            for (int32_t k = 0; k < kGroups; ++k)
+        for (int32_t k = 0; k < kGroups; ++k)
+        {
+            const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
+                                                      tone[kTapTable[k][2].side]};
+            sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
+        }
+
+        // The smoothers, four groups to a lane.
+        Lanes y[kGroups / kLaneWidth];
+        Lanes coef[kGroups / kLaneWidth];
+        const auto state = [&](int32_t k) -> float& { return smoothed[k]; };
+        loadStates<kGroups>(y, state);
+        loadStates<kGroups>(coef, [&](int32_t k) { return smoothing[k % kWeights]; });
+        const auto row = [&](int32_t k) { return s.group[k]; };
+        dampUnitRows<kGroups>(y, coef, noise, c, row, row);
+        storeStates<kGroups>(y, state);
+
+        // Each group's allpass chain: out = delayed - g v + noise, the ring
+        // taking v + g out.
+        for (int32_t k = 0; k < kGroups; ++k)
+            runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
+                         [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
+                             const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
+                             written = v + g * out;
+                             return out;
+                         });
+
+        float* const wet[2] = {wetL + start, wetR + start};
+        const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const MixTerm* const terms = mixes[channel];
+            float w[kWeights];
+            const float* rows[kWeights];
+            for (int32_t t = 0; t < kWeights; ++t)
             {
-                const float* const sources[kGroupTaps] = {tone[kTapTable[k][0].side], tone[kTapTable[k][1].side],
-                                                          tone[kTapTable[k][2].side]};
-                sumTaps(sources, groupTaps[k].at, kLongRingMask, c, s.group[k]);
+                w[t] = weights[terms[t].weight];
+                rows[t] = s.group[terms[t].group];
             }
-
-            // The smoothers, four groups to a lane.
-            Lanes y[kGroups / kLaneWidth];
-            Lanes coef[kGroups / kLaneWidth];
-            const auto state = [&](int32_t k) -> float& { return smoothed[k]; };
-            loadStates<kGroups>(y, state);
-            loadStates<kGroups>(coef, [&](int32_t k) { return smoothing[k % kWeights]; });
-            const auto row = [&](int32_t k) { return s.group[k]; };
-            dampUnitRows<kGroups>(y, coef, noise, c, row, row);
-            storeStates<kGroups>(y, state);
-
-            // Each group's allpass chain: out = delayed - g v + noise, the ring
-            // taking v + g out.
-            for (int32_t k = 0; k < kGroups; ++k)
-                runRingChain(rings[k], allpassTaps[k].at, shortPos, kShortRingMask, c, s.group[k],
-                             [g, noise](int32_t, auto delayed, auto v, int32_t i, auto& written) {
-                                 const auto out = delayed - g * v + loadAs<decltype(v)>(noise + i);
-                                 written = v + g * out;
-                                 return out;
-                             });
-
-            float* const wet[2] = {wetL + start, wetR + start};
-            const MixTerm* const mixes[2] = {kLeftMix, kRightMix};
-            for (int32_t channel = 0; channel < 2; ++channel)
+            float* const out = wet[channel];
+            for (int32_t i = 0; i < c; ++i)
             {
-                const MixTerm* const terms = mixes[channel];
-                float w[kWeights];
-                const float* rows[kWeights];
-                for (int32_t t = 0; t < kWeights; ++t)
-                {
-                    w[t] = weights[terms[t].weight];
-                    rows[t] = s.group[terms[t].group];
-                }
-                float* const out = wet[channel];
-                for (int32_t i = 0; i < c; ++i)
-                {
-                    float sum = w[0] * rows[0][i];
-                    for (int32_t t = 1; t < kWeights; ++t)
-                        sum = sum + w[t] * rows[t][i];
-                    out[i] = scaleInDouble(sum, kWetScale);
-                }
+                float sum = w[0] * rows[0][i];
+                for (int32_t t = 1; t < kWeights; ++t)
+                    sum = sum + w[t] * rows[t][i];
+                out[i] = scaleInDouble(sum, kWetScale);
             }
+        }
 
-            for (LongTaps<kGroupTaps>& taps : groupTaps)
-                for (int32_t& tap : taps.at)
-                    tap = (tap + c) & kLongRingMask;
-            for (ShortTaps<kStages>& taps : allpassTaps)
-                for (int32_t& tap : taps.at)
-                    tap = (tap + c) & kShortRingMask;
-        });
+        for (LongTaps<kGroupTaps>& taps : groupTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kLongRingMask;
+        for (ShortTaps<kStages>& taps : allpassTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
+    });
 }
 
 void Ambience::clear(ReverbEngine&, StateClear)

@@ -164,45 +164,44 @@ void Arena::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
     const bool pairs = engine.kernelPath != KernelPath::Chunked;
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t writePos = engine.ringPos;
-            const int32_t inputPos = engine.inputPos;
-            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
-            // The dampings read only the loop rings' earlier samples, so the
-            // tone stages step beside them; the early taps read the tone
-            // rings afterwards.
-            ToneChunk toneStages = engine.beginTone();
-            s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
-            engine.endTone(toneStages);
-            writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
-            writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t writePos = engine.ringPos;
+        const int32_t inputPos = engine.inputPos;
+        engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+        // The dampings read only the loop rings' earlier samples, so the
+        // tone stages step beside them; the early taps read the tone
+        // rings afterwards.
+        ToneChunk toneStages = engine.beginTone();
+        s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
+        engine.endTone(toneStages);
+        writeRing(tone[0], inputPos, kLongRingMask, c, s.input.tone[0]);
+        writeRing(tone[1], inputPos, kLongRingMask, c, s.input.tone[1]);
 
-            // Each ring's new samples, written and summed in one pass; each
-            // sum starts from its first ring's value.
-            float* const wet[2] = {wetL + start, wetR + start};
-            for (int32_t channel = 0; channel < 2; ++channel)
+        // Each ring's new samples, written and summed in one pass; each
+        // sum starts from its first ring's value.
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            float* const sum = wet[channel];
+            for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
             {
-                float* const sum = wet[channel];
-                for (int32_t ring = channel * kPerChannel; ring < (channel + 1) * kPerChannel; ++ring)
-                {
-                    const float* const fed =
-                        ringSpan(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early);
-                    const float* const damped = s.loops.damped[ring];
-                    const bool first = ring == channel * kPerChannel;
-                    writeRingWith(loops[ring].ring, writePos, kShortRingMask, c, [&](int32_t i) {
-                        const float value = loopGain * damped[i] + fed[i];
-                        sum[i] = first ? value : sum[i] + value;
-                        return value;
-                    });
-                }
-                diffusers[channel].processChunk(sum, apGain, writePos, c);
-                scaleChunkInDouble(sum, c, kOutputScale);
+                const float* const fed =
+                    ringSpan(early.source[ring], early.taps.at[ring], kLongRingMask, c, s.early);
+                const float* const damped = s.loops.damped[ring];
+                const bool first = ring == channel * kPerChannel;
+                writeRingWith(loops[ring].ring, writePos, kShortRingMask, c, [&](int32_t i) {
+                    const float value = loopGain * damped[i] + fed[i];
+                    sum[i] = first ? value : sum[i] + value;
+                    return value;
+                });
             }
-            for (int32_t& tap : early.taps.at)
-                tap = (tap + c) & kLongRingMask;
-        });
+            diffusers[channel].processChunk(sum, apGain, writePos, c);
+            scaleChunkInDouble(sum, c, kOutputScale);
+        }
+        for (int32_t& tap : early.taps.at)
+            tap = (tap + c) & kLongRingMask;
+    });
 }
 
 void Arena::clear(ReverbEngine&, StateClear)

@@ -195,59 +195,58 @@ void Cathedral::kernelChunked(ReverbEngine& engine, const float* inL, const floa
 {
     Scratch& s = scratch;
     const bool pairs = engine.kernelPath != KernelPath::Chunked;
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t writePos = engine.ringPos;
-            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
-            // The dampings read only the rings' earlier samples, so the tone
-            // stages step beside them; the writes take the tone afterwards.
-            ToneChunk toneStages = engine.beginTone();
-            s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
-            engine.endTone(toneStages);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t writePos = engine.ringPos;
+        engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+        // The dampings read only the rings' earlier samples, so the tone
+        // stages step beside them; the writes take the tone afterwards.
+        ToneChunk toneStages = engine.beginTone();
+        s.loops.run(loops, dampCoef, s.input.noise, c, pairs, [&](int32_t i) { toneStages.step(s.input, i); });
+        engine.endTone(toneStages);
 
+        for (int32_t i = 0; i < c; ++i)
+        {
+            const double tL = s.input.tone[0][i];
+            const double tR = s.input.tone[1][i];
+            s.mixtures[kLeft][i] = 0.75 * tL;
+            s.mixtures[kRight][i] = 0.75 * tR;
+            s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
+            s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
+        }
+        for (int32_t ring = 0; ring < kRings; ++ring)
+        {
+            const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
+            const float* const damped = s.loops.damped[ring];
+            float* const loopRing = loops[ring].ring;
+            prefetchAhead(loopRing, writePos, kShortRingMask);
+            prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
+            writeRingWith(loopRing, writePos, kShortRingMask, c, [&](int32_t i) {
+                return static_cast<float>(static_cast<double>(loopGain * damped[i]) + mixture[i]);
+            });
+        }
+
+        // The output taps, read after the writes; each sum starts from its
+        // first ring's tap.
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const float* rings[kPerChannel];
+            int32_t from[kPerChannel];
+            for (int32_t k = 0; k < kPerChannel; ++k)
+            {
+                rings[k] = loops[channel * kPerChannel + k].ring;
+                from[k] = outputTaps.at[channel * kPerChannel + k];
+            }
+            float* const out = wet[channel];
+            sumTaps(rings, from, kShortRingMask, c, out);
             for (int32_t i = 0; i < c; ++i)
-            {
-                const double tL = s.input.tone[0][i];
-                const double tR = s.input.tone[1][i];
-                s.mixtures[kLeft][i] = 0.75 * tL;
-                s.mixtures[kRight][i] = 0.75 * tR;
-                s.mixtures[kLeftHeavy][i] = 0.5 * tL + 0.25 * tR;
-                s.mixtures[kRightHeavy][i] = 0.25 * tL + 0.5 * tR;
-            }
-            for (int32_t ring = 0; ring < kRings; ++ring)
-            {
-                const double* mixture = s.mixtures[kBankMixture[ring / kPerChannel][ring & 3]];
-                const float* const damped = s.loops.damped[ring];
-                float* const loopRing = loops[ring].ring;
-                prefetchAhead(loopRing, writePos, kShortRingMask);
-                prefetchAhead(loopRing, outputTaps.at[ring], kShortRingMask);
-                writeRingWith(loopRing, writePos, kShortRingMask, c, [&](int32_t i) {
-                    return static_cast<float>(static_cast<double>(loopGain * damped[i]) + mixture[i]);
-                });
-            }
-
-            // The output taps, read after the writes; each sum starts from its
-            // first ring's tap.
-            float* const wet[2] = {wetL + start, wetR + start};
-            for (int32_t channel = 0; channel < 2; ++channel)
-            {
-                const float* rings[kPerChannel];
-                int32_t from[kPerChannel];
-                for (int32_t k = 0; k < kPerChannel; ++k)
-                {
-                    rings[k] = loops[channel * kPerChannel + k].ring;
-                    from[k] = outputTaps.at[channel * kPerChannel + k];
-                }
-                float* const out = wet[channel];
-                sumTaps(rings, from, kShortRingMask, c, out);
-                for (int32_t i = 0; i < c; ++i)
-                    out[i] = scaleInDouble(out[i], kOutputScale);
-                diffusers[channel].processChunk(out, apGain, writePos, c);
-            }
-            for (int32_t& tap : outputTaps.at)
-                tap = (tap + c) & kShortRingMask;
-        });
+                out[i] = scaleInDouble(out[i], kOutputScale);
+            diffusers[channel].processChunk(out, apGain, writePos, c);
+        }
+        for (int32_t& tap : outputTaps.at)
+            tap = (tap + c) & kShortRingMask;
+    });
 }
 
 void Cathedral::clear(ReverbEngine&, StateClear)

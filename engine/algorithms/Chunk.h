@@ -24,16 +24,26 @@ constexpr int32_t kMaxChunk = 32;
 // A full chunk's length as a compile-time constant: passes over a full
 // chunk (most of them) then compile to straight vector code without a
 // remainder loop. `withChunkLength` hands a pass either that constant or
-// the run-time length of a shorter chunk.
+// the run-time length of a shorter chunk; kFull is the length most chunks
+// of the kernel have (kMaxChunk unless a loop is shorter at every rate).
 using FullChunk = std::integral_constant<int32_t, kMaxChunk>;
 
-template <typename Pass>
+template <int32_t kFull = kMaxChunk, typename Pass>
 inline void withChunkLength(int32_t c, Pass&& pass)
 {
-    if (c == kMaxChunk)
-        pass(FullChunk{});
+    if (c == kFull)
+        pass(std::integral_constant<int32_t, kFull>{});
     else
         pass(c);
+}
+
+// A kernel's m samples in chunks of at most `limit`: chunk(start, length)
+// for each, length as withChunkLength hands it.
+template <int32_t kFull = kMaxChunk, typename Chunk>
+inline void forEachChunk(int32_t m, int32_t limit, Chunk&& chunk)
+{
+    for (int32_t start = 0; start < m; start += limit)
+        withChunkLength<kFull>(std::min(limit, m - start), [&](auto length) { chunk(start, length); });
 }
 
 using Lanes = float __attribute__((vector_size(16)));
@@ -129,18 +139,25 @@ inline const float* ringSpan(const float* ring, int32_t from, int32_t mask, int3
     return spare;
 }
 
-// Where c new samples of a ring from `from` go: the ring itself where they
-// do not wrap, otherwise `spare`, which commitSpan then copies in.
-inline float* ringTarget(float* ring, int32_t from, int32_t mask, int32_t c, float* spare)
+// Where c new samples of a ring from `from` go (`at`): the ring itself where
+// they do not wrap, otherwise `spill`, which flush then copies in.
+struct RingWrite
 {
-    return from + c <= mask + 1 ? ring + from : spare;
-}
+    float* ring;
+    int32_t from;
+    int32_t mask;
+    float* at;
 
-inline void commitSpan(float* ring, int32_t from, int32_t mask, int32_t c, const float* target)
-{
-    if (target != ring + from)
-        writeRing(ring, from, mask, c, target);
-}
+    RingWrite(float* ring_, int32_t from_, int32_t mask_, int32_t c, float* spill)
+        : ring(ring_), from(from_), mask(mask_), at(from_ + c <= mask_ + 1 ? ring_ + from_ : spill)
+    {
+    }
+    void flush(int32_t c) const
+    {
+        if (at != ring + from)
+            writeRing(ring, from, mask, c, at);
+    }
+};
 
 // sum[i] = sum[i] + ring[from + i] for c samples, across the wrap: one more
 // tap of a per-sample sum.

@@ -172,49 +172,48 @@ void Hall::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
 {
     Scratch& s = scratch;
     const bool pairs = engine.kernelPath != KernelPath::Chunked;
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t pos = engine.ringPos;
-            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
-            // The dampings read only earlier samples, so the tone stages step
-            // beside them; the rings' writes take the tone afterwards.
-            ToneChunk toneStages = engine.beginTone();
-            runDampings(s.input.noise, c, pairs, toneStages);
-            engine.endTone(toneStages);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t pos = engine.ringPos;
+        engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+        // The dampings read only earlier samples, so the tone stages step
+        // beside them; the rings' writes take the tone afterwards.
+        ToneChunk toneStages = engine.beginTone();
+        runDampings(s.input.noise, c, pairs, toneStages);
+        engine.endTone(toneStages);
 
-            for (int32_t r = 0; r < kRings; ++r)
-            {
-                const float* loopInput = s.input.tone[kRows[r].loopInput];
-                const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
-                const float* feedback = s.feedback[r];
-                const float* second = s.second[r];
-                writeRingWith(loops[r], pos, kShortRingMask, c,
-                              [&](int32_t i) { return loopGain * feedback[i] + loopInput[i]; });
-                writeRingWith(echoes[r], pos, kShortRingMask, c,
-                              [&](int32_t i) { return loopGain * second[i] + echoInput[i]; });
-            }
+        for (int32_t r = 0; r < kRings; ++r)
+        {
+            const float* loopInput = s.input.tone[kRows[r].loopInput];
+            const float* echoInput = s.input.tone[kRows[r].loopInput ^ 1];
+            const float* feedback = s.feedback[r];
+            const float* second = s.second[r];
+            writeRingWith(loops[r], pos, kShortRingMask, c,
+                          [&](int32_t i) { return loopGain * feedback[i] + loopInput[i]; });
+            writeRingWith(echoes[r], pos, kShortRingMask, c,
+                          [&](int32_t i) { return loopGain * second[i] + echoInput[i]; });
+        }
 
-            // The output taps, read after the writes; each sum starts from its
-            // first ring's tap.
-            float* const wet[2] = {wetL + start, wetR + start};
-            ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
-            float* const* const outputRings[2] = {loops, echoes};
-            for (int32_t channel = 0; channel < 2; ++channel)
-            {
-                const float* rings[kRings];
-                std::copy_n(outputRings[channel], kRings, rings);
-                float* const out = wet[channel];
-                sumTaps(rings, outputTaps[channel]->at, kShortRingMask, c, out);
-                for (int32_t i = 0; i < c; ++i)
-                    out[i] = scaleInDouble(out[i], kOutputScale);
-                diffusers[channel].processChunk(out, apGain, pos, c);
-            }
+        // The output taps, read after the writes; each sum starts from its
+        // first ring's tap.
+        float* const wet[2] = {wetL + start, wetR + start};
+        ShortTaps<kRings>* const outputTaps[2] = {&leftTaps, &rightTaps};
+        float* const* const outputRings[2] = {loops, echoes};
+        for (int32_t channel = 0; channel < 2; ++channel)
+        {
+            const float* rings[kRings];
+            std::copy_n(outputRings[channel], kRings, rings);
+            float* const out = wet[channel];
+            sumTaps(rings, outputTaps[channel]->at, kShortRingMask, c, out);
+            for (int32_t i = 0; i < c; ++i)
+                out[i] = scaleInDouble(out[i], kOutputScale);
+            diffusers[channel].processChunk(out, apGain, pos, c);
+        }
 
-            for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
-                for (int32_t& tap : taps->at)
-                    tap = (tap + c) & kShortRingMask;
-        });
+        for (ShortTaps<kRings>* taps : {&feedbackTaps, &secondTaps, &leftTaps, &rightTaps})
+            for (int32_t& tap : taps->at)
+                tap = (tap + c) & kShortRingMask;
+    });
 }
 
 void Hall::runDampings(const float* noise, int32_t c, bool pairs, ToneChunk& toneStages)

@@ -27,44 +27,9 @@ namespace
 constexpr int32_t kUsualChunk = 24;
 static_assert(kUsualChunk % kLaneWidth == 0);
 
-template <typename Pass>
-void withPlateChunkLength(int32_t c, Pass&& pass)
-{
-    if (c == kUsualChunk)
-        pass(std::integral_constant<int32_t, kUsualChunk>{});
-    else
-        pass(c);
-}
-
-// A chunk's run of c samples on a ring, used in place unless it crosses the
-// ring's end, and then through a copy in `spill`. Every tap of the Plate
-// lies at least a chunk behind the write position (chunkLimit; none sits on
-// it), so a chunk's read and write runs on one ring never overlap.
-const float* runToRead(const float* ring, int32_t from, int32_t c, float* spill)
-{
-    if (from + c <= kShortRingSize)
-        return ring + from;
-    readRing(ring, from, kShortRingMask, c, spill);
-    return spill;
-}
-
-struct RunToWrite
-{
-    float* ring;
-    int32_t from;
-    float* at; // where the pass writes
-
-    RunToWrite(float* ring_, int32_t from_, int32_t c, float* spill)
-        : ring(ring_), from(from_), at(from_ + c <= kShortRingSize ? ring_ + from_ : spill)
-    {
-    }
-    // Copies a spilled run into the ring.
-    void flush(int32_t c) const
-    {
-        if (at != ring + from)
-            writeRing(ring, from, kShortRingMask, c, at);
-    }
-};
+// Every tap of the Plate lies at least a chunk behind the write position
+// (chunkLimit; none sits on it), so a chunk's read and write runs on one
+// ring (ringSpan, RingWrite) never overlap.
 
 // The write positions of a ring were last touched a whole ring earlier and
 // have left the caches: asks for the lines a few chunks on, for writing.
@@ -146,44 +111,44 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
     float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
 
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withPlateChunkLength(std::min(chunkLimit, m - start), [&](auto c) {
-            const int32_t pos = engine.ringPos;
-            // Everything the chunk reads from rings precedes its writes
-            // (chunkLimit), so the comb units and the early allpasses go
-            // first and the recursions that remain run side by side.
-            runInputAndUnits(engine, inL + start, inR + start, c, pos);
-            for (int32_t ch = 0; ch < 2; ++ch)
-                runEarly(ch, tone, c, pos);
+    forEachChunk<kUsualChunk>(m, chunkLimit, [&](int32_t start, auto c) {
+        const int32_t pos = engine.ringPos;
+        // Everything the chunk reads from rings precedes its writes
+        // (chunkLimit), so the comb units and the early allpasses go
+        // first and the recursions that remain run side by side.
+        runInputAndUnits(engine, inL + start, inR + start, c, pos);
+        for (int32_t ch = 0; ch < 2; ++ch)
+            runEarly(ch, tone, c, pos);
 
-            const RunToWrite toneRun[2] = {RunToWrite(tone[kLeft], pos, c, s.spill[0]),
-                                           RunToWrite(tone[kRight], pos, c, s.spill[1])};
-            float* const dispersed[2] = {toneRun[kLeft].at, toneRun[kRight].at};
-            runRecursions(c, dispersed, wetL + start, wetR + start);
+        const RingWrite toneRun[2] = {RingWrite(tone[kLeft], pos, kShortRingMask, c, s.spill[0]),
+                                      RingWrite(tone[kRight], pos, kShortRingMask, c, s.spill[1])};
+        float* const dispersed[2] = {toneRun[kLeft].at, toneRun[kRight].at};
+        runRecursions(c, dispersed, wetL + start, wetR + start);
 
-            for (int32_t ch = 0; ch < 2; ++ch)
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            // The input diffuser's lattice allpasses, one stage at a time.
+            const float* in = dispersed[ch];
+            for (int32_t t = 0; t < kDiffuserStages; ++t)
             {
-                // The input diffuser's lattice allpasses, one stage at a time.
-                const float* in = dispersed[ch];
-                for (int32_t t = 0; t < kDiffuserStages; ++t)
-                {
-                    const float* delayed = runToRead(diffusers[ch][t], diffuserTaps[ch].at[t], c, s.spill[2]);
-                    const RunToWrite written(diffusers[ch][t], pos, c, s.spill[3]);
-                    latticeRun(in, delayed, written.at, s.diffused[ch], c);
-                    written.flush(c);
-                    in = s.diffused[ch];
-                }
-                toneRun[ch].flush(c);
+                const float* delayed =
+                    ringSpan(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.spill[2]);
+                const RingWrite written(diffusers[ch][t], pos, kShortRingMask, c, s.spill[3]);
+                latticeRun(in, delayed, written.at, s.diffused[ch], c);
+                written.flush(c);
+                in = s.diffused[ch];
             }
+            toneRun[ch].flush(c);
+        }
 
-            for (int32_t u = 0; u < kCombUnits; ++u)
-            {
-                const RunToWrite fed(combs[u], pos, c, s.spill[0]);
-                feedRun(s.damped[u], loopGain, s.diffused[kUnitInput[u]], fed.at, c);
-                fed.flush(c);
-            }
-            advanceTaps(c);
-        });
+        for (int32_t u = 0; u < kCombUnits; ++u)
+        {
+            const RingWrite fed(combs[u], pos, kShortRingMask, c, s.spill[0]);
+            feedRun(s.damped[u], loopGain, s.diffused[kUnitInput[u]], fed.at, c);
+            fed.flush(c);
+        }
+        advanceTaps(c);
+    });
 }
 
 // The input path waits on its tone stages' recursions sample after sample;
@@ -206,9 +171,9 @@ void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float
             // Even units close through g * delayed - x, odd ones through
             // -x + (-g) * delayed: one form with the gain's sign by unit.
             const float g = (u & 1) ? -apGain : apGain;
-            const float* x = runToRead(combs[u], combTaps.at[u], c, s.spill[0]);
-            const float* delayed = runToRead(loopAllpasses[u], loopAllpassTaps.at[u], c, s.spill[1]);
-            const RunToWrite v(loopAllpasses[u], pos, c, s.spill[2]);
+            const float* x = ringSpan(combs[u], combTaps.at[u], kShortRingMask, c, s.spill[0]);
+            const float* delayed = ringSpan(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, s.spill[1]);
+            const RingWrite v(loopAllpasses[u], pos, kShortRingMask, c, s.spill[2]);
             loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
             v.flush(c);
             prefetchForWrite(loopAllpasses[u], pos);
@@ -240,12 +205,13 @@ void Plate::runEarly(int32_t ch, const float* const tone[2], Length c, int32_t p
         for (int32_t t = 0; t < unit.terms; ++t)
         {
             const EarlyTerm& term = unit.term[t];
-            const float* tap = runToRead(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], c, s.spill[0]);
+            const float* tap =
+                ringSpan(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], kShortRingMask, c, s.spill[0]);
             earlyTermRun(tap, term.weight, t == 0, in, c);
         }
         const double gain = unit.gainScale * static_cast<double>(apGain);
-        const float* delayed = runToRead(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], c, s.spill[0]);
-        const RunToWrite v(earlyRings[ch][e], pos, c, s.spill[1]);
+        const float* delayed = ringSpan(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], kShortRingMask, c, s.spill[0]);
+        const RingWrite v(earlyRings[ch][e], pos, kShortRingMask, c, s.spill[1]);
         earlyAllpassRun(in, delayed, gain, v.at, s.earlyOut[e], c);
         v.flush(c);
     }

@@ -193,7 +193,8 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
         const CombAllpassUnit& unit = units[k];
         const float* const x = ringSpan(unit.comb, unit.combTap, kShortRingMask, c, s.combOut[k]);
         const float* const delayed = ringSpan(unit.allpassRing, unit.allpassTap, kShortRingMask, c, s.delayed[k]);
-        float* const written = ringTarget(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
+        const RingWrite writtenRun(unit.allpassRing, ringPos, kShortRingMask, c, s.ringIn[k]);
+        float* const written = writtenRun.at;
         float* const out = s.combOut[k];
         // `written` may be `delayed` itself (a tap a whole ring behind):
         // each sample is read before its place is written.
@@ -204,7 +205,7 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
             written[i] = v;
             out[i] = d - apGain * v;
         }
-        commitSpan(unit.allpassRing, ringPos, kShortRingMask, c, written);
+        writtenRun.flush(c);
     }
 
     // The dampings, four units to a lane, two lanes to a vector in the wide
@@ -224,11 +225,12 @@ void CombAllpassNetwork::runUnits(const CombAllpassLayout& layout, Length length
     {
         const float* input = s.input.tone[layout.unitInput[k]];
         const int32_t at = layout.writesAtOffset[k] ? offsetPos : ringPos;
-        float* const fed = ringTarget(units[k].comb, at, kShortRingMask, c, s.ringIn[k]);
+        const RingWrite fedRun(units[k].comb, at, kShortRingMask, c, s.ringIn[k]);
+        float* const fed = fedRun.at;
         const float* const damped = s.damped[k];
         for (int32_t i = 0; i < c; ++i)
             fed[i] = input[i] + loopFeedback * damped[i];
-        commitSpan(units[k].comb, at, kShortRingMask, c, fed);
+        fedRun.flush(c);
     }
 }
 
@@ -265,7 +267,8 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
         float* const ring = diffuser.ring[stage];
         const float* const delayed = ringSpan(ring, diffuser.taps.at[stage], kShortRingMask, c, s.delayedStage);
         // The early copies are free again once their sum is formed.
-        float* const written = ringTarget(ring, ringPos, kShortRingMask, c, s.early[0]);
+        const RingWrite writtenRun(ring, ringPos, kShortRingMask, c, s.early[0]);
+        float* const written = writtenRun.at;
         for (int32_t i = 0; i < c; ++i)
         {
             const float d = delayed[i]; // read before its place may be written
@@ -273,7 +276,7 @@ void CombAllpassNetwork::runOutput(int32_t channel, const CombAllpassLayout& lay
             written[i] = v;
             s.signal[i] = d - g * v;
         }
-        commitSpan(ring, ringPos, kShortRingMask, c, written);
+        writtenRun.flush(c);
     }
     for (int32_t i = 0; i < c; ++i)
         wet[i] = scaleInDouble(s.signal[i], layout.outputScale);

@@ -173,82 +173,81 @@ void Room::kernelChunked(ReverbEngine& engine, const float* inL, const float* in
 
     // The positions and taps advance at the start of each sample: a chunk's
     // first sample writes one past ringPos and reads one past every tap.
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t pos = (engine.ringPos + 1) & kShortRingMask;
-            engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::Before);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t pos = (engine.ringPos + 1) & kShortRingMask;
+        engine.runInputChunk(inL + start, inR + start, c, s.input, ReverbEngine::PositionStep::Before);
 
-            for (int32_t b = 0; b < kBanks; ++b)
+        for (int32_t b = 0; b < kBanks; ++b)
+        {
+            // Each comb's taps straight from its ring unless they wrap
+            // inside the chunk; the damped values into the scratch.
+            const float* read[kCombs];
+            float* damped[kCombs];
+            for (int32_t k = 0; k < kCombs; ++k)
             {
-                // Each comb's taps straight from its ring unless they wrap
-                // inside the chunk; the damped values into the scratch.
-                const float* read[kCombs];
-                float* damped[kCombs];
-                for (int32_t k = 0; k < kCombs; ++k)
+                const int32_t from = (combTaps[b].at[k] + 1) & kShortRingMask;
+                damped[k] = s.comb[b * kCombs + k];
+                read[k] = combs[b][k] + from;
+                if (from + c > kShortRingSize)
                 {
-                    const int32_t from = (combTaps[b].at[k] + 1) & kShortRingMask;
-                    damped[k] = s.comb[b * kCombs + k];
-                    read[k] = combs[b][k] + from;
-                    if (from + c > kShortRingSize)
-                    {
-                        readRing(combs[b][k], from, kShortRingMask, c, damped[k]);
-                        read[k] = damped[k];
-                    }
-                }
-                // The dampings, four combs to a lane.
-                Lanes y[kCombs / kLaneWidth];
-                Lanes coef[kCombs / kLaneWidth];
-                const auto state = [&](int32_t k) -> float& { return damping[b][k].y; };
-                loadStates<kCombs>(y, state);
-                for (Lanes& d : coef)
-                    d = splat(dampCoef);
-                dampUnitRows<kCombs>(
-                    y, coef, noise, c, [&](int32_t k) { return read[k]; }, [&](int32_t k) { return damped[k]; });
-                storeStates<kCombs>(y, state);
-
-                for (int32_t k = 0; k < kCombs; ++k)
-                {
-                    const float* const fed = damped[k];
-                    const float* const tone = s.input.tone[kBankAInput[k] ^ b];
-                    const auto feed = [&](float* to) {
-                        for (int32_t i = 0; i < c; ++i)
-                            to[i] = gain * fed[i] + tone[i];
-                    };
-                    if (pos + c <= kShortRingSize)
-                        feed(combs[b][k] + pos);
-                    else
-                    {
-                        feed(damped[k]);
-                        writeRing(combs[b][k], pos, kShortRingMask, c, damped[k]);
-                    }
+                    readRing(combs[b][k], from, kShortRingMask, c, damped[k]);
+                    read[k] = damped[k];
                 }
             }
+            // The dampings, four combs to a lane.
+            Lanes y[kCombs / kLaneWidth];
+            Lanes coef[kCombs / kLaneWidth];
+            const auto state = [&](int32_t k) -> float& { return damping[b][k].y; };
+            loadStates<kCombs>(y, state);
+            for (Lanes& d : coef)
+                d = splat(dampCoef);
+            dampUnitRows<kCombs>(
+                y, coef, noise, c, [&](int32_t k) { return read[k]; }, [&](int32_t k) { return damped[k]; });
+            storeStates<kCombs>(y, state);
 
-            float* const wet[2] = {wetL + start, wetR + start};
-            for (int32_t ch = 0; ch < 2; ++ch)
+            for (int32_t k = 0; k < kCombs; ++k)
             {
-                const float* sources[kEarlyTaps];
-                int32_t from[kEarlyTaps];
-                for (int32_t t = 0; t < kEarlyTaps; ++t)
+                const float* const fed = damped[k];
+                const float* const tone = s.input.tone[kBankAInput[k] ^ b];
+                const auto feed = [&](float* to) {
+                    for (int32_t i = 0; i < c; ++i)
+                        to[i] = gain * fed[i] + tone[i];
+                };
+                if (pos + c <= kShortRingSize)
+                    feed(combs[b][k] + pos);
+                else
                 {
-                    sources[t] = combs[kEarly[ch][t].bank][t];
-                    from[t] = (earlyTaps[ch].at[t] + 1) & kShortRingMask;
+                    feed(damped[k]);
+                    writeRing(combs[b][k], pos, kShortRingMask, c, damped[k]);
                 }
-                sumTaps(sources, from, kShortRingMask, c, s.sum);
-                float* const out = wet[ch];
-                for (int32_t i = 0; i < c; ++i)
-                    out[i] = scaleInDouble(s.sum[i], kEarlyScale);
-                diffusers[ch].processChunk(out, apGain, pos, c, 1);
             }
+        }
 
-            for (ShortTaps<kCombs>& taps : combTaps)
-                for (int32_t& tap : taps.at)
-                    tap = (tap + c) & kShortRingMask;
-            for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
-                for (int32_t& tap : taps.at)
-                    tap = (tap + c) & kShortRingMask;
-        });
+        float* const wet[2] = {wetL + start, wetR + start};
+        for (int32_t ch = 0; ch < 2; ++ch)
+        {
+            const float* sources[kEarlyTaps];
+            int32_t from[kEarlyTaps];
+            for (int32_t t = 0; t < kEarlyTaps; ++t)
+            {
+                sources[t] = combs[kEarly[ch][t].bank][t];
+                from[t] = (earlyTaps[ch].at[t] + 1) & kShortRingMask;
+            }
+            sumTaps(sources, from, kShortRingMask, c, s.sum);
+            float* const out = wet[ch];
+            for (int32_t i = 0; i < c; ++i)
+                out[i] = scaleInDouble(s.sum[i], kEarlyScale);
+            diffusers[ch].processChunk(out, apGain, pos, c, 1);
+        }
+
+        for (ShortTaps<kCombs>& taps : combTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
+        for (ShortTaps<kEarlyTaps>& taps : earlyTaps)
+            for (int32_t& tap : taps.at)
+                tap = (tap + c) & kShortRingMask;
+    });
 }
 
 void Room::clear(ReverbEngine&, StateClear)

@@ -193,63 +193,65 @@ void Spring::kernelChunked(ReverbEngine& engine, const float* inL, const float* 
 {
     Scratch& s = scratch;
     const float g = apGain;
-    for (int32_t start = 0; start < m; start += chunkLimit)
-        withChunkLength(std::min(chunkLimit, m - start), [&](auto length) {
-            const int32_t c = length;
-            const int32_t pos = engine.ringPos;
-            engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
-            for (int32_t l = 0; l < kLoops; ++l)
-            {
-                readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
-                readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
-            }
-            runRecursions(engine, c);
+    forEachChunk(m, chunkLimit, [&](int32_t start, auto length) {
+        const int32_t c = length;
+        const int32_t pos = engine.ringPos;
+        engine.runPreDelayChunk(inL + start, inR + start, c, s.input);
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            readRing(loops[l].ring[kMain], loops[l].taps.at[kMain], kShortRingMask, c, s.main[l]);
+            readRing(loops[l].ring[kInner], loops[l].taps.at[kInner], kShortRingMask, c, s.inner[l]);
+        }
+        runRecursions(engine, c);
 
-            for (int32_t l = 0; l < kLoops; ++l)
-            {
-                Loop& loop = loops[l];
-                const int32_t channel = l / kLoopsPerChannel;
-                float* const o = s.out[l];
+        for (int32_t l = 0; l < kLoops; ++l)
+        {
+            Loop& loop = loops[l];
+            const int32_t channel = l / kLoopsPerChannel;
+            float* const o = s.out[l];
 
-                // Input allpass (inverting), then the transfer allpass into the inner ring;
-                // `written` may be `delayed` itself, so each sample is read before
-                // its place is written.
-                const auto ringAllpass = [&](int32_t ring, const float* in, float* out, bool inverting) {
-                    const float* const delayed =
-                        ringSpan(loop.ring[ring], loop.taps.at[ring], kShortRingMask, c, s.delayed);
-                    float* const written = ringTarget(loop.ring[ring], pos, kShortRingMask, c, s.written);
-                    for (int32_t i = 0; i < c; ++i)
-                    {
-                        const float d = delayed[i];
-                        const float v = inverting ? g * d - in[i] : in[i] + g * d;
-                        written[i] = v;
-                        out[i] = d - g * v;
-                    }
-                    commitSpan(loop.ring[ring], pos, kShortRingMask, c, written);
-                };
-                ringAllpass(kInputAllpass, o, o, true);
-                float* const inner = ringTarget(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
-                ringAllpass(kTransferAllpass, o, inner, false);
-                commitSpan(loop.ring[kInner], pos, kShortRingMask, c, inner);
-
-                // The return allpass on the inner ring's tap feeds the main ring.
-                ringAllpass(kReturnAllpass, s.inner[l], s.signal, false);
-                float* const fed = ringTarget(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
-                const float* const feedback = s.feedback[channel];
-                const float* const tone = s.input.tone[channel];
+            // Input allpass (inverting), then the transfer allpass into the inner ring;
+            // `written` may be `delayed` itself, so each sample is read before
+            // its place is written.
+            const auto ringAllpass = [&](int32_t ring, const float* in, float* out, bool inverting) {
+                const float* const delayed =
+                    ringSpan(loop.ring[ring], loop.taps.at[ring], kShortRingMask, c, s.delayed);
+                const RingWrite writtenRun(loop.ring[ring], pos, kShortRingMask, c, s.written);
+                float* const written = writtenRun.at;
                 for (int32_t i = 0; i < c; ++i)
-                    fed[i] = s.signal[i] * feedback[i] + tone[i];
-                commitSpan(loop.ring[kMain], pos, kShortRingMask, c, fed);
-                for (int32_t& tap : loop.taps.at)
-                    tap = (tap + c) & kShortRingMask;
-            }
+                {
+                    const float d = delayed[i];
+                    const float v = inverting ? g * d - in[i] : in[i] + g * d;
+                    written[i] = v;
+                    out[i] = d - g * v;
+                }
+                writtenRun.flush(c);
+            };
+            ringAllpass(kInputAllpass, o, o, true);
+            const RingWrite innerRun(loop.ring[kInner], pos, kShortRingMask, c, s.signal);
+            float* const inner = innerRun.at;
+            ringAllpass(kTransferAllpass, o, inner, false);
+            innerRun.flush(c);
 
+            // The return allpass on the inner ring's tap feeds the main ring.
+            ringAllpass(kReturnAllpass, s.inner[l], s.signal, false);
+            const RingWrite fedRun(loop.ring[kMain], pos, kShortRingMask, c, s.signal);
+            float* const fed = fedRun.at;
+            const float* const feedback = s.feedback[channel];
+            const float* const tone = s.input.tone[channel];
             for (int32_t i = 0; i < c; ++i)
-            {
-                wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
-                wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
-            }
-        });
+                fed[i] = s.signal[i] * feedback[i] + tone[i];
+            fedRun.flush(c);
+            for (int32_t& tap : loop.taps.at)
+                tap = (tap + c) & kShortRingMask;
+        }
+
+        for (int32_t i = 0; i < c; ++i)
+        {
+            wetL[start + i] = scaleInDouble(s.out[1][i] + s.out[0][i] + s.out[2][i], kOutputScale);
+            wetR[start + i] = scaleInDouble(s.out[3][i] + s.out[4][i] + s.out[5][i], kOutputScale);
+        }
+    });
 }
 
 void Spring::runRecursions(ReverbEngine& engine, int32_t c)
