@@ -225,6 +225,15 @@ void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL,
         };
         const auto result = formula(ago);
         const int32_t outputs = std::min(4 * kPerChannel, count - o);
+        if (outStride == 1 && outputs == 4 * kPerChannel)
+        {
+            for (int32_t g = 0; g < kPerChannel; ++g)
+            {
+                std::memcpy(outL + o + 4 * g, &result.v[g], sizeof(Floats));
+                std::memcpy(outR + o + 4 * g, &result.v[kPerChannel + g], sizeof(Floats));
+            }
+            continue;
+        }
         for (int32_t l = 0; l < outputs; ++l)
         {
             outL[outStride * (o + l)] = result.v[l / 4][l % 4];
@@ -250,12 +259,25 @@ const auto decimatedBy4 = [](auto ago) __attribute__((always_inline)) {
     return narrow(sum * 0.25);
 };
 
+// Factor 2, at a host sample that takes a wet sample, over the line of wet
+// samples alone: ago(k) there is the wet sample k takes back, 2k host
+// samples. The stuffed zero 15 host samples back is a +0 every lane adds.
 const auto interpolatedBy2 = [](auto ago) __attribute__((always_inline)) {
     decltype(widen(ago(0))) sum = {};
 #pragma GCC unroll 8
     for (int32_t k = 0; k < 8; ++k)
-        sum = sum + widen(ago(2 * k) + ago(30 - 2 * k)) * kInterpolator2[k];
-    return narrow(sum + widen(ago(15)));
+        sum = sum + widen(ago(k) + ago(15 - k)) * kInterpolator2[k];
+    const decltype(ago(0)) stuffedZero = {};
+    return narrow(sum + widen(stuffedZero));
+};
+
+
+// Factor 2, at a host sample that takes none: every term but the last reads
+// stuffed zeros, +0 each, whose products sum to +0, so the output is +0 + x
+// for the wet sample x 15 host samples back: ago(7) on the wet line.
+const auto betweenTakesBy2 = [](auto ago) __attribute__((always_inline)) {
+    decltype(widen(ago(0))) zero = {};
+    return narrow(zero + widen(ago(7)));
 };
 
 // Factor 4: the formula of the phase after the step.
@@ -454,6 +476,11 @@ void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int3
         return;
     }
 
+    if (decimation == 1)
+    {
+        runBy2(path, first, {takenL, takenR}, taken, n, lines, outL, outR);
+        return;
+    }
     float* const lineL = lines.line[0];
     float* const lineR = lines.line[1];
     lead(lineL, lineR);
@@ -466,11 +493,6 @@ void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int3
     }
     onPath(path, [&](auto wide) {
         constexpr bool kWide = decltype(wide)::value;
-        if (decimation == 1)
-        {
-            runInLanes<kWide>(Split<1, 30>(lines, kLead, n), n, outL, outR, 1, interpolatedBy2);
-            return;
-        }
         // Host samples i, i + 4, ... share the phase after their steps and
         // so the formula.
         for (int32_t i = 0; i < 4 && i < n; ++i)
@@ -488,6 +510,78 @@ void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int3
     });
     store(lineL, lineR, n);
     phase = phaseAfter(decimation, phase, n);
+}
+
+void Interpolator::runBy2(KernelPath path, int32_t first, const TakenWet& wet, int32_t taken, int32_t n,
+                          const ResamplerLines& lines, float* outL, float* outR)
+{
+    // Only the wet samples, one every second host sample from `first`, are
+    // laid out: w[j] at wetLine[kBefore + j], the kBefore taken before the
+    // block first, and zeros where no wet sample came or a turn reads past.
+    constexpr int32_t kBefore = 15;
+    const int32_t count = everyOf(first, 2, n);
+    const float* const history[2] = {left, right};
+    const ResamplerLines wetLines{{lines.line[0], lines.line[1]}, {nullptr, nullptr}};
+    for (int32_t c = 0; c < 2; ++c)
+    {
+        float* const wetLine = wetLines.line[c];
+        // Wet sample -m was taken 2m - first host samples before the block.
+        for (int32_t m = 1; m <= kBefore; ++m)
+            wetLine[kBefore - m] = history[c][(index + 2 * m - first) & kMask];
+        std::copy_n(wet.channel[c], taken, wetLine + kBefore);
+        std::fill(wetLine + kBefore + taken, wetLine + kBefore + count + kMostPerTurn, 0.0f);
+    }
+    const Split<1, kBefore> split(wetLines, kBefore, count);
+    onPath(path, [&](auto wide) {
+        constexpr bool kWide = decltype(wide)::value;
+        constexpr int32_t kPerChannel = kGroupsPerChannel<kWide>;
+        float* const out[2] = {outL, outR};
+        // Host sample first + 2j takes w[j]; first + 2j + 1 takes none and
+        // reads w[j - 7], 15 host samples back. A turn gives the outputs of
+        // both kinds, interleaved into the host samples they belong to.
+        for (int32_t o = 0; o < count; o += 4 * kPerChannel)
+        {
+            const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
+                Lanes<kWide> lanes;
+                for (int32_t g = 0; g < kGroups<kWide>; ++g)
+                    lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
+                return lanes;
+            };
+            const Lanes<kWide> taking = interpolatedBy2(ago);
+            const Lanes<kWide> between = betweenTakesBy2(ago);
+            for (int32_t g = 0; g < kGroups<kWide>; ++g)
+            {
+                const Floats pairs[2] = {__builtin_shufflevector(taking.v[g], between.v[g], 0, 4, 1, 5),
+                                         __builtin_shufflevector(taking.v[g], between.v[g], 2, 6, 3, 7)};
+                const int32_t at = first + 2 * (o + 4 * (g % kPerChannel));
+                const int32_t room = n - at;
+                float* const to = out[g / kPerChannel] + at;
+                if (room >= 8)
+                    std::memcpy(to, pairs, sizeof pairs);
+                else
+                    for (int32_t l = 0; l < room; ++l)
+                        to[l] = pairs[l / 4][l % 4];
+            }
+        }
+    });
+    if (first == 1)
+    {
+        // Host sample 0 takes none: w[-8], 15 host samples back.
+        const Lanes<false> x = {{Floats{wetLines.line[0][kBefore - 8]}, Floats{wetLines.line[1][kBefore - 8]}}};
+        const WideLanes<false> zero = {};
+        const Lanes<false> y = narrow(zero + widen(x));
+        outL[0] = y.v[0][0];
+        outR[0] = y.v[1][0];
+    }
+    // The history as the steps leave it: the wet samples, and zeros between.
+    for (int32_t i = std::max(0, n - kHistory); i < n; ++i)
+    {
+        const bool takes = ((i - first) & 1) == 0;
+        left[(index - i) & kMask] = takes ? wetLines.line[0][kBefore + (i - first) / 2] : 0.0f;
+        right[(index - i) & kMask] = takes ? wetLines.line[1][kBefore + (i - first) / 2] : 0.0f;
+    }
+    index = (index - n) & kMask;
+    phase = phaseAfter(1, phase, n);
 }
 
 void Interpolator::skip(int32_t decimation, int32_t n)

@@ -90,6 +90,15 @@ struct Interpolator : ResamplerHistory
              float* outL, float* outR);
     // n steps of a silent history without wet samples (after a reset).
     void skip(int32_t decimation, int32_t n);
+
+private:
+    struct TakenWet
+    {
+        const float* channel[2];
+    };
+    // run for a factor of 2: the outputs from the wet samples alone.
+    void runBy2(KernelPath path, int32_t first, const TakenWet& wet, int32_t taken, int32_t n,
+                const ResamplerLines& lines, float* outL, float* outR);
 };
 
 struct ResamplerState

@@ -53,7 +53,11 @@ std::string knownExtensions()
     for (const Container& container : kContainers)
         for (const char* known : container.extensions)
             if (known)
-                list += (list.empty() ? "" : " ") + std::string(known);
+            {
+                if (!list.empty())
+                    list += ' ';
+                list += known;
+            }
     return list;
 }
 
