@@ -12,9 +12,12 @@
 #include <cstdint>
 
 // Ring geometry. Short rings hold 16384 samples and share the write position
-// `ringPos`; long rings hold 65536 samples and use 16-bit positions.
+// `ringPos`; small rings hold 2048 samples at the low 11 bits of the same
+// positions; long rings hold 65536 samples and use 16-bit positions.
 constexpr int32_t kShortRingSize = 16384;
 constexpr int32_t kShortRingMask = kShortRingSize - 1;
+constexpr int32_t kSmallRingSize = 2048;
+constexpr int32_t kSmallRingMask = kSmallRingSize - 1;
 constexpr int32_t kLongRingSize = 65536;
 constexpr int32_t kLongRingMask = kLongRingSize - 1;
 

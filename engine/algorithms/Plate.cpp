@@ -87,11 +87,13 @@ constexpr double kDiffuserUnits[2][Plate::kDiffuserTaps] = {
 // apGain = diffusion * kDiffusionDepth * kDiffusionLimit, in that order.
 constexpr double kDiffusionDepth = 0.6;
 constexpr double kDiffusionLimit = 0.7;
-// Short rings of the pool: comb delay rings, loop allpass rings, early
-// allpass rings (left, then right), then the diffusers.
+// Small rings of the pool: comb delay rings, loop allpass rings, early
+// allpass rings (left, then right), the diffusers, then the tone rings.
 constexpr int32_t kFirstLoopAllpassRing = Plate::kCombUnits;
 constexpr int32_t kFirstEarlyAllpassRing = 2 * Plate::kCombUnits;
 constexpr int32_t kFirstDiffuserRing = kFirstEarlyAllpassRing + 2 * Plate::kEarlyAllpasses;
+constexpr int32_t kFirstToneRing = kFirstDiffuserRing + 2 * Plate::kDiffuserStages;
+static_assert(kFirstToneRing + 2 <= RingPool::kSmallRings);
 
 // The early allpass in double precision: the ring keeps v, the output is
 // formed with v as stored. A negative gain gives the form with the signs of
@@ -140,10 +142,13 @@ void Plate::placeTaps(ReverbEngine& engine)
     const double combBase = static_cast<double>(plateUnit * kUnitFraction) * kCombSpan;
     for (int32_t u = 0; u < kCombUnits; ++u)
     {
-        combs[u] = pool.shortRing(u);
-        loopAllpasses[u] = pool.shortRing(kFirstLoopAllpassRing + u);
+        combs[u] = pool.smallRing(u);
+        loopAllpasses[u] = pool.smallRing(kFirstLoopAllpassRing + u);
         combTaps.place(u, pos, combBase * unitFactor(u), alike);
     }
+
+    tone[kLeft] = pool.smallRing(kFirstToneRing);
+    tone[kRight] = pool.smallRing(kFirstToneRing + 1);
 
     TapJitter jitter;
     jitter.seed();
@@ -158,10 +163,10 @@ void Plate::placeTaps(ReverbEngine& engine)
         for (int32_t t = 0; t < kDiffuserTaps; ++t)
             diffuserTaps[ch].place(t, pos, unit * kDiffuserUnits[ch][t] * kUnitFraction, alike);
         for (int32_t s = 0; s < kDiffuserStages; ++s)
-            diffusers[ch][s] = pool.shortRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
+            diffusers[ch][s] = pool.smallRing(kFirstDiffuserRing + ch * kDiffuserStages + s);
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
         {
-            earlyRings[ch][e] = pool.shortRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
+            earlyRings[ch][e] = pool.smallRing(kFirstEarlyAllpassRing + ch * kEarlyAllpasses + e);
             earlyAllpassTaps[ch].place(e, pos, unit * kEarlyAllpassTable[ch][e].lengthUnits, alike);
         }
     }
@@ -190,7 +195,6 @@ void Plate::placeTaps(ReverbEngine& engine)
 void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                          int32_t m)
 {
-    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     double earlyGains[2][kEarlyAllpasses];
     for (int32_t ch = 0; ch < 2; ++ch)
         for (int32_t e = 0; e < kEarlyAllpasses; ++e)
@@ -204,7 +208,8 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
         const float noise = engine.noise.next();
         const PreDelayed x = engine.preDelay(inL[i], inR[i]);
         const float toned[2] = {engine.toneLeft(x.left), engine.toneRight(x.right)};
-        const int32_t pos = engine.ringPos;
+        const int32_t pos = engine.ringPos & kSmallRingMask;
+        const auto on = [](int32_t tap) { return tap & kSmallRingMask; };
 
         float dispersed[2];
         for (int32_t ch = 0; ch < 2; ++ch)
@@ -228,10 +233,10 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
                 {
                     const EarlyTerm& term = unit.term[t];
                     const float* ring = term.otherSide ? other : own;
-                    const double product = term.weight * static_cast<double>(ring[earlyTaps[ch].at[term.tap]]);
+                    const double product = term.weight * static_cast<double>(ring[on(earlyTaps[ch].at[term.tap])]);
                     in = t == 0 ? product : in + product;
                 }
-                out[e] = earlyAllpass(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], pos, earlyGains[ch][e],
+                out[e] = earlyAllpass(earlyRings[ch][e], on(earlyAllpassTaps[ch].at[e]), pos, earlyGains[ch][e],
                                       static_cast<float>(in));
             }
             early[ch] = out[1] + out[0] + out[2] + out[3];
@@ -242,7 +247,7 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
         {
             float v = dispersed[ch];
             for (int32_t s = 0; s < kDiffuserStages; ++s)
-                v = latticeAllpass(diffusers[ch][s], diffuserTaps[ch].at[s], pos, kDiffuserGain, v);
+                v = latticeAllpass(diffusers[ch][s], on(diffuserTaps[ch].at[s]), pos, kDiffuserGain, v);
             diffused[ch] = v;
         }
 
@@ -255,9 +260,9 @@ void Plate::kernelScalar(ReverbEngine& engine, const float* inL, const float* in
         };
         for (int32_t u = 0; u < kCombUnits; u += 2)
         {
-            closeLoop(u, invertingAllpass(loopAllpasses[u], loopAllpassTaps.at[u], pos, g, combs[u][combTaps.at[u]]));
+            closeLoop(u, invertingAllpass(loopAllpasses[u], on(loopAllpassTaps.at[u]), pos, g, combs[u][on(combTaps.at[u])]));
             const int32_t b = u + 1;
-            closeLoop(b, allpass(loopAllpasses[b], loopAllpassTaps.at[b], pos, -g, -combs[b][combTaps.at[b]]));
+            closeLoop(b, allpass(loopAllpasses[b], on(loopAllpassTaps.at[b]), pos, -g, -combs[b][on(combTaps.at[b])]));
         }
 
         float* wet[2] = {wetL, wetR};

@@ -51,6 +51,11 @@ struct Plate
     ShortTaps<kEarlyAllpasses> earlyAllpassTaps[2];
     ShortTaps<kEarlyTaps> earlyTaps[2]; // on the tone ring, within its first 16384 samples
     ShortTaps<kDiffuserTaps> diffuserTaps[2];
+    // Every ring of the Plate, its tone rings too, is a small ring: the taps
+    // keep their places on the short rings' positions, and both kernels
+    // read and write at those positions' low bits. The longest tap lies
+    // about 1210 samples back at every setting and rate.
+    float* tone[2] = {};
     float* combs[kCombUnits] = {};
     float* loopAllpasses[kCombUnits] = {};
     float* earlyRings[2][kEarlyAllpasses] = {};
@@ -74,7 +79,7 @@ private:
     template <typename Length>
     void runInputAndUnits(ReverbEngine& engine, const float* inL, const float* inR, Length c, int32_t pos);
     template <typename Length>
-    void runEarly(int32_t channel, const float* const tone[2], Length c, int32_t pos);
+    void runEarly(int32_t channel, Length c, int32_t pos);
     template <typename Length>
     void runRecursions(Length c, float* const dispersed[2], float* wetL, float* wetR);
     void advanceTaps(int32_t c);

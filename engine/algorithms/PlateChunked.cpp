@@ -35,8 +35,15 @@ static_assert(kUsualChunk % kLaneWidth == 0);
 // have left the caches: asks for the lines a few chunks on, for writing.
 void prefetchForWrite(float* ring, int32_t pos)
 {
-    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk) & kShortRingMask), 1);
-    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk + 16) & kShortRingMask), 1);
+    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk) & kSmallRingMask), 1);
+    __builtin_prefetch(ring + ((pos + 4 * kUsualChunk + 16) & kSmallRingMask), 1);
+}
+
+// The chunk's run of a small ring from a tap, placed on the short rings'
+// positions.
+inline const float* tapRun(const float* ring, int32_t tap, int32_t c, float* spill)
+{
+    return ringSpan(ring, tap & kSmallRingMask, kSmallRingMask, c, spill);
 }
 
 // The passes over a chunk, each the scalar kernel's steps for one element,
@@ -108,20 +115,19 @@ constexpr int32_t kDampLanes = Plate::kCombUnits / kLaneWidth;
 void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* inR, float* wetL, float* wetR,
                           int32_t m)
 {
-    float* const tone[2] = {engine.pool.toneL(), engine.pool.toneR()};
     Scratch& s = scratch;
 
     forEachChunk<kUsualChunk>(m, chunkLimit, [&](int32_t start, auto c) {
-        const int32_t pos = engine.ringPos;
+        const int32_t pos = engine.ringPos & kSmallRingMask;
         // Everything the chunk reads from rings precedes its writes
         // (chunkLimit), so the comb units and the early allpasses go
         // first and the recursions that remain run side by side.
         runInputAndUnits(engine, inL + start, inR + start, c, pos);
         for (int32_t ch = 0; ch < 2; ++ch)
-            runEarly(ch, tone, c, pos);
+            runEarly(ch, c, pos);
 
-        const RingWrite toneRun[2] = {RingWrite(tone[kLeft], pos, kShortRingMask, c, s.spill[0]),
-                                      RingWrite(tone[kRight], pos, kShortRingMask, c, s.spill[1])};
+        const RingWrite toneRun[2] = {RingWrite(tone[kLeft], pos, kSmallRingMask, c, s.spill[0]),
+                                      RingWrite(tone[kRight], pos, kSmallRingMask, c, s.spill[1])};
         float* const dispersed[2] = {toneRun[kLeft].at, toneRun[kRight].at};
         runRecursions(c, dispersed, wetL + start, wetR + start);
 
@@ -131,9 +137,8 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
             const float* in = dispersed[ch];
             for (int32_t t = 0; t < kDiffuserStages; ++t)
             {
-                const float* delayed =
-                    ringSpan(diffusers[ch][t], diffuserTaps[ch].at[t], kShortRingMask, c, s.spill[2]);
-                const RingWrite written(diffusers[ch][t], pos, kShortRingMask, c, s.spill[3]);
+                const float* delayed = tapRun(diffusers[ch][t], diffuserTaps[ch].at[t], c, s.spill[2]);
+                const RingWrite written(diffusers[ch][t], pos, kSmallRingMask, c, s.spill[3]);
                 latticeRun(in, delayed, written.at, s.diffused[ch], c);
                 written.flush(c);
                 in = s.diffused[ch];
@@ -143,7 +148,7 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
 
         for (int32_t u = 0; u < kCombUnits; ++u)
         {
-            const RingWrite fed(combs[u], pos, kShortRingMask, c, s.spill[0]);
+            const RingWrite fed(combs[u], pos, kSmallRingMask, c, s.spill[0]);
             feedRun(s.damped[u], loopGain, s.diffused[kUnitInput[u]], fed.at, c);
             fed.flush(c);
         }
@@ -171,9 +176,9 @@ void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float
             // Even units close through g * delayed - x, odd ones through
             // -x + (-g) * delayed: one form with the gain's sign by unit.
             const float g = (u & 1) ? -apGain : apGain;
-            const float* x = ringSpan(combs[u], combTaps.at[u], kShortRingMask, c, s.spill[0]);
-            const float* delayed = ringSpan(loopAllpasses[u], loopAllpassTaps.at[u], kShortRingMask, c, s.spill[1]);
-            const RingWrite v(loopAllpasses[u], pos, kShortRingMask, c, s.spill[2]);
+            const float* x = tapRun(combs[u], combTaps.at[u], c, s.spill[0]);
+            const float* delayed = tapRun(loopAllpasses[u], loopAllpassTaps.at[u], c, s.spill[1]);
+            const RingWrite v(loopAllpasses[u], pos, kSmallRingMask, c, s.spill[2]);
             loopAllpassRun(x, delayed, g, v.at, s.unitOut[u], c);
             v.flush(c);
             prefetchForWrite(loopAllpasses[u], pos);
@@ -193,7 +198,7 @@ void Plate::runInputAndUnits(ReverbEngine& engine, const float* inL, const float
 }
 
 template <typename Length>
-void Plate::runEarly(int32_t ch, const float* const tone[2], Length c, int32_t pos)
+void Plate::runEarly(int32_t ch, Length c, int32_t pos)
 {
     Scratch& s = scratch;
     const float* own = tone[ch];
@@ -205,13 +210,12 @@ void Plate::runEarly(int32_t ch, const float* const tone[2], Length c, int32_t p
         for (int32_t t = 0; t < unit.terms; ++t)
         {
             const EarlyTerm& term = unit.term[t];
-            const float* tap =
-                ringSpan(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], kShortRingMask, c, s.spill[0]);
+            const float* tap = tapRun(term.otherSide ? other : own, earlyTaps[ch].at[term.tap], c, s.spill[0]);
             earlyTermRun(tap, term.weight, t == 0, in, c);
         }
         const double gain = unit.gainScale * static_cast<double>(apGain);
-        const float* delayed = ringSpan(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], kShortRingMask, c, s.spill[0]);
-        const RingWrite v(earlyRings[ch][e], pos, kShortRingMask, c, s.spill[1]);
+        const float* delayed = tapRun(earlyRings[ch][e], earlyAllpassTaps[ch].at[e], c, s.spill[0]);
+        const RingWrite v(earlyRings[ch][e], pos, kSmallRingMask, c, s.spill[1]);
         earlyAllpassRun(in, delayed, gain, v.at, s.earlyOut[e], c);
         v.flush(c);
     }
