@@ -43,7 +43,8 @@ public:
     double frequency() const { return freq; }
 
 private:
-    friend class BiquadPair;
+    template <int32_t N>
+    friend class BiquadLanes;
 
     double fs = 44100.0;
     int32_t kind = kHighpass;
@@ -55,34 +56,60 @@ private:
     double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
 };
 
-// Two Biquads side by side in the lanes of one SSE2 register: exactly the
-// steps of Biquad::process, one filter per lane. Loaded from the filters
-// before a run of samples and stored back after it.
-class BiquadPair
+// N Biquads side by side in the lanes of one vector: exactly the steps of
+// Biquad::process, one filter per lane. Loaded from the filters before a run
+// of samples and stored back after it.
+template <int32_t N>
+struct DoubleLanes;
+template <>
+struct DoubleLanes<2>
+{
+    using Type = double __attribute__((vector_size(16)));
+};
+template <>
+struct DoubleLanes<4>
+{
+    using Type = double __attribute__((vector_size(32)));
+};
+
+template <int32_t N>
+class BiquadLanes
 {
 public:
-    using Lanes = double __attribute__((vector_size(16)));
+    using Lanes = typename DoubleLanes<N>::Type;
 
-    void load(const Biquad& first, const Biquad& second)
+    // Filter *filters[l] in lane l.
+    void load(const Biquad* const (&filters)[N])
     {
-        b0 = Lanes{first.b0, second.b0};
-        b1 = Lanes{first.b1, second.b1};
-        b2 = Lanes{first.b2, second.b2};
-        a1 = Lanes{first.a1, second.a1};
-        a2 = Lanes{first.a2, second.a2};
-        e = Lanes{first.e, second.e};
-        x1 = Lanes{first.x1, second.x1};
-        x2 = Lanes{first.x2, second.x2};
-        y1 = Lanes{first.y1, second.y1};
-        y2 = Lanes{first.y2, second.y2};
+        for (int32_t l = 0; l < N; ++l)
+        {
+            const Biquad& f = *filters[l];
+            b0[l] = f.b0, b1[l] = f.b1, b2[l] = f.b2, a1[l] = f.a1, a2[l] = f.a2;
+            e[l] = f.e, x1[l] = f.x1, x2[l] = f.x2, y1[l] = f.y1, y2[l] = f.y2;
+        }
+    }
+    void store(Biquad* const (&filters)[N]) const
+    {
+        for (int32_t l = 0; l < N; ++l)
+        {
+            Biquad& f = *filters[l];
+            f.e = e[l], f.x1 = x1[l], f.x2 = x2[l], f.y1 = y1[l], f.y2 = y2[l];
+        }
+    }
+    void load(const Biquad& first, const Biquad& second)
+        requires(N == 2)
+    {
+        load({&first, &second});
     }
     void store(Biquad& first, Biquad& second) const
+        requires(N == 2)
     {
-        storeLane(first, 0);
-        storeLane(second, 1);
+        store({&first, &second});
     }
 
-    Lanes process(Lanes x)
+    // x in, the filters' outputs out: in place, since the baseline build
+    // passes no wider vector by value.
+    void step(Lanes& x)
     {
         e = -e;
         const Lanes y = b0 * (x + e) + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
@@ -90,18 +117,18 @@ public:
         x1 = x + e;
         y2 = y1;
         y1 = y + e;
-        return y;
+        x = y;
+    }
+    Lanes process(Lanes x)
+        requires(N == 2)
+    {
+        step(x);
+        return x;
     }
 
 private:
-    void storeLane(Biquad& filter, int32_t lane) const
-    {
-        filter.e = e[lane];
-        filter.x1 = x1[lane];
-        filter.x2 = x2[lane];
-        filter.y1 = y1[lane];
-        filter.y2 = y2[lane];
-    }
-
     Lanes b0{}, b1{}, b2{}, a1{}, a2{}, e{}, x1{}, x2{}, y1{}, y2{};
 };
+
+// Two in the lanes of one SSE2 register.
+using BiquadPair = BiquadLanes<2>;

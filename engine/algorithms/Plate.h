@@ -81,11 +81,27 @@ private:
     template <typename Length>
     void runEarly(int32_t channel, Length c, int32_t pos);
     template <typename Length>
-    void runRecursions(Length c, float* const dispersed[2], float* wetL, float* wetR);
+    void runRecursions(Length c, bool wide, float* const dispersed[2], float* wetL, float* wetR);
     void advanceTaps(int32_t c);
 
     // Longest chunk the placed taps allow (prepare).
     int32_t chunkLimit = 1;
+public:
+    // A left and a right value in double precision, left in lane 0.
+    using DoublePair = BiquadPair::Lanes;
+
+private:
+    // A sample's row of the recursion pass: its inputs and outputs, each a
+    // pair.
+    struct PairRow
+    {
+        DoublePair toned;
+        DoublePair noise; // the noise in both lanes
+        DoublePair early; // times the early mix
+        DoublePair group[kGroups];
+        DoublePair dispersed;
+        DoublePair wet; // before the wet scale
+    };
     // The chunked kernel's working arrays.
     struct Scratch
     {
@@ -97,6 +113,7 @@ private:
         // Per comb unit, one value per sample.
         float unitOut[kCombUnits][kMaxChunk];
         float damped[kCombUnits][kMaxChunk];
+        PairRow rows[kMaxChunk];
         // Copies of the runs that cross a ring's end.
         float spill[4][kMaxChunk];
     } scratch;

@@ -8,6 +8,7 @@
 #include "ReverbEngine.h"
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 using namespace plate_network;
@@ -129,7 +130,7 @@ void Plate::kernelChunked(ReverbEngine& engine, const float* inL, const float* i
         const RingWrite toneRun[2] = {RingWrite(tone[kLeft], pos, kSmallRingMask, c, s.spill[0]),
                                       RingWrite(tone[kRight], pos, kSmallRingMask, c, s.spill[1])};
         float* const dispersed[2] = {toneRun[kLeft].at, toneRun[kRight].at};
-        runRecursions(c, dispersed, wetL + start, wetR + start);
+        runRecursions(c, engine.kernelPath != KernelPath::Chunked, dispersed, wetL + start, wetR + start);
 
         for (int32_t ch = 0; ch < 2; ++ch)
         {
@@ -223,93 +224,149 @@ void Plate::runEarly(int32_t ch, Length c, int32_t pos)
         s.early[ch][i] = s.earlyOut[1][i] + s.earlyOut[0][i] + s.earlyOut[2][i] + s.earlyOut[3][i];
 }
 
-// The chunk's recursions step together, one sample at a time, so that their
-// waits overlap: the input's dispersion pair, the comb units' dampings and
-// the output groups' Biquads. None feeds another within a chunk (the
-// dampings and the groups take the units' ring reads). Whole blocks of four
-// samples of the units enter and leave the damping lanes by transposes.
+namespace
+{
+using DoublePair = Plate::DoublePair;
+using DoubleQuad = double __attribute__((vector_size(32)));
+using FloatQuad = float __attribute__((vector_size(16)));
+
+// *out = {left[i], right[i]} in double precision, out moving by `stride`
+// pairs a sample: the rows the recursions read whole, with no lane to move.
 template <typename Length>
-void Plate::runRecursions(Length c, float* const dispersed[2], float* wetL, float* wetR)
+void widenPairs(const float* left, const float* right, DoublePair* out, int32_t stride, Length c)
+{
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth, out += kLaneWidth * stride)
+    {
+        const Lanes l = loadLanes(left + i);
+        const Lanes r = loadLanes(right + i);
+        const DoubleQuad first = __builtin_convertvector(__builtin_shufflevector(l, r, 0, 4, 1, 5), DoubleQuad);
+        const DoubleQuad second = __builtin_convertvector(__builtin_shufflevector(l, r, 2, 6, 3, 7), DoubleQuad);
+        out[0] = __builtin_shufflevector(first, first, 0, 1);
+        out[stride] = __builtin_shufflevector(first, first, 2, 3);
+        out[2 * stride] = __builtin_shufflevector(second, second, 0, 1);
+        out[3 * stride] = __builtin_shufflevector(second, second, 2, 3);
+    }
+    for (; i < c; ++i, out += stride)
+        *out = DoublePair{static_cast<double>(left[i]), static_cast<double>(right[i])};
+}
+
+// left[i], right[i] = *in (times `scale` if kScaled) to single precision, in
+// moving by `stride` pairs a sample.
+template <bool kScaled, typename Length>
+void narrowPairs(const DoublePair* in, int32_t stride, double scale, float* left, float* right, Length c)
+{
+    int32_t i = 0;
+    for (; i + kLaneWidth <= c; i += kLaneWidth, in += kLaneWidth * stride)
+    {
+        DoubleQuad first = __builtin_shufflevector(in[0], in[stride], 0, 1, 2, 3);
+        DoubleQuad second = __builtin_shufflevector(in[2 * stride], in[3 * stride], 0, 1, 2, 3);
+        if constexpr (kScaled)
+        {
+            first = first * scale;
+            second = second * scale;
+        }
+        const FloatQuad a = __builtin_convertvector(first, FloatQuad);
+        const FloatQuad b = __builtin_convertvector(second, FloatQuad);
+        storeLanes(left + i, __builtin_shufflevector(a, b, 0, 2, 4, 6));
+        storeLanes(right + i, __builtin_shufflevector(a, b, 1, 3, 5, 7));
+    }
+    for (; i < c; ++i, in += stride)
+    {
+        const DoublePair v = kScaled ? *in * scale : *in;
+        left[i] = static_cast<float>(v[0]);
+        right[i] = static_cast<float>(v[1]);
+    }
+}
+} // namespace
+
+// The chunk's recursions step together, one sample at a time, so that their
+// waits overlap: the input's dispersion pair and the output groups' Biquads
+// beside the comb units' dampings. None feeds another within a chunk (the
+// dampings and the groups take the units' ring reads). They read and write
+// rows of double pairs made before and taken apart after, so the loop moves
+// no lane; the wide builds step the output groups two pairs to a vector and
+// the dampings eight units to a vector.
+template <typename Length>
+void Plate::runRecursions(Length c, bool wide, float* const dispersed[2], float* wetL, float* wetR)
 {
     Scratch& s = scratch;
+    // Through a pointer: the passes below never read a row past the chunk.
+    PairRow* const rows = s.rows;
+    constexpr int32_t kStride = sizeof(PairRow) / sizeof(DoublePair);
+    widenPairs(s.input.tone[kLeft], s.input.tone[kRight], &rows[0].toned, kStride, c);
+    widenPairs(s.input.noise, s.input.noise, &rows[0].noise, kStride, c);
+    widenPairs(s.early[kLeft], s.early[kRight], &rows[0].early, kStride, c);
+    for (int32_t i = 0; i < c; ++i)
+        rows[i].early = kEarlyMix * rows[i].early;
+    for (int32_t k = 0; k < kGroups; ++k)
+        widenPairs(s.groupIn[kLeft][k], s.groupIn[kRight][k], &rows[0].group[k], kStride, c);
+
     Biquad* const biquads = allpassBiquads;
     BiquadPair low;
     BiquadPair high;
-    BiquadPair groups[kGroups];
     low.load(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
     high.load(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-    for (int32_t k = 0; k < kGroups; ++k)
-        groups[k].load(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
-    Lanes y[kDampLanes];
-    const auto state = [&](int32_t u) -> float& { return damping[u].y; };
-    loadStates<kCombUnits>(y, state);
-    const Lanes d = splat(dampCoef);
-
-    const auto step = [&](int32_t i, Lanes(&units)[kDampLanes]) {
-        const double noise = s.input.noise[i];
-        const BiquadPair::Lanes toned = {s.input.tone[kLeft][i], s.input.tone[kRight][i]};
-        const BiquadPair::Lanes out = high.process(low.process(toned) + noise) + noise;
-        dispersed[kLeft][i] = static_cast<float>(out[0]);
-        dispersed[kRight][i] = static_cast<float>(out[1]);
-
-        const Lanes n = splat(s.input.noise[i]);
-        for (int32_t g = 0; g < kDampLanes; ++g)
-        {
-            y[g] = (units[g] - y[g]) * d + n + y[g];
-            units[g] = y[g];
-        }
-
-        BiquadPair::Lanes sum = {kEarlyMix * static_cast<double>(s.early[kLeft][i]),
-                                 kEarlyMix * static_cast<double>(s.early[kRight][i])};
-        for (int32_t k = 0; k < kGroups; ++k)
-            sum = groups[k].process(BiquadPair::Lanes{s.groupIn[kLeft][k][i], s.groupIn[kRight][k][i]}) + sum;
-        wetL[i] = static_cast<float>(sum[0] * kWetScale);
-        wetR[i] = static_cast<float>(sum[1] * kWetScale);
+    const auto disperse = [&](PairRow& row) __attribute__((always_inline)) {
+        row.dispersed = high.process(low.process(row.toned) + row.noise) + row.noise;
     };
 
-    int32_t i = 0;
-    for (; i + kLaneWidth <= c; i += kLaneWidth)
-    {
-        Lanes block[kDampLanes][kLaneWidth];
-        for (int32_t g = 0; g < kDampLanes; ++g)
-        {
-            for (int32_t u = 0; u < kLaneWidth; ++u)
-                block[g][u] = loadLanes(s.unitOut[g * kLaneWidth + u] + i);
-            transposeLanes(block[g]);
-        }
-        for (int32_t j = 0; j < kLaneWidth; ++j)
-        {
-            Lanes units[kDampLanes];
-            for (int32_t g = 0; g < kDampLanes; ++g)
-                units[g] = block[g][j];
-            step(i + j, units);
-            for (int32_t g = 0; g < kDampLanes; ++g)
-                block[g][j] = units[g];
-        }
-        for (int32_t g = 0; g < kDampLanes; ++g)
-        {
-            transposeLanes(block[g]);
-            for (int32_t u = 0; u < kLaneWidth; ++u)
-                storeLanes(s.damped[g * kLaneWidth + u] + i, block[g][u]);
-        }
-    }
-    // The usual chunk is whole blocks; a shorter one ends sample by sample.
-    if constexpr (std::is_integral_v<Length>)
-        for (; i < c; ++i)
-        {
-            Lanes units[kDampLanes];
-            for (int32_t u = 0; u < kCombUnits; ++u)
-                units[u / kLaneWidth][u % kLaneWidth] = s.unitOut[u][i];
-            step(i, units);
-            for (int32_t u = 0; u < kCombUnits; ++u)
-                s.damped[u][i] = units[u / kLaneWidth][u % kLaneWidth];
-        }
+    Lanes y[kDampLanes];
+    Lanes d[kDampLanes];
+    const auto state = [&](int32_t u) -> float& { return damping[u].y; };
+    loadStates<kCombUnits>(y, state);
+    std::fill_n(d, kDampLanes, splat(dampCoef));
+    const auto unitOut = [&s](int32_t u) -> const float* { return s.unitOut[u]; };
+    const auto damped = [&s](int32_t u) { return s.damped[u]; };
 
+    // Group k of a channel in the Biquad of its row's lane.
+    const auto groupFilter = [biquads](int32_t k, int32_t ch) { return &biquads[kGroupBiquad[ch][k]]; };
+    if (wide)
+    {
+        BiquadLanes<4> groups[kGroups / 2];
+        for (int32_t q = 0; q < kGroups / 2; ++q)
+            groups[q].load({groupFilter(2 * q, kLeft), groupFilter(2 * q, kRight), groupFilter(2 * q + 1, kLeft),
+                            groupFilter(2 * q + 1, kRight)});
+        dampUnitPairs<kCombUnits>(y, d, s.input.noise, c, unitOut, damped, [&](int32_t i) {
+            PairRow& row = rows[i];
+            disperse(row);
+            DoublePair sum = row.early;
+            for (int32_t q = 0; q < kGroups / 2; ++q)
+            {
+                DoubleQuad out;
+                std::memcpy(&out, &row.group[2 * q], sizeof out);
+                groups[q].step(out);
+                sum = __builtin_shufflevector(out, out, 0, 1) + sum;
+                sum = __builtin_shufflevector(out, out, 2, 3) + sum;
+            }
+            row.wet = sum;
+        });
+        for (int32_t q = 0; q < kGroups / 2; ++q)
+            groups[q].store({groupFilter(2 * q, kLeft), groupFilter(2 * q, kRight), groupFilter(2 * q + 1, kLeft),
+                             groupFilter(2 * q + 1, kRight)});
+    }
+    else
+    {
+        BiquadPair groups[kGroups];
+        for (int32_t k = 0; k < kGroups; ++k)
+            groups[k].load({groupFilter(k, kLeft), groupFilter(k, kRight)});
+        dampUnitRows<kCombUnits>(y, d, s.input.noise, c, unitOut, damped, [&](int32_t i) {
+            PairRow& row = rows[i];
+            disperse(row);
+            DoublePair sum = row.early;
+            for (int32_t k = 0; k < kGroups; ++k)
+                sum = groups[k].process(row.group[k]) + sum;
+            row.wet = sum;
+        });
+        for (int32_t k = 0; k < kGroups; ++k)
+            groups[k].store({groupFilter(k, kLeft), groupFilter(k, kRight)});
+    }
     storeStates<kCombUnits>(y, state);
     low.store(biquads[kInputLowBiquad[kLeft]], biquads[kInputLowBiquad[kRight]]);
     high.store(biquads[kInputHighBiquad[kLeft]], biquads[kInputHighBiquad[kRight]]);
-    for (int32_t k = 0; k < kGroups; ++k)
-        groups[k].store(biquads[kGroupBiquad[kLeft][k]], biquads[kGroupBiquad[kRight][k]]);
+
+    narrowPairs<false>(&rows[0].dispersed, kStride, 1.0, dispersed[kLeft], dispersed[kRight], c);
+    narrowPairs<true>(&rows[0].wet, kStride, kWetScale, wetL, wetR, c);
 }
 
 void Plate::advanceTaps(int32_t c)
