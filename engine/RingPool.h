@@ -4,13 +4,21 @@
 // Layout: the pre-delay pair and the tone-ring pair (65536 samples each), four
 // long blocks of 65536 samples (one 16-bit ring each, or four consecutive
 // 16384-sample rings), then sixty-four rings of 16384 samples. Consecutive
-// short rings lie one cache line more than their length apart: rings read and
-// written at the same position would otherwise all fall into the same few
-// cache sets and evict each other.
+// short rings lie 33 cache lines more than their length apart: rings read
+// and written at the same position would otherwise all fall into the same
+// few cache sets and evict each other. An odd number of lines puts the 64
+// rings' positions in 64 different sets of a 64-set first-level cache, and
+// 33 of them spread the rings' recent samples over the sets of the
+// second-level cache instead of stacking them in a few dozen.
 //
 // The short rings' memory holds, instead, up to kSmallRings rings of 2048
 // samples, packed the same way, for an algorithm whose taps all lie within
 // them: its working set then stays in the processor's caches.
+//
+// The memory lies in whole 2 MB pages, which Linux backs with huge pages
+// where it can: the rings then cost few address translations, and where
+// they fall in the caches no longer changes with the physical pages of each
+// run.
 //
 // Threads: allocated on the control thread at construction; read and written
 // on the audio thread; cleared by suspend (control thread, no block running)
@@ -20,18 +28,18 @@
 #include "DspElements.h"
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 class RingPool
 {
 public:
     static constexpr int32_t kLongBlocks = 4;
     static constexpr int32_t kShortRings = 64;
-    static constexpr int32_t kShortRingSpacing = kShortRingSize + 16;
+    static constexpr int32_t kShortRingSpacing = kShortRingSize + 16 * 33;
     static constexpr size_t kTotalSamples =
         static_cast<size_t>(4 + kLongBlocks) * kLongRingSize + static_cast<size_t>(kShortRings) * kShortRingSpacing;
 
-    RingPool() : samples(kTotalSamples, 0.0f) {}
+    RingPool();
 
     float* preDelayL() { return long65536(0); }
     float* preDelayR() { return long65536(1); }
@@ -45,7 +53,7 @@ public:
     // ring 0..63 of 16384 samples.
     float* shortRing(int32_t ring)
     {
-        return samples.data() + static_cast<size_t>(4 + kLongBlocks) * kLongRingSize +
+        return samples.get() + static_cast<size_t>(4 + kLongBlocks) * kLongRingSize +
                static_cast<size_t>(ring) * kShortRingSpacing;
     }
 
@@ -57,7 +65,11 @@ public:
     void clear();
 
 private:
-    float* long65536(int32_t index) { return samples.data() + static_cast<size_t>(index) * kLongRingSize; }
+    float* long65536(int32_t index) { return samples.get() + static_cast<size_t>(index) * kLongRingSize; }
 
-    std::vector<float> samples;
+    struct Release
+    {
+        void operator()(float* memory) const;
+    };
+    std::unique_ptr<float[], Release> samples;
 };
