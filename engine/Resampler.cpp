@@ -206,6 +206,20 @@ struct Split
     }
 };
 
+// ago(k) of the turn of outputs from o: the samples k before them, group g
+// holding channel g / kPerChannel, outputs from o + 4 (g % kPerChannel).
+template <bool kWide, typename SplitLine>
+__attribute__((always_inline)) inline auto turnAgo(const SplitLine& split, int32_t o)
+{
+    return [o, &split](int32_t k) __attribute__((always_inline)) {
+        constexpr int32_t kPerChannel = kGroupsPerChannel<kWide>;
+        Lanes<kWide> lanes;
+        for (int32_t g = 0; g < kGroups<kWide>; ++g)
+            lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
+        return lanes;
+    };
+}
+
 // The outputs of a split line into out[outStride * o] for both channels,
 // a turn's groups at a time; formula(ago) gives the outputs from ago(k),
 // the samples k places before theirs.
@@ -216,14 +230,7 @@ void runInLanes(const Split<kStride, kReach>& split, int32_t count, float* outL,
     constexpr int32_t kPerChannel = kGroupsPerChannel<kWide>;
     for (int32_t o = 0; o < count; o += 4 * kPerChannel)
     {
-        // Group g: channel g / kPerChannel, outputs from o + 4 (g % kPerChannel).
-        const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
-            Lanes<kWide> lanes;
-            for (int32_t g = 0; g < kGroups<kWide>; ++g)
-                lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
-            return lanes;
-        };
-        const auto result = formula(ago);
+        const auto result = formula(turnAgo<kWide>(split, o));
         const int32_t outputs = std::min(4 * kPerChannel, count - o);
         if (outStride == 1 && outputs == 4 * kPerChannel)
         {
@@ -541,12 +548,7 @@ void Interpolator::runBy2(KernelPath path, int32_t first, const TakenWet& wet, i
         // both kinds, interleaved into the host samples they belong to.
         for (int32_t o = 0; o < count; o += 4 * kPerChannel)
         {
-            const auto ago = [o, &split](int32_t k) __attribute__((always_inline)) {
-                Lanes<kWide> lanes;
-                for (int32_t g = 0; g < kGroups<kWide>; ++g)
-                    lanes.v[g] = split.ago(g / kPerChannel, o + 4 * (g % kPerChannel), k);
-                return lanes;
-            };
+            const auto ago = turnAgo<kWide>(split, o);
             const Lanes<kWide> taking = interpolatedBy2(ago);
             const Lanes<kWide> between = betweenTakesBy2(ago);
             for (int32_t g = 0; g < kGroups<kWide>; ++g)
