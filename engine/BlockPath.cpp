@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -104,7 +105,9 @@ void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL,
                       (typeFadeCount > kFadeMuted || typeFadeCount == 0);
     if (runs)
     {
+        beginWetBlocking();
         runAlgorithm(m);
+        finishWetBlocking(m);
     }
     else
     {
@@ -113,6 +116,33 @@ void ReverbEngine::processChunk(const float* inL, const float* inR, float* outL,
     }
 
     outputStage(outL, outR, n, wetCarry + m);
+}
+
+void ReverbEngine::beginWetBlocking()
+{
+    // The kernel's output is the blockers' input sample for sample only at
+    // the host rate, with no carried wet samples and the fade's gain at 1
+    // for the whole block.
+    wetBlockedInKernel = kernelPath != KernelPath::Scalar && decimation == 0 && wetCarry == 0 &&
+                         typeFadeCount == 0 && wetFade == 1.0f;
+    wetBlockerRun = WetBlockerRun{};
+    kernelSamplesBegun = 0;
+    if (!wetBlockedInKernel)
+        return;
+    wetBlockerRun.blockers.load(wetDcBlockerL, wetDcBlockerR);
+    wetBlockerRun.left = wetL;
+    wetBlockerRun.right = wetR;
+}
+
+void ReverbEngine::finishWetBlocking(int32_t m)
+{
+    if (!wetBlockedInKernel)
+        return;
+    wetBlockerRun.ready = m;
+    while (wetBlockerRun.done < m)
+        wetBlockerRun.step();
+    wetBlockerRun.blockers.store(wetDcBlockerL, wetDcBlockerR);
+    wetBlockerRun = WetBlockerRun{};
 }
 
 void ReverbEngine::keepDry(int32_t i, float left, float right)
@@ -266,6 +296,19 @@ void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetS
     float* const hostL = hostWet.data();
     float* const hostR = hostWet.data() + kBlockCapacity;
     wetToHostRate(wet, n, hostL, hostR);
+    if (std::exchange(wetBlockedInKernel, false))
+    {
+        // Faded and DC-blocked beside the kernel already.
+        for (int32_t i = 0; i < n; ++i)
+        {
+            hostL[i] = mixer(dryL[i], hostL[i]);
+            hostR[i] = mixer(dryR[i], hostR[i]);
+        }
+        meterInPasses(hostL, hostR, n);
+        OutputMix::writeBlock(stereoOut, outL, outR, hostL, hostR, n);
+        finishOutput(wet);
+        return;
+    }
     fadeInPlace(hostL, hostR, n);
 
     BiquadPair blockers;

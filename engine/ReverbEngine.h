@@ -260,17 +260,27 @@ public:
         noise = localNoise;
         inputPos = in;
         preDelayPos = out;
+        if (wetBlockedInKernel)
+        {
+            // Every chunk before this one is finished.
+            wetBlockerRun.ready = kernelSamplesBegun;
+            kernelSamplesBegun += c;
+        }
         ringPos = (ringPos + c) & (step == PositionStep::AfterWide ? kLongRingMask : kShortRingMask);
     }
     // Its second part, both tone stages side by side: steps for the chunk
     // between beginTone and endTone, which hands the states back.
     ToneChunk beginTone() const
     {
-        ToneChunk tone{{}, lpCoef, highGain, hpCoef, static_cast<double>(hpCoef) + 1.0, lowGain};
+        ToneChunk tone{{}, lpCoef, highGain, hpCoef, static_cast<double>(hpCoef) + 1.0, lowGain, wetBlockerRun};
         tone.pair.load(toneStageL, toneStageR);
         return tone;
     }
-    void endTone(const ToneChunk& tone) { tone.pair.store(toneStageL, toneStageR); }
+    void endTone(const ToneChunk& tone)
+    {
+        tone.pair.store(toneStageL, toneStageR);
+        wetBlockerRun = tone.wet;
+    }
     void advancePositions()
     {
         ringPos = (ringPos + 1) & kShortRingMask;
@@ -334,6 +344,13 @@ private:
     }
     // The wet pair at the host rate in passes (kBlockCapacity each).
     std::vector<float> hostWet;
+    // The wet DC blockers beside the kernel (WetBlockerRun): whether they run
+    // there in this block, and the kernel samples whose chunks have begun.
+    bool wetBlockedInKernel = false;
+    int32_t kernelSamplesBegun = 0;
+    WetBlockerRun wetBlockerRun;
+    void beginWetBlocking();
+    void finishWetBlocking(int32_t m);
     // Wet samples the kernel wrote but the output stage has not consumed yet,
     // kept at the start of wetL/wetR (only with odd host block lengths).
     int32_t wetCarry = 0;

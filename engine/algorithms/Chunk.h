@@ -12,6 +12,7 @@
 // Threads: audio thread only.
 #pragma once
 
+#include "Biquad.h"
 #include "DspElements.h"
 
 #include <algorithm>
@@ -303,9 +304,39 @@ struct InputChunk
     float tone[2][kMaxChunk];
 };
 
+// The wet signal's DC blockers run beside a kernel. At the host rate with no
+// fade under way, the block's wet samples are the kernel's output sample
+// for sample, and the blockers (which wait on their previous sample as the
+// kernels' recursions do) can filter, in place, the samples of the chunks a
+// kernel has finished while it works on the next: one sample per tone step.
+// The engine filters what is left after the kernel. Inactive, `ready` stays
+// 0 and a step does nothing.
+struct WetBlockerRun
+{
+    BiquadPair blockers;
+    float* left = nullptr;
+    float* right = nullptr;
+    int32_t done = 0;  // samples filtered
+    int32_t ready = 0; // samples of the chunks the kernel has finished
+
+    void step()
+    {
+        if (done < ready)
+        {
+            // The fade's gain is 1 while this runs.
+            const BiquadPair::Lanes y = blockers.process(
+                BiquadPair::Lanes{static_cast<double>(left[done] * 1.0f), static_cast<double>(right[done] * 1.0f)});
+            left[done] = static_cast<float>(y[0]);
+            right[done] = static_cast<float>(y[1]);
+            ++done;
+        }
+    }
+};
+
 // Both tone stages over a chunk, a sample at a time: a kernel may step them
 // inside a per-sample loop of its own (a damping's), so that the two
-// recursions overlap instead of running one after the other.
+// recursions overlap instead of running one after the other. The wet DC
+// blockers step with them.
 struct ToneChunk
 {
     ToneStagePair pair;
@@ -314,6 +345,7 @@ struct ToneChunk
     float hpCoef;
     double hpCoefPlusOne;
     float lowGain;
+    WetBlockerRun wet;
 
     // chunk.tone[.][i] from chunk.delayed[i] and chunk.noise[i].
     void step(InputChunk& chunk, int32_t i)
@@ -322,6 +354,7 @@ struct ToneChunk
             pair.process(chunk.delayed[i], lpCoef, highGain, hpCoef, hpCoefPlusOne, lowGain, chunk.noise[i]);
         chunk.tone[0][i] = shaped[0];
         chunk.tone[1][i] = shaped[1];
+        wet.step();
     }
 };
 
