@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -33,12 +34,15 @@ struct PathRender
     // that wakes it and its tail.
     bool sleeps = false;
     Layout layout = Layout::Stereo;
+    // A type to switch to halfway through, while the wet signal rings.
+    int32_t switchTo = -1;
 };
 
 struct Rendered
 {
     std::vector<float> samples;
     bool slept = false;
+    int32_t finalType = -1;
 };
 
 Rendered render(KernelPath path, const PathRender& how)
@@ -81,6 +85,9 @@ Rendered render(KernelPath path, const PathRender& how)
         }
         if (how.automateDecay && done >= fadeFrames)
             effect.setParameter(kDecay, 0.3f + 0.05f * static_cast<float>(blockIndex % 9));
+        const int32_t switchAt = fadeFrames + (frames - fadeFrames) / 2;
+        if (how.switchTo >= 0 && done < switchAt && done + how.block >= switchAt)
+            effect.setParameter(kType, typeNormalizedValue(how.switchTo));
         float* inputs[2] = {inL.data(), inR.data()};
         float* outputs[2] = {outL.data(), how.layout == Layout::SecondOutputMissing ? nullptr : outR.data()};
         effect.processReplacing(inputs, outputs, how.block);
@@ -96,6 +103,7 @@ Rendered render(KernelPath path, const PathRender& how)
             frames = fadeFrames + wakeAt + 3 * second / 10;
         }
     }
+    kept.finalType = engine.currentType;
     return kept;
 }
 
@@ -129,6 +137,25 @@ TEST_P(KernelPathTest, EqualsTheScalarPathForEveryAlgorithmRateAndSetting)
                 SCOPED_TRACE(testing::Message() << "type " << type << ", rate " << rate << ", settings " << s);
                 expectSameOutput(path, {type, rate, s == 1 ? 77 : 256, settings[s], s == 2});
             }
+}
+
+// The wet DC blockers run beside the kernel only while no fade is under
+// way: a switch of type mid-signal moves them out and back.
+TEST_P(KernelPathTest, SwitchingTypeMidSignalEqualsTheScalarPath)
+{
+    const KernelPath path = GetParam();
+    if (!kernelPathSupported(path))
+        GTEST_SKIP() << kernelPathName(path) << " is not available on this processor";
+    for (const auto& [from, to, rate, block] :
+         {std::tuple{kHall, kPlate, 44100.0f, 256}, std::tuple{kSpring, kAmbience, 48000.0f, 77},
+          std::tuple{kRoom, kArena, 96000.0f, 131}})
+    {
+        SCOPED_TRACE(testing::Message() << "type " << from << " to " << to << ", rate " << rate);
+        PathRender how{from, rate, block, {}, false};
+        how.switchTo = to;
+        expectSameOutput(path, how);
+        EXPECT_EQ(render(path, how).finalType, to);
+    }
 }
 
 TEST_P(KernelPathTest, SleepingAndWakingEqualTheScalarPathInEveryLayout)
