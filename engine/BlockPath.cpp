@@ -138,9 +138,7 @@ void ReverbEngine::finishWetBlocking(int32_t m)
 {
     if (!wetBlockedInKernel)
         return;
-    wetBlockerRun.ready = m;
-    while (wetBlockerRun.done < m)
-        wetBlockerRun.step();
+    wetBlockerRun.filterUpTo(m);
     wetBlockerRun.blockers.store(wetDcBlockerL, wetDcBlockerR);
     wetBlockerRun = WetBlockerRun{};
 }
@@ -295,10 +293,27 @@ void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetS
     // Not in the block buffers: a type switch clears those mid-block.
     float* const hostL = hostWet.data();
     float* const hostR = hostWet.data() + kBlockCapacity;
-    wetToHostRate(wet, n, hostL, hostR);
-    if (std::exchange(wetBlockedInKernel, false))
+    bool blocked = std::exchange(wetBlockedInKernel, false);
+    if (!blocked && decimation != 0 && typeFadeCount == 0 && wetFade == 1.0f)
     {
-        // Faded and DC-blocked beside the kernel already.
+        // The DC blockers filter each of the interpolator's turns while it
+        // computes the next.
+        WetBlockerRun run;
+        run.blockers.load(wetDcBlockerL, wetDcBlockerR);
+        run.left = hostL;
+        run.right = hostR;
+        resampler.interpolator.run(kernelPath, decimation, wet, n, resamplerLines(), hostL, hostR, &run);
+        run.filterUpTo(n);
+        run.blockers.store(wetDcBlockerL, wetDcBlockerR);
+        blocked = true;
+    }
+    else
+    {
+        wetToHostRate(wet, n, hostL, hostR);
+    }
+    if (blocked)
+    {
+        // Faded and DC-blocked already.
         for (int32_t i = 0; i < n; ++i)
         {
             hostL[i] = mixer(dryL[i], hostL[i]);

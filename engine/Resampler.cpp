@@ -230,7 +230,7 @@ void Interpolator::step(int32_t decimation, WetSource& wet, bool wetDiscarded, f
 }
 
 void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines,
-                       float* outL, float* outR)
+                       float* outL, float* outR, WetBlockerRun* blocking)
 {
     // Host sample i takes a wet pair when its step brings the phase to 1
     // (factor 2) or 0 (factor 4); the other samples are stuffed with zeros.
@@ -257,7 +257,7 @@ void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int3
 
     if (decimation == 1)
     {
-        runBy2(path, first, {takenL, takenR}, taken, n, lines, outL, outR);
+        runBy2(path, first, {takenL, takenR}, taken, n, lines, outL, outR, blocking);
         return;
     }
     float* const lineL = lines.line[0];
@@ -292,7 +292,7 @@ void Interpolator::run(KernelPath path, int32_t decimation, WetSource& wet, int3
 }
 
 void Interpolator::runBy2(KernelPath path, int32_t first, const TakenWet& wet, int32_t taken, int32_t n,
-                          const ResamplerLines& lines, float* outL, float* outR)
+                          const ResamplerLines& lines, float* outL, float* outR, WetBlockerRun* blocking)
 {
     // Only the wet samples, one every second host sample from `first`, are
     // laid out: w[j] at wetLine[kBefore + j], the kBefore taken before the
@@ -309,6 +309,15 @@ void Interpolator::runBy2(KernelPath path, int32_t first, const TakenWet& wet, i
             wetLine[kBefore - m] = history[c][(index + 2 * m - first) & kMask];
         std::copy_n(wet.channel[c], taken, wetLine + kBefore);
         std::fill(wetLine + kBefore + taken, wetLine + kBefore + count + kMostPerTurn, 0.0f);
+    }
+    if (first == 1)
+    {
+        // Host sample 0 takes none: w[-8], 15 host samples back.
+        const Lanes<false> x = {{Floats{wetLines.line[0][kBefore - 8]}, Floats{wetLines.line[1][kBefore - 8]}}};
+        const WideLanes<false> zero = {};
+        const Lanes<false> y = narrow(zero + widen(x));
+        outL[0] = y.v[0][0];
+        outR[0] = y.v[1][0];
     }
     const Split<1, kBefore> split(wetLines, kBefore, count);
     onPath(path, [&](auto wide) {
@@ -336,17 +345,10 @@ void Interpolator::runBy2(KernelPath path, int32_t first, const TakenWet& wet, i
                     for (int32_t l = 0; l < room; ++l)
                         to[l] = pairs[l / 4][l % 4];
             }
+            if (blocking)
+                blocking->filterUpTo(std::min(n, first + 2 * (o + 4 * kPerChannel)));
         }
     });
-    if (first == 1)
-    {
-        // Host sample 0 takes none: w[-8], 15 host samples back.
-        const Lanes<false> x = {{Floats{wetLines.line[0][kBefore - 8]}, Floats{wetLines.line[1][kBefore - 8]}}};
-        const WideLanes<false> zero = {};
-        const Lanes<false> y = narrow(zero + widen(x));
-        outL[0] = y.v[0][0];
-        outR[0] = y.v[1][0];
-    }
     // The history as the steps leave it: the wet samples, and zeros between.
     for (int32_t i = std::max(0, n - kHistory); i < n; ++i)
     {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "KernelPath.h"
+#include "OutputMix.h"
 
 #include <cstdint>
 
@@ -86,8 +87,10 @@ struct Interpolator : ResamplerHistory
 
     // n host samples as n steps would give them, into out. Once the history
     // is silent and the wet samples taken are too, only the positions move.
+    // With `blocking`, the DC blockers filter outputs as they are complete
+    // (all, some or none of them; the caller filters the rest).
     void run(KernelPath path, int32_t decimation, WetSource& wet, int32_t n, const ResamplerLines& lines,
-             float* outL, float* outR);
+             float* outL, float* outR, WetBlockerRun* blocking = nullptr);
     // n steps of a silent history without wet samples (after a reset).
     void skip(int32_t decimation, int32_t n);
 
@@ -98,7 +101,7 @@ private:
     };
     // run for a factor of 2: the outputs from the wet samples alone.
     void runBy2(KernelPath path, int32_t first, const TakenWet& wet, int32_t taken, int32_t n,
-                const ResamplerLines& lines, float* outL, float* outR);
+                const ResamplerLines& lines, float* outL, float* outR, WetBlockerRun* blocking);
 };
 
 struct ResamplerState

@@ -12,8 +12,8 @@
 // Threads: audio thread only.
 #pragma once
 
-#include "Biquad.h"
 #include "DspElements.h"
+#include "OutputMix.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -302,35 +302,6 @@ struct InputChunk
     float noise[kMaxChunk];
     ToneStagePair::Pair delayed[kMaxChunk]; // the pre-delayed pair, left in lane 0
     float tone[2][kMaxChunk];
-};
-
-// The wet signal's DC blockers run beside a kernel. At the host rate with no
-// fade under way, the block's wet samples are the kernel's output sample
-// for sample, and the blockers (which wait on their previous sample as the
-// kernels' recursions do) can filter, in place, the samples of the chunks a
-// kernel has finished while it works on the next: one sample per tone step.
-// The engine filters what is left after the kernel. Inactive, `ready` stays
-// 0 and a step does nothing.
-struct WetBlockerRun
-{
-    BiquadPair blockers;
-    float* left = nullptr;
-    float* right = nullptr;
-    int32_t done = 0;  // samples filtered
-    int32_t ready = 0; // samples of the chunks the kernel has finished
-
-    void step()
-    {
-        if (done < ready)
-        {
-            // The fade's gain is 1 while this runs.
-            const BiquadPair::Lanes y = blockers.process(
-                BiquadPair::Lanes{static_cast<double>(left[done] * 1.0f), static_cast<double>(right[done] * 1.0f)});
-            left[done] = static_cast<float>(y[0]);
-            right[done] = static_cast<float>(y[1]);
-            ++done;
-        }
-    }
 };
 
 // Both tone stages over a chunk, a sample at a time: a kernel may step them
