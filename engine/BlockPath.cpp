@@ -123,8 +123,7 @@ void ReverbEngine::beginWetBlocking()
     // The kernel's output is the blockers' input sample for sample only at
     // the host rate, with no carried wet samples and the fade's gain at 1
     // for the whole block.
-    wetBlockedInKernel = kernelPath != KernelPath::Scalar && decimation == 0 && wetCarry == 0 &&
-                         typeFadeCount == 0 && wetFade == 1.0f;
+    wetBlockedInKernel = kernelPath != KernelPath::Scalar && decimation == 0 && wetCarry == 0 && fadeIsUnity();
     wetBlockerRun = WetBlockerRun{};
     kernelSamplesBegun = 0;
     if (!wetBlockedInKernel)
@@ -286,15 +285,16 @@ void ReverbEngine::meter(float left, float right)
 }
 
 // The output stage in passes: the wet signal at the host rate for the whole
-// block, its fade, both DC blockers in the lanes of one pair, the mix, the
-// meters and activity, the fold-down.
+// block, its fade, both DC blockers in the lanes of one pair (beside the
+// kernel or the interpolator already, while the fade's gain is 1), the mix,
+// the meters and activity, the fold-down.
 void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetSource& wet, const OutputMix& mixer)
 {
     // Not in the block buffers: a type switch clears those mid-block.
     float* const hostL = hostWet.data();
     float* const hostR = hostWet.data() + kBlockCapacity;
     bool blocked = std::exchange(wetBlockedInKernel, false);
-    if (!blocked && decimation != 0 && typeFadeCount == 0 && wetFade == 1.0f)
+    if (!blocked && decimation != 0 && fadeIsUnity())
     {
         // The DC blockers filter each of the interpolator's turns while it
         // computes the next.
@@ -311,6 +311,7 @@ void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetS
     {
         wetToHostRate(wet, n, hostL, hostR);
     }
+
     if (blocked)
     {
         // Faded and DC-blocked already.
@@ -319,23 +320,21 @@ void ReverbEngine::outputStageInPasses(float* outL, float* outR, int32_t n, WetS
             hostL[i] = mixer(dryL[i], hostL[i]);
             hostR[i] = mixer(dryR[i], hostR[i]);
         }
-        meterInPasses(hostL, hostR, n);
-        OutputMix::writeBlock(stereoOut, outL, outR, hostL, hostR, n);
-        finishOutput(wet);
-        return;
     }
-    fadeInPlace(hostL, hostR, n);
-
-    BiquadPair blockers;
-    blockers.load(wetDcBlockerL, wetDcBlockerR);
-    for (int32_t i = 0; i < n; ++i)
+    else
     {
-        const BiquadPair::Lanes y =
-            blockers.process(BiquadPair::Lanes{static_cast<double>(hostL[i]), static_cast<double>(hostR[i])});
-        hostL[i] = mixer(dryL[i], static_cast<float>(y[0]));
-        hostR[i] = mixer(dryR[i], static_cast<float>(y[1]));
+        fadeInPlace(hostL, hostR, n);
+        BiquadPair blockers;
+        blockers.load(wetDcBlockerL, wetDcBlockerR);
+        for (int32_t i = 0; i < n; ++i)
+        {
+            const BiquadPair::Lanes y =
+                blockers.process(BiquadPair::Lanes{static_cast<double>(hostL[i]), static_cast<double>(hostR[i])});
+            hostL[i] = mixer(dryL[i], static_cast<float>(y[0]));
+            hostR[i] = mixer(dryR[i], static_cast<float>(y[1]));
+        }
+        blockers.store(wetDcBlockerL, wetDcBlockerR);
     }
-    blockers.store(wetDcBlockerL, wetDcBlockerR);
 
     meterInPasses(hostL, hostR, n);
     OutputMix::writeBlock(stereoOut, outL, outR, hostL, hostR, n);
@@ -360,7 +359,7 @@ void ReverbEngine::wetToHostRate(WetSource& wet, int32_t n, float* hostL, float*
 
 void ReverbEngine::fadeInPlace(float* left, float* right, int32_t n)
 {
-    if (typeFadeCount == 0 && wetFade == 1.0f)
+    if (fadeIsUnity())
     {
         // The steps keep the gain at 1.
         for (int32_t i = 0; i < n; ++i)

@@ -325,6 +325,8 @@ private:
     // One step of the type fade; true when the type switches now, and the
     // caller then resets the engine.
     bool typeFadeStep(int32_t n);
+    // No fade under way and none to finish: the wet gain is 1 for the block.
+    bool fadeIsUnity() const { return typeFadeCount == 0 && wetFade == 1.0f; }
     void fadeInPlace(float* left, float* right, int32_t n);
     // Peaks and activity of an output pair.
     void meter(float left, float right);
